@@ -1,0 +1,78 @@
+// Control and resource identifiers of zm_config's dialogs, named once.
+//
+// Every widget that a dialog builder creates carries its numeric identifier
+// as objectName ("1005"), so code and tests find controls by these values.
+#pragma once
+
+#include <array>
+
+// Resources
+enum ResourceId : int {
+    IDD_ABOUTBOX = 100,
+    IDS_OLE_INIT_FAILED = 100,
+    IDS_ABOUTBOX = 101,
+    IDD_ZM_CONFIG_DIALOG = 102,
+    IDR_MAINFRAME = 128,          // program icon
+    IDD_KEYBOARD_CONFIG = 129,
+    IDD_AOT_SETUP = 133,
+    IDB_ABOUT_BITMAP = 142,
+    IDM_ABOUTBOX = 16,            // system command of the About entry
+};
+
+// Common to every dialog
+enum CommonControlId : int {
+    IDC_STATIC = -1,
+    IDOK = 1,
+    IDCANCEL = 2,
+};
+
+// Main dialog, template 102
+enum MainControlId : int {
+    IDC_MIDI_IN_LIST = 1003,
+    IDC_MIDI_OUT_LIST = 1004,
+    IDC_MESSAGE_WINDOW = 1005,
+    IDC_EEPROM_DUMP = 1006,
+    IDC_MIDI_THRU_LIST = 1007,
+    IDC_SMART_DUMP = 1008,
+    IDC_XTABLE_DATA = 1009,
+    IDC_SYNCHRONIZE = 1010,
+    IDC_SEND_XTABLE = 1012,
+    IDC_CLEAR_MESSAGES = 1016,
+    IDC_COPY_MESSAGES = 1017,
+    IDC_SCAN_DUMP = 1018,
+    IDC_NUMBER_KEYS = 1021,       // readout of ZmFunc_NumberKeys
+    IDC_LOW_NOTE_KEY2 = 1022,     // readout of ZmFunc_AdjustDown / ZmFunc_LowNteKey2
+    IDC_AOT_SETUP = 1023,
+    IDC_REVISION_REQUEST = 1024,
+    IDC_IDENTIFICATION = 1025,
+    IDC_KEYBOARD_CONFIG = 1026,
+    IDC_SHOW_KEYS = 1027,
+    IDC_SHOW_XOPTO = 1028,
+    IDC_SHOW_MISC = 1029,
+    IDC_SCANNER_122 = 1035,
+    IDC_INQUIRE_XTABLE = 1036,
+    IDC_PARAMETER_LIST = 1037,
+    IDC_READOUT_3 = 1040,         // read-only, nothing writes it
+    IDC_READOUT_4 = 1057,
+    IDC_READOUT_5 = 1069,
+};
+
+// Zone editor columns of the main dialog, zone 1 to zone 4 in order.
+using ZoneIds = std::array<int, 4>;
+inline constexpr ZoneIds kZoneKeyRange = {1020, 1039, 1056, 1068};
+inline constexpr ZoneIds kZoneLowestNote = {1019, 1038, 1055, 1067};
+inline constexpr ZoneIds kZoneChannelList = {1075, 1082, 1083, 1084};
+inline constexpr ZoneIds kZoneAttackOff = {1031, 1049, 1061, 1073};
+inline constexpr ZoneIds kZoneAttackList = {1043, 1048, 1060, 1072};
+inline constexpr ZoneIds kZoneCurveList = {1058, 1079, 1080, 1081};
+inline constexpr ZoneIds kZoneReleaseOff = {1032, 1051, 1063, 1070};
+inline constexpr ZoneIds kZoneReleaseList = {1044, 1050, 1062, 1074};
+inline constexpr ZoneIds kZoneAftertouchList = {1085, 1086, 1087, 1088};
+inline constexpr ZoneIds kZoneMute = {1045, 1105, 1106, 1107};
+inline constexpr ZoneIds kZoneSetZone = {1046, 1053, 1065, 1077};
+inline constexpr ZoneIds kZoneUp = {1030, 1047, 1059, 1071};
+inline constexpr ZoneIds kZoneDown = {1034, 1054, 1066, 1078};
+inline constexpr ZoneIds kZonePlus12 = {1033, 1089, 1091, 1093};
+inline constexpr ZoneIds kZoneMinus12 = {1041, 1090, 1092, 1094};
+inline constexpr ZoneIds kZoneDebugA = {1095, 1097, 1099, 1101};  // "Ens", "Up", "Up", "Up"
+inline constexpr ZoneIds kZoneDebugB = {1096, 1098, 1100, 1102};  // "map1" … "map4"

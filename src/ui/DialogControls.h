@@ -1,0 +1,35 @@
+// The narrow surface through which the decoder, the port logic and the
+// editors reach a dialog's controls.
+//
+// Controls are addressed by their numeric identifier (res/resource.h). The
+// main dialog implements this on its widgets; zmctl prints every call; tests
+// record them. Everything here is called on the window thread only.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class IDialogControls {
+public:
+    virtual ~IDialogControls() = default;
+
+    //! Appends one line to the message window (list box 1005).
+    virtual void AppendLine(std::string_view line) = 0;
+
+    //! Brings the message window's last line into view when the line count
+    //! changed since the previous call (the count is remembered, never reset).
+    virtual void ScrollToLast() = 0;
+
+    //! Replaces the text of an edit or static control.
+    virtual void SetControlText(int id, std::string_view text) = 0;
+
+    //! Selects line `index` of a list box; -1 removes the selection. This is
+    //! not a user selection: the list's own selection handler does not run.
+    virtual void SelectListLine(int id, int index) = 0;
+
+    //! Shows a check box checked, or a push-like button pressed.
+    virtual void SetCheck(int id, bool checked) = 0;
+
+    //! Current text of an edit control (empty for an unknown id).
+    virtual std::string ControlText(int id) const = 0;
+};

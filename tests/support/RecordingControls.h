@@ -1,0 +1,56 @@
+// A dialog stand-in that records every control write, for tests.
+#pragma once
+
+#include "ui/DialogControls.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+class CRecordingControls : public IDialogControls {
+public:
+    void AppendLine(std::string_view line) override
+    {
+        lines.emplace_back(line);
+        calls.emplace_back(line);
+    }
+    void ScrollToLast() override { ++scrollCalls; }
+    void SetControlText(int id, std::string_view text) override
+    {
+        texts[id] = std::string(text);
+        calls.push_back("@" + std::to_string(id) + " text " + std::string(text));
+    }
+    void SelectListLine(int id, int index) override
+    {
+        selections[id] = index;
+        calls.push_back("@" + std::to_string(id) + " select " + std::to_string(index));
+    }
+    void SetCheck(int id, bool checked) override
+    {
+        checks[id] = checked;
+        calls.push_back("@" + std::to_string(id) + " check " + (checked ? "1" : "0"));
+    }
+    std::string ControlText(int id) const override
+    {
+        auto it = texts.find(id);
+        return it == texts.end() ? std::string() : it->second;
+    }
+
+    //! Control writes only (no message-window lines), in order.
+    std::vector<std::string> ControlCalls() const
+    {
+        std::vector<std::string> out;
+        for (const auto& c : calls)
+            if (!c.empty() && c[0] == '@')
+                out.push_back(c);
+        return out;
+    }
+    void Reset() { *this = CRecordingControls(); }
+
+    std::vector<std::string> lines;   //!< message-window lines
+    std::vector<std::string> calls;   //!< lines and control writes, in call order
+    std::map<int, std::string> texts;
+    std::map<int, int> selections;
+    std::map<int, bool> checks;
+    int scrollCalls = 0;
+};
