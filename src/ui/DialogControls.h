@@ -27,6 +27,9 @@ public:
     //! not a user selection: the list's own selection handler does not run.
     virtual void SelectListLine(int id, int index) = 0;
 
+    //! Inserts a line into a list box at `index`, or at the end for -1.
+    virtual void InsertListLine(int id, int index, std::string_view text) = 0;
+
     //! Shows a check box checked, or a push-like button pressed.
     virtual void SetCheck(int id, bool checked) = 0;
 

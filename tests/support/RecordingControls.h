@@ -25,6 +25,14 @@ public:
         selections[id] = index;
         calls.push_back("@" + std::to_string(id) + " select " + std::to_string(index));
     }
+    void InsertListLine(int id, int index, std::string_view text) override
+    {
+        auto& list = listLines[id];
+        if (index < 0 || static_cast<size_t>(index) > list.size())
+            index = static_cast<int>(list.size());
+        list.insert(list.begin() + index, std::string(text));
+        calls.push_back("@" + std::to_string(id) + " insert " + std::to_string(index) + " " + std::string(text));
+    }
     void SetCheck(int id, bool checked) override
     {
         checks[id] = checked;
@@ -52,5 +60,6 @@ public:
     std::map<int, std::string> texts;
     std::map<int, int> selections;
     std::map<int, bool> checks;
+    std::map<int, std::vector<std::string>> listLines;
     int scrollCalls = 0;
 };
