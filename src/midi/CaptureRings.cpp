@@ -7,10 +7,7 @@ bool SysExByteRing::Write(const uint8_t* bytes, size_t n) noexcept
     const uint32_t w = writeCount.load(std::memory_order_relaxed);
     const uint32_t used = w - readCount.load(std::memory_order_acquire);
     if (n > kSize - used) {
-        // Single writer: plain read-modify-write of our own counters.
-        m_lostBytes.store(m_lostBytes.load(std::memory_order_relaxed) + static_cast<uint32_t>(n),
-                          std::memory_order_relaxed);
-        m_lostMessages.store(m_lostMessages.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+        Drop(n);
         return false;
     }
     const uint32_t at = w & (kSize - 1);
@@ -21,6 +18,14 @@ bool SysExByteRing::Write(const uint8_t* bytes, size_t n) noexcept
         std::memcpy(m_bytes, bytes + first, n - first);
     writeCount.store(w + static_cast<uint32_t>(n), std::memory_order_release);
     return true;
+}
+
+void SysExByteRing::Drop(size_t n) noexcept
+{
+    // Single writer: plain read-modify-write of our own counters.
+    m_lostBytes.store(m_lostBytes.load(std::memory_order_relaxed) + static_cast<uint32_t>(n),
+                      std::memory_order_relaxed);
+    m_lostMessages.store(m_lostMessages.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
 }
 
 MidiEventSlot* MidiEventRing::BeginWrite() noexcept

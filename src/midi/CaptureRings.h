@@ -47,6 +47,11 @@ public:
     //! free space; a dropped message is added to the lost counters.
     bool Write(const uint8_t* bytes, size_t n) noexcept;
 
+    //! Counts a message of `n` bytes that never reached the ring (for
+    //! instance an incomplete System Exclusive message), so that the
+    //! decoder reports it like an overflow.
+    void Drop(size_t n) noexcept;
+
     // ---- reader (window thread) ----
 
     //! Bytes published and not yet consumed.

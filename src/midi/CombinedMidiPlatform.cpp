@@ -1,0 +1,89 @@
+#include "CombinedMidiPlatform.h"
+
+#include "midi/RtMidiPlatform.h"
+#include "midi/SimMidiPlatform.h"
+
+void CCombinedMidiPlatform::Add(std::unique_ptr<IMidiPlatform> platform)
+{
+    m_platforms.push_back(std::move(platform));
+}
+
+int CCombinedMidiPlatform::InputDeviceCount() const
+{
+    int count = 0;
+    for (const auto& platform : m_platforms)
+        count += platform->InputDeviceCount();
+    return count;
+}
+
+int CCombinedMidiPlatform::OutputDeviceCount() const
+{
+    int count = 0;
+    for (const auto& platform : m_platforms)
+        count += platform->OutputDeviceCount();
+    return count;
+}
+
+IMidiPlatform* CCombinedMidiPlatform::Locate(int device, bool input, int& local) const
+{
+    if (device < 0)
+        return nullptr;
+    for (const auto& platform : m_platforms) {
+        const int count = input ? platform->InputDeviceCount() : platform->OutputDeviceCount();
+        if (device < count) {
+            local = device;
+            return platform.get();
+        }
+        device -= count;
+    }
+    return nullptr;
+}
+
+std::string CCombinedMidiPlatform::InputDeviceName(int device) const
+{
+    int local = 0;
+    IMidiPlatform* platform = Locate(device, true, local);
+    return platform ? platform->InputDeviceName(local) : std::string();
+}
+
+std::string CCombinedMidiPlatform::OutputDeviceName(int device) const
+{
+    int local = 0;
+    IMidiPlatform* platform = Locate(device, false, local);
+    return platform ? platform->OutputDeviceName(local) : std::string();
+}
+
+MidiResult CCombinedMidiPlatform::OpenInput(int device, IMidiInputHandler& handler,
+                                            std::unique_ptr<IMidiInputPort>& port)
+{
+    port.reset();
+    int local = 0;
+    IMidiPlatform* platform = Locate(device, true, local);
+    return platform ? platform->OpenInput(local, handler, port) : MIDI_ERR_BADDEVICEID;
+}
+
+MidiResult CCombinedMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port)
+{
+    port.reset();
+    int local = 0;
+    IMidiPlatform* platform = Locate(device, false, local);
+    return platform ? platform->OpenOutput(local, port) : MIDI_ERR_BADDEVICEID;
+}
+
+std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& options)
+{
+    auto combined = std::make_unique<CCombinedMidiPlatform>();
+    if (options.alsa) {
+        auto alsa = std::make_unique<CRtMidiPlatform>(RtMidi::LINUX_ALSA, options.clientName);
+        if (alsa->Available())
+            combined->Add(std::move(alsa));
+    }
+    if (options.jack) {
+        auto jack = std::make_unique<CRtMidiPlatform>(RtMidi::UNIX_JACK, options.clientName);
+        if (jack->Available())
+            combined->Add(std::move(jack));
+    }
+    if (options.simulator)
+        combined->Add(std::make_unique<CSimMidiPlatform>());
+    return combined;
+}

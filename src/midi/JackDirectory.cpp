@@ -1,0 +1,57 @@
+#include "JackDirectory.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+namespace {
+
+// libjack prints to stderr when no server runs; that is an ordinary case
+// here and is reported through the device list instead.
+void Silent(const char*) {}
+
+} // namespace
+
+CJackDirectory::CJackDirectory(const std::string& clientName)
+    : m_gone(std::make_shared<std::atomic<bool>>(false))
+{
+    jack_set_error_function(Silent);
+    jack_set_info_function(Silent);
+    jack_status_t status{};
+    m_client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    if (m_client == nullptr)
+        return;
+    jack_on_shutdown(m_client, &CJackDirectory::OnShutdown, m_gone.get());
+    if (jack_activate(m_client) != 0) {
+        jack_client_close(m_client);
+        m_client = nullptr;
+    }
+}
+
+CJackDirectory::~CJackDirectory()
+{
+    if (m_client != nullptr)
+        jack_client_close(m_client);
+}
+
+void CJackDirectory::OnShutdown(void* arg)
+{
+    static_cast<std::atomic<bool>*>(arg)->store(true);
+}
+
+std::vector<CJackDirectory::Port> CJackDirectory::MidiPorts(bool sources) const
+{
+    std::vector<Port> ports;
+    if (m_client == nullptr || m_gone->load())
+        return ports;
+    const char** names = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE,
+                                        sources ? JackPortIsOutput : JackPortIsInput);
+    if (names == nullptr)
+        return ports;
+    for (const char** name = names; *name != nullptr; ++name) {
+        jack_port_t* port = jack_port_by_name(m_client, *name);
+        const bool physical = port != nullptr && (jack_port_flags(port) & JackPortIsPhysical) != 0;
+        ports.push_back({*name, physical});
+    }
+    jack_free(names);
+    return ports;
+}

@@ -1,0 +1,42 @@
+// A small JACK client of our own that lists MIDI ports and tells when the
+// JACK server goes away. It never starts a server.
+//
+// Threading contract: construction and the listing run on the window
+// thread; ServerGone() may be read on any thread (JACK sets it from its own
+// thread when the server shuts down).
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CJackDirectory {
+public:
+    struct Port {
+        std::string name;  //!< full name, "client:port"
+        bool physical;     //!< a hardware port
+    };
+
+    //! Connects to the running server named by JACK_DEFAULT_SERVER (or the
+    //! default one); without a server Connected() is false.
+    explicit CJackDirectory(const std::string& clientName);
+    ~CJackDirectory();
+
+    CJackDirectory(const CJackDirectory&) = delete;
+    CJackDirectory& operator=(const CJackDirectory&) = delete;
+
+    bool Connected() const noexcept { return m_client != nullptr; }
+
+    //! MIDI ports that produce data (`sources`) or take it.
+    std::vector<Port> MidiPorts(bool sources) const;
+
+    //! Set once the server has shut down; shared with the ports.
+    std::shared_ptr<const std::atomic<bool>> ServerGone() const noexcept { return m_gone; }
+
+private:
+    static void OnShutdown(void* arg);
+
+    struct _jack_client* m_client = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_gone;
+};

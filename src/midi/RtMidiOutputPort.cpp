@@ -1,0 +1,76 @@
+#include "RtMidiOutputPort.h"
+
+namespace {
+
+void NoteOpenError(RtMidiError::Type type, const std::string&, void* user)
+{
+    if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
+        static_cast<std::atomic<bool>*>(user)->store(true);
+}
+
+} // namespace
+
+CRtMidiOutputPort::CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, size_t maxLongMessage,
+                                     uint32_t wireBytesPerSecond,
+                                     std::shared_ptr<const std::atomic<bool>> serverGone)
+    : m_midi(std::move(midi))
+    , m_maxLongMessage(maxLongMessage)
+    , m_wireBytesPerSecond(wireBytesPerSecond)
+    , m_serverGone(std::move(serverGone))
+{
+    m_midi->setErrorCallback(&CRtMidiOutputPort::OnError, this);
+}
+
+CRtMidiOutputPort::~CRtMidiOutputPort() = default;
+
+MidiResult CRtMidiOutputPort::OpenPort(RtMidiOut& midi, unsigned index, const std::string& portName)
+{
+    std::atomic<bool> failed{false};
+    midi.setErrorCallback(&NoteOpenError, &failed);
+    midi.openPort(index, portName);
+    return failed.load() || !midi.isPortOpen() ? MIDI_ERR_OPENFAILED : MIDI_OK;
+}
+
+void CRtMidiOutputPort::OnError(RtMidiError::Type type, const std::string&, void* user)
+{
+    if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
+        static_cast<CRtMidiOutputPort*>(user)->m_failed.store(true, std::memory_order_relaxed);
+}
+
+MidiResult CRtMidiOutputPort::Send(const uint8_t* bytes, size_t count) noexcept
+{
+    if (!m_midi)
+        return MIDI_ERR_INVALHANDLE;
+    if (m_serverGone && m_serverGone->load(std::memory_order_relaxed))
+        return MIDI_ERR_NODRIVER;
+    m_failed.store(false, std::memory_order_relaxed);
+    m_midi->sendMessage(bytes, count);
+    return m_failed.load(std::memory_order_relaxed) ? MIDI_ERR_SENDFAILED : MIDI_OK;
+}
+
+MidiResult CRtMidiOutputPort::SendShort(uint32_t packed) noexcept
+{
+    const uint8_t bytes[3] = {static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8),
+                              static_cast<uint8_t>(packed >> 16)};
+    const size_t count = ShortMessageLength(bytes[0]);
+    if (count == 0)
+        return MIDI_ERR_BADMESSAGE;
+    return Send(bytes, count);
+}
+
+MidiResult CRtMidiOutputPort::SendLong(const uint8_t* bytes, size_t count) noexcept
+{
+    if (bytes == nullptr || count == 0)
+        return MIDI_ERR_INVALPARAM;
+    if (count > m_maxLongMessage)
+        return MIDI_ERR_TOOLONG;
+    return Send(bytes, count);
+}
+
+MidiResult CRtMidiOutputPort::Close()
+{
+    if (!m_midi)
+        return MIDI_ERR_INVALHANDLE;
+    m_midi.reset();
+    return MIDI_OK;
+}

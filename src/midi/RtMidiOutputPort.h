@@ -1,0 +1,43 @@
+// An output on RtMidi (ALSA or JACK).
+//
+// JACK's output blocks while its ring is full and never returns once the
+// server is gone, so sends check the server first; the transmitter keeps
+// long sends off the window thread. JACK also drops messages that do not fit
+// its ring without a word, so MaxLongMessage() tells the transmitter where
+// that limit lies.
+#pragma once
+
+#include "midi/MidiPlatform.h"
+
+#include <RtMidi.h>
+
+#include <atomic>
+#include <memory>
+
+class CRtMidiOutputPort : public IMidiOutputPort {
+public:
+    //! `midi` has its port open already. `serverGone` (may be null) turns
+    //! sends into MIDI_ERR_NODRIVER once set.
+    CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, size_t maxLongMessage, uint32_t wireBytesPerSecond,
+                      std::shared_ptr<const std::atomic<bool>> serverGone);
+    ~CRtMidiOutputPort() override;
+
+    //! Opens port `index` of `midi` under `portName`; MIDI_OK or the failure.
+    static MidiResult OpenPort(RtMidiOut& midi, unsigned index, const std::string& portName);
+
+    MidiResult SendShort(uint32_t packed) noexcept override;
+    MidiResult SendLong(const uint8_t* bytes, size_t count) noexcept override;
+    size_t MaxLongMessage() const noexcept override { return m_maxLongMessage; }
+    uint32_t WireBytesPerSecond() const noexcept override { return m_wireBytesPerSecond; }
+    MidiResult Close() override;
+
+private:
+    static void OnError(RtMidiError::Type type, const std::string& text, void* user);
+    MidiResult Send(const uint8_t* bytes, size_t count) noexcept;
+
+    std::unique_ptr<RtMidiOut> m_midi;
+    size_t m_maxLongMessage;
+    uint32_t m_wireBytesPerSecond;
+    std::shared_ptr<const std::atomic<bool>> m_serverGone;
+    std::atomic<bool> m_failed{false};
+};

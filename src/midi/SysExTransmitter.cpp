@@ -1,0 +1,200 @@
+#include "SysExTransmitter.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr const char kLongMsgLabel[] = "midiOutLongMsg        ";
+static_assert(sizeof(kLongMsgLabel) - 1 == 22);
+
+using Clock = std::chrono::steady_clock;
+
+} // namespace
+
+struct CSysExTransmitter::Shared {
+    std::mutex mutex;
+    std::condition_variable wake;     //!< work queued, output changed, or stop
+    std::condition_variable progress; //!< a send returned or the queue ran empty
+    std::deque<std::vector<uint8_t>> queue;
+    IMidiOutputPort* port = nullptr;
+    Clock::time_point nextSend{};
+    std::vector<MidiResult> failures;
+    uint64_t sent = 0;
+};
+
+struct CSysExTransmitter::Worker {
+    std::thread thread;
+    IMidiOutputPort* sending = nullptr;  //!< port a send is under way on
+    bool busy = false;                   //!< holds a frame taken from the queue
+    bool stop = false;
+    bool exited = false;
+};
+
+CSysExTransmitter::CSysExTransmitter(IDialogControls& controls)
+    : m_controls(controls)
+    , m_shared(std::make_shared<Shared>())
+{
+    StartWorker();
+}
+
+CSysExTransmitter::~CSysExTransmitter()
+{
+    Shutdown();
+    std::unique_lock lock(m_shared->mutex);
+    m_worker->stop = true;
+    m_shared->wake.notify_all();
+    // A worker stuck inside a MIDI stack is left behind rather than waited
+    // for; it holds its own references to the shared state.
+    const bool exited = m_shared->progress.wait_for(lock, kSendTimeout, [&] { return m_worker->exited; });
+    lock.unlock();
+    if (exited)
+        m_worker->thread.join();
+    else
+        m_worker->thread.detach();
+}
+
+void CSysExTransmitter::StartWorker()
+{
+    m_worker = std::make_shared<Worker>();
+    m_worker->thread = std::thread(&CSysExTransmitter::Run, m_shared, m_worker);
+}
+
+void CSysExTransmitter::Run(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker)
+{
+    std::unique_lock lock(shared->mutex);
+    for (;;) {
+        if (worker->stop)
+            break;
+        if (shared->queue.empty() || shared->port == nullptr) {
+            shared->progress.notify_all();
+            shared->wake.wait(lock);
+            continue;
+        }
+        IMidiOutputPort* port = shared->port;
+        const auto now = Clock::now();
+        if (port->WireBytesPerSecond() != 0 && now < shared->nextSend) {
+            shared->wake.wait_until(lock, shared->nextSend);
+            continue;
+        }
+        std::vector<uint8_t> frame = std::move(shared->queue.front());
+        shared->queue.pop_front();
+        worker->sending = port;
+        worker->busy = true;
+        lock.unlock();
+        const MidiResult result = port->SendLong(frame.data(), frame.size());
+        lock.lock();
+        worker->sending = nullptr;
+        worker->busy = false;
+        if (worker->stop)
+            break;
+        if (result != MIDI_OK)
+            shared->failures.push_back(result);
+        else
+            ++shared->sent;
+        if (const uint32_t rate = port->WireBytesPerSecond(); rate != 0 && shared->port == port) {
+            const auto start = std::max(now, shared->nextSend);
+            shared->nextSend = start + std::chrono::microseconds(frame.size() * 1000000ull / rate);
+        }
+        shared->progress.notify_all();
+    }
+    worker->exited = true;
+    shared->progress.notify_all();
+}
+
+void CSysExTransmitter::SendSysEx(int32_t count, const uint8_t* bytes)
+{
+    ReportFailures();
+    if (count < 0 || bytes == nullptr) {
+        m_controls.AppendLine(std::string(kLongMsgLabel) + MidiResultText(MIDI_ERR_INVALPARAM));
+        return;
+    }
+    const size_t size = static_cast<size_t>(count) + 2;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        IMidiOutputPort* port = m_shared->port;
+        if (port == nullptr)
+            return;
+        if (size <= port->MaxLongMessage()) {
+            m_shared->queue.emplace_back(bytes, bytes + size);
+            m_shared->wake.notify_all();
+            return;
+        }
+    }
+    m_controls.AppendLine(std::string(kLongMsgLabel) + MidiResultText(MIDI_ERR_TOOLONG));
+}
+
+bool CSysExTransmitter::SetOutput(IMidiOutputPort* port)
+{
+    size_t dropped = 0;
+    bool settled = true;
+    {
+        std::unique_lock lock(m_shared->mutex);
+        IMidiOutputPort* previous = m_shared->port;
+        if (previous == port)
+            return true;
+        dropped = m_shared->queue.size();
+        m_shared->queue.clear();
+        m_shared->port = port;
+        m_shared->nextSend = Clock::now();
+        m_shared->wake.notify_all();
+        if (previous != nullptr) {
+            settled = m_shared->progress.wait_for(lock, kSendTimeout,
+                                                  [&] { return m_worker->sending != previous; });
+            if (!settled) {
+                // Leave the stuck thread to its port and carry on with a new one.
+                m_worker->stop = true;
+                m_worker->thread.detach();
+                StartWorker();
+            }
+        }
+    }
+    if (dropped != 0)
+        m_controls.AppendLine(std::to_string(dropped) + " SysEx frame(s) not sent: the output port was closed");
+    return settled;
+}
+
+void CSysExTransmitter::ReportFailures()
+{
+    std::vector<MidiResult> failures;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        failures.swap(m_shared->failures);
+    }
+    for (MidiResult result : failures)
+        m_controls.AppendLine(std::string(kLongMsgLabel) + MidiResultText(result));
+}
+
+bool CSysExTransmitter::WaitUntilSent(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_shared->mutex);
+    return m_shared->progress.wait_for(lock, timeout, [&] {
+        return (m_shared->queue.empty() || m_shared->port == nullptr) && !m_worker->busy;
+    });
+}
+
+uint64_t CSysExTransmitter::FramesSent() const
+{
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->sent;
+}
+
+bool CSysExTransmitter::Shutdown()
+{
+    std::unique_lock lock(m_shared->mutex);
+    IMidiOutputPort* previous = m_shared->port;
+    m_shared->queue.clear();
+    m_shared->port = nullptr;
+    m_shared->wake.notify_all();
+    if (previous == nullptr
+        || m_shared->progress.wait_for(lock, kSendTimeout, [&] { return m_worker->sending != previous; }))
+        return true;
+    m_worker->stop = true;
+    m_worker->thread.detach();
+    StartWorker();
+    return false;
+}
