@@ -1,0 +1,66 @@
+#include "ProcessRunner.h"
+
+#include <gtest/gtest.h>
+
+TEST(ZmctlCli, HelpOnEveryCommand)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* usage;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {{"--help"}, "Usage: zmctl [OPTIONS] SUBCOMMAND", "decode"},
+        {{"decode", "--help"}, "Usage: zmctl decode [OPTIONS] [FILE...]", "--sections"},
+        {{"request", "-h"}, "Usage: zmctl request [OPTIONS] NAME [ARGS...]", "write-field OP FIELD START BYTE..."},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = RunZmctl(c.args);
+        EXPECT_EQ(r.status, 0) << c.usage;
+        EXPECT_NE(r.out.find(c.usage), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(c.mentions), std::string::npos) << r.out;
+    }
+}
+
+TEST(ZmctlCli, BadArgumentsExitWithStatusTwoAndSayWhy)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{}, "A subcommand is required"},
+        {{"frobnicate"}, "frobnicate"},
+        {{"decode", "--keys", "90"}, "--keys: 90 not in {88,122}"},
+        {{"decode", "--keys", "many"}, "--keys"},
+        {{"decode", "--sections", "keys,bogus"}, "--sections: unknown section 'bogus'"},
+        {{"decode", "--sections", ",misc"}, "--sections: unknown section ''"},
+        {{"decode", "--bogus"}, "--bogus"},
+        {{"decode", "/nonexistent/capture.syx"}, "cannot open /nonexistent/capture.syx"},
+        {{"request"}, "NAME is required"},
+        {{"request", "foo"}, "unknown request 'foo'"},
+        {{"request", "inquire", "200"}, "request inquire P: 200 is out of range 0..127"},
+        {{"request", "inquire", "-1"}, "request inquire P: -1 is out of range 0..127"},
+        {{"request", "inquire", "12x"}, "request inquire P: '12x' is not a number"},
+        {{"request", "inquire", "0x"}, "request inquire P: '0x' is not a number"},
+        {{"request", "set-param", "6"}, "request set-param P V: expected the arguments P V, got 1"},
+        {{"request", "set-param", "6", "1", "2"}, "got 3"},
+        {{"request", "set-param", "16384", "1"}, "P: 16384 is out of range 0..16383"},
+        {{"request", "set-param", "1", "99999999999"}, "V: 99999999999 is out of range"},
+        {{"request", "revision", "1"}, "expected no arguments, got 1"},
+        {{"request", "get-zone", "4"}, "Z: 4 is out of range 0..3"},
+        {{"request", "set-split", "0"}, "Z: 0 is out of range 1..4"},
+        {{"request", "keymap", "6"}, "FIELD: 6 is out of range 0..5"},
+        {{"request", "field-op", "9", "0", "0", "129", "0"}, "LEN: 129 is out of range 0..128"},
+        {{"request", "field-op", "128", "0", "0", "8", "0"}, "OP: 128 is out of range 0..127"},
+        {{"request", "field-op", "9", "0", "-1", "8", "0"}, "START: -1 is out of range"},
+        {{"request", "write-field", "8", "0", "0"}, "got 3"},
+        {{"request", "write-field", "8", "0", "0", "256"}, "BYTE: 256 is out of range 0..255"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = RunZmctl(c.args);
+        EXPECT_EQ(r.status, 2) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << "expected '" << c.message << "' in: " << r.err;
+        EXPECT_EQ(r.out, "") << c.message;
+    }
+}

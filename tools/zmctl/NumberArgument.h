@@ -1,0 +1,9 @@
+// Number arguments: decimal or 0x-hexadecimal, with an optional sign.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+//! Parses `text` as a number within [min, max]; throws CUsageError naming
+//! `what` when the text is no number or the value lies outside the range.
+int64_t ParseNumberArgument(const std::string& text, const std::string& what, int64_t min, int64_t max);

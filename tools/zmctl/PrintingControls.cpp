@@ -1,0 +1,46 @@
+#include "PrintingControls.h"
+
+#include <string>
+
+void CPrintingControls::AppendLine(std::string_view line)
+{
+    // Bytes as they are: an 8-bit character stays one byte.
+    std::fwrite(line.data(), 1, line.size(), m_out);
+    std::fputc('\n', m_out);
+}
+
+void CPrintingControls::ControlLine(int id, std::string_view what, std::string_view value)
+{
+    if (!m_showControls)
+        return;
+    std::fprintf(m_out, "@%d %.*s ", id, static_cast<int>(what.size()), what.data());
+    std::fwrite(value.data(), 1, value.size(), m_out);
+    std::fputc('\n', m_out);
+}
+
+void CPrintingControls::SetControlText(int id, std::string_view text)
+{
+    m_texts[id] = std::string(text);
+    ControlLine(id, "text", text);
+}
+
+void CPrintingControls::SelectListLine(int id, int index)
+{
+    ControlLine(id, "select", std::to_string(index));
+}
+
+void CPrintingControls::InsertListLine(int id, int index, std::string_view text)
+{
+    ControlLine(id, "insert", std::to_string(index) + " " + std::string(text));
+}
+
+void CPrintingControls::SetCheck(int id, bool checked)
+{
+    ControlLine(id, "check", checked ? "1" : "0");
+}
+
+std::string CPrintingControls::ControlText(int id) const
+{
+    const auto it = m_texts.find(id);
+    return it == m_texts.end() ? std::string() : it->second;
+}
