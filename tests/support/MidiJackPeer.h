@@ -1,0 +1,164 @@
+// A JACK client that plays the other end of our MIDI ports in tests and
+// benchmarks: it sends from its port "out" and records what reaches its
+// input ports, with the JACK frame time of the cycle each event arrived in.
+//
+// Threading: Send/Take run on the test's thread; the JACK process thread
+// moves data through lock-free JACK ring buffers.
+#pragma once
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CMidiJackPeer {
+public:
+    struct Received {
+        int port;                  //!< index into the input names given to the constructor
+        uint32_t frame;            //!< frame time of the event
+        uint32_t sentFrame;        //!< frame time at which the event it answers was sent (0 if unknown)
+        std::vector<uint8_t> bytes;
+    };
+
+    CMidiJackPeer(const std::string& clientName, std::vector<std::string> inputs)
+    {
+        jack_status_t status{};
+        m_client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+        if (m_client == nullptr)
+            throw std::runtime_error("no JACK server for " + clientName + " (JACK_DEFAULT_SERVER unset?)");
+        m_name = jack_get_client_name(m_client);
+        m_out = jack_port_register(m_client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+        for (const auto& in : inputs)
+            m_in.push_back(jack_port_register(m_client, in.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0));
+        m_toJack = jack_ringbuffer_create(1 << 18);
+        m_fromJack = jack_ringbuffer_create(1 << 20);
+        jack_set_process_callback(m_client, &CMidiJackPeer::Process, this);
+        if (jack_activate(m_client) != 0)
+            throw std::runtime_error("cannot activate " + clientName);
+    }
+
+    ~CMidiJackPeer()
+    {
+        Close();
+        jack_ringbuffer_free(m_toJack);
+        jack_ringbuffer_free(m_fromJack);
+    }
+
+    CMidiJackPeer(const CMidiJackPeer&) = delete;
+    CMidiJackPeer& operator=(const CMidiJackPeer&) = delete;
+
+    //! Leaves the JACK graph (the peer "disappears").
+    void Close()
+    {
+        if (m_client != nullptr) {
+            jack_client_close(m_client);
+            m_client = nullptr;
+        }
+    }
+
+    std::string PortName(const std::string& shortName) const { return m_name + ":" + shortName; }
+
+    bool Connect(const std::string& from, const std::string& to)
+    {
+        return jack_connect(m_client, from.c_str(), to.c_str()) == 0;
+    }
+
+    //! Queues one message for port "out"; it leaves in the next cycle.
+    void Send(const std::vector<uint8_t>& message)
+    {
+        const uint32_t size = static_cast<uint32_t>(message.size());
+        while (jack_ringbuffer_write_space(m_toJack) < sizeof size + size)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        jack_ringbuffer_write(m_toJack, reinterpret_cast<const char*>(&size), sizeof size);
+        jack_ringbuffer_write(m_toJack, reinterpret_cast<const char*>(message.data()), size);
+    }
+
+    //! What arrived so far, waiting up to `timeout` for at least `atLeast`.
+    std::vector<Received> Take(size_t atLeast, std::chrono::milliseconds timeout)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            Drain();
+            if (m_received.size() >= atLeast || std::chrono::steady_clock::now() >= deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        std::vector<Received> out;
+        out.swap(m_received);
+        return out;
+    }
+
+    jack_nframes_t BufferSize() const { return jack_get_buffer_size(m_client); }
+
+private:
+    struct Header {
+        int32_t port;
+        uint32_t frame;
+        uint32_t sentFrame;
+        uint32_t size;
+    };
+
+    void Drain()
+    {
+        Header h;
+        while (jack_ringbuffer_read_space(m_fromJack) >= sizeof h) {
+            jack_ringbuffer_read(m_fromJack, reinterpret_cast<char*>(&h), sizeof h);
+            Received r{h.port, h.frame, h.sentFrame, std::vector<uint8_t>(h.size)};
+            jack_ringbuffer_read(m_fromJack, reinterpret_cast<char*>(r.bytes.data()), h.size);
+            m_received.push_back(std::move(r));
+        }
+    }
+
+    static int Process(jack_nframes_t frames, void* arg)
+    {
+        auto* self = static_cast<CMidiJackPeer*>(arg);
+        const jack_nframes_t cycleStart = jack_last_frame_time(self->m_client);
+        void* out = jack_port_get_buffer(self->m_out, frames);
+        jack_midi_clear_buffer(out);
+        jack_nframes_t at = 0;
+        uint32_t size = 0;
+        while (jack_ringbuffer_peek(self->m_toJack, reinterpret_cast<char*>(&size), sizeof size) == sizeof size
+               && jack_ringbuffer_read_space(self->m_toJack) >= sizeof size + size) {
+            jack_midi_data_t* data = jack_midi_event_reserve(out, at, size);
+            if (data == nullptr)
+                break;  // the port buffer is full: the rest goes next cycle
+            jack_ringbuffer_read_advance(self->m_toJack, sizeof size);
+            jack_ringbuffer_read(self->m_toJack, reinterpret_cast<char*>(data), size);
+            self->m_lastSendFrame = cycleStart + at;
+            if (at + 1 < frames)
+                ++at;
+        }
+        for (size_t p = 0; p < self->m_in.size(); ++p) {
+            void* in = jack_port_get_buffer(self->m_in[p], frames);
+            const jack_nframes_t count = jack_midi_get_event_count(in);
+            for (jack_nframes_t e = 0; e < count; ++e) {
+                jack_midi_event_t event;
+                if (jack_midi_event_get(&event, in, e) != 0)
+                    continue;
+                Header h{static_cast<int32_t>(p), cycleStart + event.time, self->m_lastSendFrame,
+                         static_cast<uint32_t>(event.size)};
+                if (jack_ringbuffer_write_space(self->m_fromJack) < sizeof h + event.size)
+                    continue;
+                jack_ringbuffer_write(self->m_fromJack, reinterpret_cast<const char*>(&h), sizeof h);
+                jack_ringbuffer_write(self->m_fromJack, reinterpret_cast<const char*>(event.buffer), event.size);
+            }
+        }
+        return 0;
+    }
+
+    jack_client_t* m_client = nullptr;
+    std::string m_name;
+    jack_port_t* m_out = nullptr;
+    std::vector<jack_port_t*> m_in;
+    jack_ringbuffer_t* m_toJack = nullptr;
+    jack_ringbuffer_t* m_fromJack = nullptr;
+    uint32_t m_lastSendFrame = 0;  //!< process thread only
+    std::vector<Received> m_received;
+};
