@@ -3,6 +3,8 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <thread>
+
 namespace {
 
 // libjack prints to stderr when no server runs; that is an ordinary case
@@ -21,6 +23,7 @@ CJackDirectory::CJackDirectory(const std::string& clientName)
     if (m_client == nullptr)
         return;
     jack_on_shutdown(m_client, &CJackDirectory::OnShutdown, m_gone.get());
+    jack_set_process_callback(m_client, &CJackDirectory::OnProcess, this);
     if (jack_activate(m_client) != 0) {
         jack_client_close(m_client);
         m_client = nullptr;
@@ -36,6 +39,26 @@ CJackDirectory::~CJackDirectory()
 void CJackDirectory::OnShutdown(void* arg)
 {
     static_cast<std::atomic<bool>*>(arg)->store(true);
+}
+
+int CJackDirectory::OnProcess(uint32_t, void* arg)
+{
+    static_cast<CJackDirectory*>(arg)->m_cycles.fetch_add(1, std::memory_order_release);
+    return 0;
+}
+
+bool CJackDirectory::WaitCycles(unsigned cycles, std::chrono::milliseconds timeout) const
+{
+    if (m_client == nullptr)
+        return false;
+    const uint64_t target = m_cycles.load(std::memory_order_acquire) + cycles;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (m_cycles.load(std::memory_order_acquire) < target) {
+        if (m_gone->load() || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 std::vector<CJackDirectory::Port> CJackDirectory::MidiPorts(bool sources) const

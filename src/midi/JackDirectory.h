@@ -7,6 +7,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,12 +33,19 @@ public:
     //! MIDI ports that produce data (`sources`) or take it.
     std::vector<Port> MidiPorts(bool sources) const;
 
+    //! Waits until the server has run `cycles` more process cycles, at most
+    //! `timeout`. Connections made before take effect at a cycle boundary,
+    //! so data sent after this cannot fall into a connection not yet made.
+    bool WaitCycles(unsigned cycles, std::chrono::milliseconds timeout) const;
+
     //! Set once the server has shut down; shared with the ports.
     std::shared_ptr<const std::atomic<bool>> ServerGone() const noexcept { return m_gone; }
 
 private:
     static void OnShutdown(void* arg);
+    static int OnProcess(uint32_t frames, void* arg);
 
     struct _jack_client* m_client = nullptr;
     std::shared_ptr<std::atomic<bool>> m_gone;
+    std::atomic<uint64_t> m_cycles{0};
 };

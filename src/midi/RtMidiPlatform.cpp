@@ -117,6 +117,15 @@ std::string CRtMidiPlatform::OutputDeviceName(int device) const
     return device >= 0 && device < OutputDeviceCount() ? m_outputs[static_cast<size_t>(device)].name : std::string();
 }
 
+void CRtMidiPlatform::SettleConnection() const
+{
+    // A JACK connection starts to carry data only from a later cycle on;
+    // what is sent before (the thru port's program change, a first request)
+    // would be lost. Three cycles are a few milliseconds.
+    if (m_jack)
+        m_jack->WaitCycles(3, std::chrono::milliseconds(500));
+}
+
 bool CRtMidiPlatform::ServerGone() const noexcept
 {
     return m_jack && m_jack->ServerGone()->load();
@@ -157,9 +166,11 @@ MidiResult CRtMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, st
             return MIDI_ERR_DEVICEGONE;
         auto input = std::make_unique<CRtMidiInputPort>(handler);
         const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
-        if (result == MIDI_OK)
-            port = std::move(input);
-        return result;
+        if (result != MIDI_OK)
+            return result;
+        SettleConnection();
+        port = std::move(input);
+        return MIDI_OK;
     } catch (const RtMidiError&) {
         return MIDI_ERR_OPENFAILED;
     }
@@ -186,6 +197,7 @@ MidiResult CRtMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPo
         port = std::make_unique<CRtMidiOutputPort>(std::move(midi), jack ? kJackMaxMessage : kAlsaMaxMessage,
                                                    listed.physical ? kMidiWireBytesPerSecond : 0,
                                                    jack ? m_jack->ServerGone() : nullptr);
+        SettleConnection();
         return MIDI_OK;
     } catch (const RtMidiError&) {
         return MIDI_ERR_OPENFAILED;

@@ -66,6 +66,7 @@ private:
     //! The RtMidi port number of `device` now, or -1 when it is gone.
     int FindPort(RtMidi& midi, const Device& device) const;
     bool ServerGone() const noexcept;
+    void SettleConnection() const;
 
     RtMidi::Api m_api;
     std::string m_clientName;

@@ -183,8 +183,8 @@ TEST_F(CaptureTest, SysExWithoutAQueuedBufferIsReportedAsLost)
     input->Reset();  // hands the buffer back (re-armed: no reset is announced)
     input->Stop();
     ASSERT_TRUE(capture.ReceiveHeader().flags & MHDR_INQUEUE);
-    std::unique_ptr<IMidiInputPort> other;
     CFakeMidiPlatform second{{"In"}, {}};
+    std::unique_ptr<IMidiInputPort> other;
     ASSERT_EQ(second.OpenInput(0, capture, other), MIDI_OK);
     other->Start();
     TakeEvents();
