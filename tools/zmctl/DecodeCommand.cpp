@@ -76,8 +76,7 @@ int RunDecode(const DecodeOptions& options)
     CMidiStreamParser parser(*rings, [&decoder] { decoder.Run(); });
     for (const InputSource& source : sources)
         parser.Feed(source.bytes.data(), source.bytes.size());
+    // A message the input leaves unfinished is reported, not kept waiting.
     parser.Finish();
-    // Anything a frame left open at the end (bytes after the last F7 of a
-    // message cut into pieces) has no F7 to complete it; nothing more to do.
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
