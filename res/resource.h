@@ -76,3 +76,26 @@ inline constexpr ZoneIds kZonePlus12 = {1033, 1089, 1091, 1093};
 inline constexpr ZoneIds kZoneMinus12 = {1041, 1090, 1092, 1094};
 inline constexpr ZoneIds kZoneDebugA = {1095, 1097, 1099, 1101};  // "Ens", "Up", "Up", "Up"
 inline constexpr ZoneIds kZoneDebugB = {1096, 1098, 1100, 1102};  // "map1" … "map4"
+
+// Static labels. The templates were designed with anonymous labels; each gets
+// an identifier of its own here so that code and tests can find it.
+enum LabelId : int {
+    IDC_ABOUT_BITMAP = 1200,      // template 100: bitmap 142
+    IDC_ABOUT_VERSION = 1201,     // template 100: "zm_config Version 1.0"
+    IDC_LABEL_MIDI_IN = 1210,
+    IDC_LABEL_MIDI_OUT = 1211,
+    IDC_LABEL_MIDI_THRU = 1212,
+    IDC_LABEL_MESSAGE_WINDOW = 1213,
+    IDC_LABEL_XTABLE_DATA = 1214,
+    IDC_LABEL_KEY_RANGE = 1220,   // row labels of the zone editor, top to bottom
+    IDC_LABEL_LOWEST_NOTE = 1221,
+    IDC_LABEL_OUTPUT_CHANNEL = 1222,
+    IDC_LABEL_ATTACK_VELOCITY = 1223,
+    IDC_LABEL_CURVE_TYPE = 1224,
+    IDC_LABEL_RELEASE_VELOCITY = 1225,
+    IDC_LABEL_AFTER_TOUCH = 1226,
+    IDC_LABEL_TRANSPOSE = 1227,
+    IDC_LABEL_TRANSPOSE_OCTAVE = 1228,
+    IDC_LABEL_DEBUG = 1229,
+};
+inline constexpr ZoneIds kZoneHeader = {1230, 1231, 1232, 1233};  // "Zone 1" … "Zone 4"

@@ -1,0 +1,17 @@
+#include "DialogTemplate.h"
+#include "resource.h"
+
+extern const DialogTemplate kAboutBoxTemplate;
+extern const DialogTemplate kMainDialogTemplate;
+
+const DialogTemplate* FindDialogTemplate(int id)
+{
+    switch (id) {
+    case IDD_ABOUTBOX:
+        return &kAboutBoxTemplate;
+    case IDD_ZM_CONFIG_DIALOG:
+        return &kMainDialogTemplate;
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,7 @@
+#include "Zm_configApp.h"
+
+int main(int argc, char* argv[])
+{
+    CZm_configApp app(argc, argv);
+    return app.Run();
+}

@@ -1,0 +1,140 @@
+#include "DialogBuilder.h"
+
+#include "ListBox.h"
+#include "ProgramCheckedButton.h"
+
+#include "res/resource.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+
+// Outside any namespace: the macro declares the registration function.
+static void InitResources()
+{
+    // The images live in a static library, whose resources must be registered.
+    Q_INIT_RESOURCE(zm_config);
+}
+
+QString ResourceImagePath(int id)
+{
+    InitResources();
+    if (id == IDR_MAINFRAME)
+        return QStringLiteral(":/zm_config/icon128.png");
+    return QStringLiteral(":/zm_config/bitmap%1.png").arg(id);
+}
+
+QFont CDialogBuilder::DialogFont(const DialogTemplate& dialog)
+{
+    QFont font;
+    const QString face = QString::fromLatin1(dialog.fontFace);
+    if (QFontDatabase::hasFamily(face))
+        font.setFamilies({face});
+    else
+        font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setPointSize(dialog.fontPoints);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+DialogBaseUnits CDialogBuilder::BaseUnits(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const int alphabet = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {AverageCharWidth(alphabet), metrics.height()};
+}
+
+void CDialogBuilder::SetFactory(int id, Factory factory)
+{
+    m_factories.insert(id, std::move(factory));
+}
+
+QRect CDialogBuilder::ToPixels(const ControlTemplate& control) const
+{
+    const PixelRect r = MapDialogRect(control.x, control.y, control.w, control.h, m_units);
+    return {r.x, r.y, r.w, r.h};
+}
+
+QHash<int, QWidget*> CDialogBuilder::Build(QWidget* window, const DialogTemplate& dialog)
+{
+    const QFont font = DialogFont(dialog);
+    window->setFont(font);
+    m_units = BaseUnits(font);
+    window->setWindowTitle(QString::fromLatin1(dialog.caption));
+    window->setFixedSize(DialogUnitsToPixelsX(dialog.w, m_units), DialogUnitsToPixelsY(dialog.h, m_units));
+
+    QHash<int, QWidget*> controls;
+    for (const ControlTemplate& control : dialog.controls) {
+        const auto factory = m_factories.constFind(control.id);
+        QWidget* widget = factory != m_factories.constEnd() ? (*factory)(control, window)
+                                                            : CreateControl(control, window);
+        widget->setObjectName(QString::number(control.id));
+        QRect rect = ToPixels(control);
+        if (control.kind == ControlKind::Bitmap && control.w == 0 && control.h == 0)
+            rect.setSize(widget->sizeHint());
+        widget->setGeometry(rect);
+        controls.insert(control.id, widget);
+    }
+    return controls;
+}
+
+QWidget* CDialogBuilder::CreateControl(const ControlTemplate& control, QWidget* parent) const
+{
+    const QString caption = QString::fromLatin1(control.caption);
+    switch (control.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton: {
+        auto* button = new QPushButton(caption, parent);
+        button->setDefault(control.kind == ControlKind::DefPushButton);
+        return button;
+    }
+    case ControlKind::PushLikeCheck:
+        return new CProgramCheckedButton<QPushButton>(caption, parent);
+    case ControlKind::CheckBox:
+        if (control.style & kStyleAutoCheck)
+            return new QCheckBox(caption, parent);
+        return new CProgramCheckedButton<QCheckBox>(caption, parent);
+    case ControlKind::RadioButton:
+        if (control.style & kStyleAutoCheck)
+            return new QRadioButton(caption, parent);
+        return new CProgramCheckedButton<QRadioButton>(caption, parent);
+    case ControlKind::ListBox: {
+        auto* list = new CListBox((control.style & kStyleSort) != 0, parent);
+        list->setVerticalScrollBarPolicy((control.style & kStyleVScroll) ? Qt::ScrollBarAsNeeded
+                                                                           : Qt::ScrollBarAlwaysOff);
+        list->setHorizontalScrollBarPolicy((control.style & kStyleHScroll) ? Qt::ScrollBarAsNeeded
+                                                                             : Qt::ScrollBarAlwaysOff);
+        return list;
+    }
+    case ControlKind::Edit: {
+        auto* edit = new QLineEdit(caption, parent);
+        if (control.style & kStyleReadOnly) {
+            edit->setReadOnly(true);
+            // Read-only edits show the dialog's face colour, so nobody tries to type.
+            QPalette palette = edit->palette();
+            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+            edit->setPalette(palette);
+        }
+        return edit;
+    }
+    case ControlKind::Static: {
+        auto* label = new QLabel(caption, parent);
+        label->setAlignment((control.style & kStyleCentre) ? Qt::AlignHCenter | Qt::AlignTop
+                                                           : Qt::AlignLeft | Qt::AlignTop);
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    }
+    case ControlKind::Bitmap: {
+        auto* picture = new QLabel(parent);
+        picture->setPixmap(QPixmap(ResourceImagePath(control.image)));
+        return picture;
+    }
+    }
+    return new QWidget(parent);
+}

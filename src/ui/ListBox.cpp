@@ -1,0 +1,143 @@
+#include "ListBox.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+CListBox::CListBox(bool sorted, QWidget* parent)
+    : QListWidget(parent), m_bSorted(sorted)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setTextElideMode(Qt::ElideNone);   // narrow lists clip their text, as a list box does
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+int CListBox::AddLine(const QString& text)
+{
+    if (!m_bSorted)
+        return InsertLine(-1, text);
+    // First line that sorts after `text`, so equal texts keep their order.
+    int low = 0;
+    int high = count();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (QString::compare(item(mid)->text(), text, Qt::CaseInsensitive) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return InsertLine(low, text);
+}
+
+int CListBox::InsertLine(int index, const QString& text)
+{
+    if (index < 0 || index > count())
+        index = count();
+    auto* line = new QListWidgetItem(text);
+    const int height = OneLineHeight();
+    if (height > 0)
+        line->setSizeHint(QSize(0, height));
+    insertItem(index, line);
+    return index;
+}
+
+int CListBox::OneLineHeight() const
+{
+    // A list only one line high shows exactly one line, as a list box of
+    // integral height does, instead of a line and a sliver of the next.
+    const int inside = height() - 2 * frameWidth();
+    const int natural = fontMetrics().height() + 2;
+    return inside > 0 && inside < 2 * natural ? inside : 0;
+}
+
+void CListBox::ReplaceLine(int index, const QString& text)
+{
+    if (QListWidgetItem* line = item(index))
+        line->setText(text);
+}
+
+void CListBox::SelectLine(int index)
+{
+    if (index < 0 || index >= count()) {
+        clearSelection();
+        setCurrentRow(-1);
+        return;
+    }
+    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+}
+
+int CListBox::SelectedLine() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.front());
+}
+
+QStringList CListBox::Lines() const
+{
+    QStringList lines;
+    lines.reserve(count());
+    for (int i = 0; i < count(); ++i)
+        lines.append(item(i)->text());
+    return lines;
+}
+
+void CListBox::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    const QModelIndex hit = indexAt(event->position().toPoint());
+    if (!hit.isValid()) {
+        // Beside the lines: the selection stays, nothing is reported.
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+    if (hit.row() == currentRow())
+        emit UserSelChange(hit.row());
+}
+
+void CListBox::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!(event->buttons() & Qt::LeftButton)) {
+        QListWidget::mouseMoveEvent(event);
+        return;
+    }
+    const int before = currentRow();
+    QListWidget::mouseMoveEvent(event);
+    ReportIfMoved(before);
+}
+
+void CListBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    QListWidget::mouseReleaseEvent(event);
+}
+
+void CListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second click of a double click selects nothing new.
+    if (event->button() != Qt::LeftButton)
+        event->ignore();
+    else
+        QListWidget::mouseDoubleClickEvent(event);
+}
+
+void CListBox::keyPressEvent(QKeyEvent* event)
+{
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    ReportIfMoved(before);
+}
+
+void CListBox::ReportIfMoved(int rowBefore)
+{
+    const int now = currentRow();
+    if (now != rowBefore && now >= 0 && item(now)->isSelected())
+        emit UserSelChange(now);
+}
