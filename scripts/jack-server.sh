@@ -22,11 +22,18 @@ stop_server() {
     pid=$(cat "$pidfile")
     rm -f "$pidfile"
     kill "$pid" 2>/dev/null || return 0
-    for _ in $(seq 50); do
+    for _ in $(seq 150); do
         kill -0 "$pid" 2>/dev/null || return 0
         sleep 0.1
     done
     kill -9 "$pid" 2>/dev/null || true
+    remove_stale_files
+}
+
+# A server killed hard leaves its socket and semaphores behind, and a new one
+# of the same name then refuses to start. The name is ours alone.
+remove_stale_files() {
+    rm -f /dev/shm/jack_"$name"_* /dev/shm/jack_sem."$(id -u)"_"$name"_* 2>/dev/null || true
 }
 
 case "$cmd" in
@@ -39,6 +46,7 @@ start)
         echo "JACK server $name is already running; using it"
         exit 0
     fi
+    remove_stale_files
     jackd -n "$name" -r -p 64 -d dummy -p 256 >"$logfile" 2>&1 </dev/null &
     echo $! >"$pidfile"
     for _ in $(seq 100); do

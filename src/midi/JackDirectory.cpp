@@ -1,5 +1,7 @@
 #include "JackDirectory.h"
 
+#include "midi/DriverHandoff.h"
+
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
@@ -22,6 +24,8 @@ CJackDirectory::CJackDirectory(const std::string& clientName)
     m_client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
     if (m_client == nullptr)
         return;
+    PublishToDriver(this);
+    PublishToDriver(m_gone.get());
     jack_on_shutdown(m_client, &CJackDirectory::OnShutdown, m_gone.get());
     jack_set_process_callback(m_client, &CJackDirectory::OnProcess, this);
     if (jack_activate(m_client) != 0) {
@@ -38,11 +42,13 @@ CJackDirectory::~CJackDirectory()
 
 void CJackDirectory::OnShutdown(void* arg)
 {
+    AcceptFromDriver(arg);
     static_cast<std::atomic<bool>*>(arg)->store(true);
 }
 
 int CJackDirectory::OnProcess(uint32_t, void* arg)
 {
+    AcceptFromDriver(arg);
     static_cast<CJackDirectory*>(arg)->m_cycles.fetch_add(1, std::memory_order_release);
     return 0;
 }

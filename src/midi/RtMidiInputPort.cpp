@@ -1,5 +1,7 @@
 #include "RtMidiInputPort.h"
 
+#include "midi/DriverHandoff.h"
+
 CRtMidiInputPort::CRtMidiInputPort(IMidiInputHandler& handler)
     : CMidiInputPortBase(handler)
 {
@@ -12,12 +14,14 @@ CRtMidiInputPort::~CRtMidiInputPort()
 
 void CRtMidiInputPort::OnMessage(double, std::vector<unsigned char>* message, void* user)
 {
+    AcceptFromDriver(user);
     if (message != nullptr && !message->empty())
         static_cast<CRtMidiInputPort*>(user)->DeliverMessage(message->data(), message->size());
 }
 
 void CRtMidiInputPort::OnError(RtMidiError::Type type, const std::string&, void* user)
 {
+    AcceptFromDriver(user);
     if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
         static_cast<CRtMidiInputPort*>(user)->m_failed.store(true);
 }
@@ -25,6 +29,7 @@ void CRtMidiInputPort::OnError(RtMidiError::Type type, const std::string&, void*
 MidiResult CRtMidiInputPort::Open(std::unique_ptr<RtMidiIn> midi, unsigned index, const std::string& portName)
 {
     m_midi = std::move(midi);
+    PublishToDriver(this);
     m_midi->setErrorCallback(&CRtMidiInputPort::OnError, this);
     // System Exclusive is dropped by default; timing and active sensing are
     // passed through like every other short message.

@@ -1,5 +1,7 @@
 #include "RtMidiOutputPort.h"
 
+#include "midi/DriverHandoff.h"
+
 namespace {
 
 void NoteOpenError(RtMidiError::Type type, const std::string&, void* user)
@@ -18,6 +20,7 @@ CRtMidiOutputPort::CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, size_t max
     , m_wireBytesPerSecond(wireBytesPerSecond)
     , m_serverGone(std::move(serverGone))
 {
+    PublishToDriver(this);
     m_midi->setErrorCallback(&CRtMidiOutputPort::OnError, this);
 }
 
@@ -33,6 +36,7 @@ MidiResult CRtMidiOutputPort::OpenPort(RtMidiOut& midi, unsigned index, const st
 
 void CRtMidiOutputPort::OnError(RtMidiError::Type type, const std::string&, void* user)
 {
+    AcceptFromDriver(user);
     if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
         static_cast<CRtMidiOutputPort*>(user)->m_failed.store(true, std::memory_order_relaxed);
 }

@@ -3,13 +3,15 @@
 // input ports, with the JACK frame time of the cycle each event arrived in.
 //
 // Threading: Send/Take run on the test's thread; the JACK process thread
-// moves data through lock-free JACK ring buffers.
+// moves data through lock-free queues.
 #pragma once
+
+#include "midi/DriverHandoff.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
-#include <jack/ringbuffer.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -17,6 +19,45 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+//! Single-producer single-consumer byte queue between the test's thread and
+//! the JACK process thread (our own, so that ThreadSanitizer sees its
+//! ordering).
+class CPeerByteQueue {
+public:
+    explicit CPeerByteQueue(size_t size)
+        : m_bytes(size)
+    {
+    }
+    size_t WriteSpace() const { return m_bytes.size() - (m_write.load(std::memory_order_relaxed) - m_read.load(std::memory_order_acquire)); }
+    size_t ReadSpace() const { return m_write.load(std::memory_order_acquire) - m_read.load(std::memory_order_relaxed); }
+    //! Writes a header and its payload, published together.
+    void Write(const void* head, size_t headSize, const void* data, size_t n)
+    {
+        const size_t w = m_write.load(std::memory_order_relaxed);
+        for (size_t i = 0; i < headSize; ++i)
+            m_bytes[(w + i) % m_bytes.size()] = static_cast<const uint8_t*>(head)[i];
+        for (size_t i = 0; i < n; ++i)
+            m_bytes[(w + headSize + i) % m_bytes.size()] = static_cast<const uint8_t*>(data)[i];
+        m_write.store(w + headSize + n, std::memory_order_release);
+    }
+    void Peek(void* data, size_t n) const
+    {
+        const size_t r = m_read.load(std::memory_order_relaxed);
+        for (size_t i = 0; i < n; ++i)
+            static_cast<uint8_t*>(data)[i] = m_bytes[(r + i) % m_bytes.size()];
+    }
+    void Read(void* data, size_t n)
+    {
+        Peek(data, n);
+        m_read.store(m_read.load(std::memory_order_relaxed) + n, std::memory_order_release);
+    }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    std::atomic<size_t> m_write{0};
+    std::atomic<size_t> m_read{0};
+};
 
 class CMidiJackPeer {
 public:
@@ -37,8 +78,7 @@ public:
         m_out = jack_port_register(m_client, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
         for (const auto& in : inputs)
             m_in.push_back(jack_port_register(m_client, in.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0));
-        m_toJack = jack_ringbuffer_create(1 << 18);
-        m_fromJack = jack_ringbuffer_create(1 << 20);
+        PublishToDriver(this);
         jack_set_process_callback(m_client, &CMidiJackPeer::Process, this);
         if (jack_activate(m_client) != 0)
             throw std::runtime_error("cannot activate " + clientName);
@@ -47,8 +87,6 @@ public:
     ~CMidiJackPeer()
     {
         Close();
-        jack_ringbuffer_free(m_toJack);
-        jack_ringbuffer_free(m_fromJack);
     }
 
     CMidiJackPeer(const CMidiJackPeer&) = delete;
@@ -74,10 +112,9 @@ public:
     void Send(const std::vector<uint8_t>& message)
     {
         const uint32_t size = static_cast<uint32_t>(message.size());
-        while (jack_ringbuffer_write_space(m_toJack) < sizeof size + size)
+        while (m_toJack.WriteSpace() < sizeof size + size)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        jack_ringbuffer_write(m_toJack, reinterpret_cast<const char*>(&size), sizeof size);
-        jack_ringbuffer_write(m_toJack, reinterpret_cast<const char*>(message.data()), size);
+        m_toJack.Write(&size, sizeof size, message.data(), size);
     }
 
     //! What arrived so far, waiting up to `timeout` for at least `atLeast`.
@@ -108,29 +145,32 @@ private:
     void Drain()
     {
         Header h;
-        while (jack_ringbuffer_read_space(m_fromJack) >= sizeof h) {
-            jack_ringbuffer_read(m_fromJack, reinterpret_cast<char*>(&h), sizeof h);
+        while (m_fromJack.ReadSpace() >= sizeof h) {
+            m_fromJack.Read(&h, sizeof h);
             Received r{h.port, h.frame, h.sentFrame, std::vector<uint8_t>(h.size)};
-            jack_ringbuffer_read(m_fromJack, reinterpret_cast<char*>(r.bytes.data()), h.size);
+            m_fromJack.Read(r.bytes.data(), h.size);
             m_received.push_back(std::move(r));
         }
     }
 
     static int Process(jack_nframes_t frames, void* arg)
     {
+        AcceptFromDriver(arg);
         auto* self = static_cast<CMidiJackPeer*>(arg);
         const jack_nframes_t cycleStart = jack_last_frame_time(self->m_client);
         void* out = jack_port_get_buffer(self->m_out, frames);
         jack_midi_clear_buffer(out);
         jack_nframes_t at = 0;
         uint32_t size = 0;
-        while (jack_ringbuffer_peek(self->m_toJack, reinterpret_cast<char*>(&size), sizeof size) == sizeof size
-               && jack_ringbuffer_read_space(self->m_toJack) >= sizeof size + size) {
+        while (self->m_toJack.ReadSpace() >= sizeof size) {
+            self->m_toJack.Peek(&size, sizeof size);
+            if (self->m_toJack.ReadSpace() < sizeof size + size)
+                break;
             jack_midi_data_t* data = jack_midi_event_reserve(out, at, size);
             if (data == nullptr)
                 break;  // the port buffer is full: the rest goes next cycle
-            jack_ringbuffer_read_advance(self->m_toJack, sizeof size);
-            jack_ringbuffer_read(self->m_toJack, reinterpret_cast<char*>(data), size);
+            self->m_toJack.Read(&size, sizeof size);
+            self->m_toJack.Read(data, size);
             self->m_lastSendFrame = cycleStart + at;
             if (at + 1 < frames)
                 ++at;
@@ -144,10 +184,9 @@ private:
                     continue;
                 Header h{static_cast<int32_t>(p), cycleStart + event.time, self->m_lastSendFrame,
                          static_cast<uint32_t>(event.size)};
-                if (jack_ringbuffer_write_space(self->m_fromJack) < sizeof h + event.size)
+                if (self->m_fromJack.WriteSpace() < sizeof h + event.size)
                     continue;
-                jack_ringbuffer_write(self->m_fromJack, reinterpret_cast<const char*>(&h), sizeof h);
-                jack_ringbuffer_write(self->m_fromJack, reinterpret_cast<const char*>(event.buffer), event.size);
+                self->m_fromJack.Write(&h, sizeof h, event.buffer, event.size);
             }
         }
         return 0;
@@ -157,8 +196,8 @@ private:
     std::string m_name;
     jack_port_t* m_out = nullptr;
     std::vector<jack_port_t*> m_in;
-    jack_ringbuffer_t* m_toJack = nullptr;
-    jack_ringbuffer_t* m_fromJack = nullptr;
+    CPeerByteQueue m_toJack{1 << 18};
+    CPeerByteQueue m_fromJack{1 << 20};
     uint32_t m_lastSendFrame = 0;  //!< process thread only
     std::vector<Received> m_received;
 };
