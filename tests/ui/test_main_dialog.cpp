@@ -1,0 +1,462 @@
+// The main window: initial contents, the message window's buttons, the
+// timer, the control interface, the About box and the teardown on every way
+// out, with and without an automation client.
+#include "app/AboutDlg.h"
+#include "app/AutomationModule.h"
+#include "app/Zm_configDlgAutoProxy.h"
+#include "res/resource.h"
+#include "ui/ListBox.h"
+#include "ui/MessageWindowModel.h"
+#include "ui/MessageWindowView.h"
+#include "ui/Zm_configDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+// The help lines exactly as the user is to read them.
+const std::vector<std::string> kExpectedHelp = {
+    "This application must comunicate with the ZM1 box it is controlling",
+    "",
+    "1> Connect a MIDI cable from your computers MIDI out to the ZM control box MIDI in",
+    "2> Connect a MIDI cable from your computers MIDI in to the ZM control box MIDI out",
+    "3> Select the proper MIDI In channel in the MIDI in window by clicking the appropriate device",
+    "4> Select the proper MIDI Out channel in the MIDI out window by clicking the appropriate device",
+    "",
+    "5> If you want to listen to your pianos midi stream on an external MIDI synth",
+    "      Connect a MIDI cable from your computers secondary MIDI out to the ZM synths MIDI in",
+    "      Select the proper MIDI Out channel in the MIDI thru/out window by clicking the appropriate device",
+    "",
+    "Once the conections are set then issue the sychronize data command. This will cause the computer",
+    "to querey the controller box about its status. The status will the be displayed on the",
+    "screen to the left",
+    "",
+    "Remember that to activate a paramater in a window you must click on the value. The active value will",
+    "be highlighted and transmitted to the scanner for acitvation",
+    "this version to be used with version 2.03 or later firmware",
+};
+
+// Records what the MIDI layer and the decoder would be asked to do.
+class CRecordingDlg : public CZm_configDlg {
+public:
+    std::vector<std::string> steps;
+    int decoderPasses = 0;
+    std::function<void()> onDecoderPass;
+
+protected:
+    void EnumerateMidiPorts() override
+    {
+        for (const char* name : {"In A", "In B"})
+            InsertListLine(IDC_MIDI_IN_LIST, -1, name);
+        for (int id : {IDC_MIDI_OUT_LIST, IDC_MIDI_THRU_LIST})
+            for (const char* name : {"Out A", "Out B", "Out C"})
+                InsertListLine(id, -1, name);
+    }
+    void OnSelchangeMidiIn(int index) override { steps.push_back("select in " + std::to_string(index)); }
+    void OnSelchangeMidiOut(int index) override { steps.push_back("select out " + std::to_string(index)); }
+    void OnSelchangeMidiThru(int index) override { steps.push_back("select thru " + std::to_string(index)); }
+    void TeardownInputPort() override { steps.push_back("input"); }
+    void TeardownOutputPort() override { steps.push_back("output"); }
+    void TeardownThruPort() override { steps.push_back("thru"); }
+    void RunDecoderPass() override
+    {
+        ++decoderPasses;
+        if (onDecoderPass)
+            onDecoderPass();
+    }
+};
+
+const std::vector<std::string> kOneTeardown = {"input", "output", "thru"};
+const std::vector<std::string> kTwoTeardowns = {"input", "output", "thru", "input", "output", "thru"};
+
+class MainDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { dlg.OnInitDialog(); }
+
+    template <typename T = QWidget>
+    T* Get(int id)
+    {
+        auto* w = qobject_cast<T*>(dlg.Control(id));
+        EXPECT_NE(w, nullptr) << id;
+        return w;
+    }
+    QString Text(int id) { return Get<QLineEdit>(id)->text(); }
+    QStringList Lines(int id) { return Get<CListBox>(id)->Lines(); }
+    std::vector<std::string> MessageLines()
+    {
+        const CMessageLog& log = dlg.MessageWindow().Log();
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < log.Count(); ++i)
+            lines.emplace_back(log.Line(i));
+        return lines;
+    }
+    void Click(int id) { QTest::mouseClick(Get(id), Qt::LeftButton); }
+    // Runs `action` once the modal run has started.
+    void Soon(std::function<void()> action) { QTimer::singleShot(0, &dlg, std::move(action)); }
+
+    CRecordingDlg dlg;
+};
+
+QStringList Expected(int count, const std::function<QString(int)>& text)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines.append(text(i));
+    return lines;
+}
+
+} // namespace
+
+TEST_F(MainDialogTest, StartsWithTheHelpTheReadoutsAndNothingElse)
+{
+    EXPECT_EQ(MessageLines(), kExpectedHelp);
+    EXPECT_EQ(Text(IDC_NUMBER_KEYS), "88");
+    EXPECT_EQ(Text(IDC_LOW_NOTE_KEY2), "36");
+    for (int id : {IDC_XTABLE_DATA, IDC_IDENTIFICATION, IDC_READOUT_3, IDC_READOUT_4, IDC_READOUT_5})
+        EXPECT_EQ(Text(id), "") << id;
+    for (size_t zone = 0; zone < 4; ++zone) {
+        EXPECT_EQ(Text(kZoneKeyRange[zone]), "") << zone;
+        EXPECT_EQ(Text(kZoneLowestNote[zone]), "") << zone;
+    }
+    EXPECT_TRUE(Get<QAbstractButton>(IDC_SHOW_KEYS)->isChecked());
+    EXPECT_FALSE(Get<QAbstractButton>(IDC_SHOW_XOPTO)->isChecked());
+    EXPECT_FALSE(Get<QAbstractButton>(IDC_SHOW_MISC)->isChecked());
+    EXPECT_TRUE(Get<QAbstractButton>(IDC_SCANNER_122)->isChecked());
+    EXPECT_EQ(dlg.Held().ScannerKeyCount, 88);
+    for (size_t zone = 0; zone < 4; ++zone) {
+        EXPECT_FALSE(Get<QAbstractButton>(kZoneMute[zone])->isChecked());
+        EXPECT_FALSE(Get<QAbstractButton>(kZoneSetZone[zone])->isChecked());
+    }
+    EXPECT_FALSE(dlg.windowIcon().isNull());
+    EXPECT_NE(dlg.m_nTimer, 0);
+    EXPECT_EQ(dlg.m_pAutoProxy, nullptr);
+}
+
+TEST_F(MainDialogTest, ZoneAndParameterListsHoldTheirEntriesWithNothingSelected)
+{
+    const QStringList channels = Expected(16, [](int i) { return (i < 9 ? " " : "") + QString::number(i + 1); });
+    const QStringList curves = {"Nrm Exp", "Displ 1s", "Displ 0s", "Linear", "Lin Int", "Rev Int", "Thresh", "RevThrs"};
+    const QStringList touch = {"None", "Poly Key", "Channel", "Second T", "Map None", "Map Poly", "Map Chan", "Map 2nd"};
+    QStringList release = Expected(64, [](int i) { return (i < 10 ? "  " : " ") + QString::number(i); });
+    release[0] = "off";
+    QStringList attack = release;
+    attack[14] = "14 Normal";
+
+    for (size_t zone = 0; zone < 4; ++zone) {
+        SCOPED_TRACE(zone);
+        EXPECT_EQ(Lines(kZoneChannelList[zone]), channels);
+        EXPECT_EQ(Lines(kZoneAttackList[zone]), attack);
+        EXPECT_EQ(Lines(kZoneReleaseList[zone]), release);
+        EXPECT_EQ(Lines(kZoneCurveList[zone]), curves);
+        EXPECT_EQ(Lines(kZoneAftertouchList[zone]), touch);
+    }
+    const QStringList parameters = Lines(IDC_PARAMETER_LIST);
+    ASSERT_EQ(parameters.size(), 32);
+    EXPECT_EQ(parameters[0], "ZmFunc_StationName");
+    EXPECT_EQ(parameters[6], "ZmFunc_ZoneMutBits");
+    EXPECT_EQ(parameters[12], "ZmFunc_NumberKeys ");
+    EXPECT_EQ(parameters[31], "ZmFunc_Aot_t_delay ");
+
+    for (CListBox* list : dlg.findChildren<CListBox*>())
+        EXPECT_EQ(list->SelectedLine(), -1) << list->objectName().toStdString();
+    EXPECT_FALSE(dlg.MessageWindowView().currentIndex().isValid());
+}
+
+TEST_F(MainDialogTest, CopyPutsTheExactBytesOnTheClipboard)
+{
+    dlg.AppendLine("F0 09 43 \xB0\xFF"s);
+    Click(IDC_COPY_MESSAGES);
+
+    QByteArray expected;
+    char line[256];
+    std::vector<std::string> lines = kExpectedHelp;
+    lines.push_back("F0 09 43 \xB0\xFF"s);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int n = std::snprintf(line, sizeof line, "item%4d: %s\r\n", static_cast<int>(i), lines[i].c_str());
+        expected.append(line, n);
+    }
+    const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(clip, nullptr);
+    ASSERT_TRUE(clip->hasFormat("text/plain"));
+    EXPECT_EQ(clip->data("text/plain"), expected);
+    EXPECT_TRUE(clip->data("text/plain").endsWith("\xB0\xFF\r\n")) << "high bytes stay single bytes";
+
+    Click(IDC_CLEAR_MESSAGES);
+    Click(IDC_COPY_MESSAGES);
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data("text/plain"), QByteArray());
+}
+
+TEST_F(MainDialogTest, EachTickRunsTheDecoderThenKeepsItsNewLinesInView)
+{
+    dlg.show();
+    int passes = 0;
+    dlg.onDecoderPass = [&] {
+        for (int i = 0; i < 40; ++i)
+            dlg.AppendLine("reply " + std::to_string(passes) + "/" + std::to_string(i));
+        ++passes;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(passes >= 3, 5000);
+    dlg.onDecoderPass = nullptr;
+    QTest::qWait(150);   // one more tick, after the last lines
+
+    CMessageWindowView& view = dlg.MessageWindowView();
+    const int last = dlg.MessageWindow().rowCount() - 1;
+    EXPECT_EQ(last, static_cast<int>(dlg.MessageWindow().StoredCount()) - 1);
+    EXPECT_EQ(view.TopRow() + view.VisibleRows() - 1, last);
+
+    view.verticalScrollBar()->setValue(0);   // the user scrolls up; nothing new arrives
+    QTest::qWait(250);
+    EXPECT_EQ(view.TopRow(), 0);
+}
+
+TEST_F(MainDialogTest, ClearEmptiesTheWindowAndTheNextLineScrollsIntoView)
+{
+    dlg.show();
+    for (int i = 0; i < 100; ++i)
+        dlg.AppendLine("old");
+    dlg.ScrollToLast();
+    Click(IDC_CLEAR_MESSAGES);
+    EXPECT_EQ(dlg.MessageWindow().rowCount(), 0);
+    EXPECT_EQ(dlg.MessageWindow().StoredCount(), 0u);
+    dlg.ScrollToLast();
+    dlg.AppendLine("new");
+    dlg.ScrollToLast();
+    EXPECT_EQ(dlg.MessageWindow().rowCount(), 1);
+    EXPECT_EQ(dlg.MessageWindowView().TopRow(), 0);
+}
+
+TEST_F(MainDialogTest, ControlInterfaceReachesTheWidgets)
+{
+    QSignalSpy selections(&dlg, &CZm_configDlg::ListSelChange);
+    dlg.SetControlText(IDC_NUMBER_KEYS, "122");
+    dlg.SetControlText(IDC_IDENTIFICATION, "ZM1 \xE9"s);
+    EXPECT_EQ(Text(IDC_NUMBER_KEYS), "122");
+    EXPECT_EQ(dlg.ControlText(IDC_IDENTIFICATION), "ZM1 \xE9"s);
+    EXPECT_EQ(dlg.ControlText(12345), "");
+
+    dlg.SelectListLine(kZoneAttackList[1], 14);
+    EXPECT_EQ(Get<CListBox>(kZoneAttackList[1])->SelectedLine(), 14);
+    dlg.SelectListLine(kZoneAttackList[1], -1);
+    EXPECT_EQ(Get<CListBox>(kZoneAttackList[1])->SelectedLine(), -1);
+    EXPECT_EQ(selections.count(), 0) << "selections by the program run no handler";
+
+    dlg.InsertListLine(IDC_MIDI_IN_LIST, 0, "In Z");
+    EXPECT_EQ(Lines(IDC_MIDI_IN_LIST), (QStringList{"In Z", "In A", "In B"}));
+    dlg.SetCheck(kZoneMute[2], true);
+    EXPECT_TRUE(Get<QAbstractButton>(kZoneMute[2])->isChecked());
+
+    // Unknown ids and unfit controls are ignored, never a crash.
+    dlg.SetControlText(9999, "x");
+    dlg.SelectListLine(IDC_NUMBER_KEYS, 1);
+    dlg.InsertListLine(9999, 0, "x");
+    dlg.SetCheck(IDC_NUMBER_KEYS, true);
+    dlg.InsertListLine(IDC_MESSAGE_WINDOW, 0, "through the list interface");
+    EXPECT_EQ(MessageLines().back(), "through the list interface");
+}
+
+TEST_F(MainDialogTest, UserClicksReachThePortSeamsAndTheEditors)
+{
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    QSignalSpy selections(&dlg, &CZm_configDlg::ListSelChange);
+    QSignalSpy clicks(&dlg, &CZm_configDlg::ControlClicked);
+    auto clickLine = [&](int id, int row) {
+        auto* list = Get<CListBox>(id);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    };
+    clickLine(IDC_MIDI_THRU_LIST, 1);
+    clickLine(IDC_MIDI_THRU_LIST, 1);
+    clickLine(IDC_MIDI_IN_LIST, 0);
+    clickLine(IDC_MIDI_OUT_LIST, 2);
+    EXPECT_EQ(dlg.steps, (std::vector<std::string>{"select thru 1", "select thru 1", "select in 0", "select out 2"}));
+
+    clickLine(kZoneChannelList[3], 0);
+    ASSERT_EQ(selections.count(), 1);
+    EXPECT_EQ(selections.at(0).at(0).toInt(), kZoneChannelList[3]);
+    EXPECT_EQ(selections.at(0).at(1).toInt(), 0);
+
+    Click(kZoneMute[0]);
+    Click(IDC_SYNCHRONIZE);
+    ASSERT_EQ(clicks.count(), 2);
+    EXPECT_EQ(clicks.at(0).at(0).toInt(), kZoneMute[0]);
+    EXPECT_EQ(clicks.at(1).at(0).toInt(), int(IDC_SYNCHRONIZE));
+    EXPECT_EQ(dlg.steps.size(), 4u) << "no teardown from other buttons";
+}
+
+TEST_F(MainDialogTest, OkAndCancelTearDownOnceAndEndWithTheirResult)
+{
+    Get<QLineEdit>(IDC_XTABLE_DATA)->setText("42");
+    Soon([&] { Click(IDOK); });
+    EXPECT_EQ(dlg.DoModal(), int(IDOK));
+    EXPECT_EQ(dlg.steps, kOneTeardown);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.BoundTexts().XtableData, "42") << "OK reads the bound texts back";
+
+    dlg.steps.clear();
+    Soon([&] { Click(IDCANCEL); });
+    EXPECT_EQ(dlg.DoModal(), int(IDCANCEL));
+    EXPECT_EQ(dlg.steps, kOneTeardown);
+
+    dlg.steps.clear();
+    Soon([&] { QTest::keyClick(&dlg, Qt::Key_Escape); });
+    EXPECT_EQ(dlg.DoModal(), int(IDCANCEL));
+    EXPECT_EQ(dlg.steps, kOneTeardown);
+}
+
+TEST_F(MainDialogTest, TheCloseBoxTearsDownThenTurnsIntoCancel)
+{
+    Soon([&] { dlg.close(); });
+    EXPECT_EQ(dlg.DoModal(), int(IDCANCEL));
+    EXPECT_EQ(dlg.steps, kTwoTeardowns);
+    EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(MainDialogTest, AboutBoxFromTheSystemCommandTheMenuAndF1)
+{
+    std::vector<QString> captions;
+    auto closeAboutSoon = [&] {
+        QTimer::singleShot(50, [&] {
+            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            captions.push_back(about ? about->windowTitle() : QString());
+            if (about)
+                QTest::mouseClick(about->findChild<QWidget*>(QString::number(IDOK)), Qt::LeftButton);
+        });
+    };
+    closeAboutSoon();
+    dlg.OnSysCommand(IDM_ABOUTBOX | 0x7);   // the low four bits do not matter
+
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    closeAboutSoon();
+    QTest::keyClick(&dlg, Qt::Key_F1);
+
+    // The context menu offers the entry under its text.
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(menu->actions().size(), 1);
+        EXPECT_EQ(menu->actions().at(0)->text(), "&About zm_config...");
+        closeAboutSoon();
+        menu->actions().at(0)->trigger();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&dlg, &event);
+    QTRY_COMPARE(captions.size(), size_t{3});
+    EXPECT_EQ(captions, (std::vector<QString>(3, "About zm_config")));
+
+    dlg.OnSysCommand(0xF060);   // any other system command: no About box
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// An automation client holds the object: every way out only hides the
+// dialog; the client's release ends an automation-started program.
+class HeldByClientTest : public MainDialogTest {
+protected:
+    void SetUp() override
+    {
+        MainDialogTest::SetUp();
+        module.SetMainWindow(&dlg);
+        module.SetQuitAction([this] { ++quits; });
+    }
+    void TearDown() override { delete proxy; }
+
+    CAutomationModule module;
+    CZm_configDlgAutoProxy* proxy = nullptr;
+    int quits = 0;
+};
+
+TEST_F(HeldByClientTest, ClosingOnlyHidesAndTheReleaseEndsTheRun)
+{
+    module.SetUserControl(false);
+    proxy = new CZm_configDlgAutoProxy(module);
+    ASSERT_EQ(dlg.m_pAutoProxy, proxy);
+    EXPECT_EQ(proxy->m_pDialog, &dlg);
+
+    bool stillRunning = false;
+    Soon([&] {
+        Click(IDOK);
+        Click(IDCANCEL);
+        dlg.close();
+        stillRunning = !dlg.isVisible();
+        delete proxy;
+        proxy = nullptr;
+    });
+    EXPECT_EQ(dlg.DoModal(), -1);
+    EXPECT_TRUE(stillRunning);
+    // Three hides, then the ports closed once more when the window went.
+    EXPECT_EQ(dlg.steps.size(), 12u);
+    EXPECT_EQ(dlg.m_pAutoProxy, nullptr);
+    EXPECT_EQ(module.LiveObjects(), 0);
+    EXPECT_TRUE(module.UserControl());
+    EXPECT_EQ(quits, 0);
+}
+
+TEST_F(HeldByClientTest, StartedByTheUserTheReleaseLeavesTheDialogToTheUser)
+{
+    proxy = new CZm_configDlgAutoProxy(module);
+    Soon([&] {
+        Click(IDOK);            // hides: the client holds the object
+        delete proxy;
+        proxy = nullptr;
+        dlg.show();             // still running; now the user can end it
+        Click(IDCANCEL);
+    });
+    EXPECT_EQ(dlg.DoModal(), int(IDCANCEL));
+    EXPECT_EQ(dlg.steps, kTwoTeardowns);
+}
+
+TEST_F(HeldByClientTest, AReleaseWhileTheAboutBoxIsOpenLeavesTheUserInControl)
+{
+    module.SetUserControl(false);
+    proxy = new CZm_configDlgAutoProxy(module);
+    Soon([&] {
+        QTimer::singleShot(50, [&] {
+            delete proxy;   // the main window is blocked: it is not destroyed
+            proxy = nullptr;
+            auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+            ASSERT_NE(about, nullptr);
+            about->accept();
+            QTimer::singleShot(0, [&] { Click(IDCANCEL); });
+        });
+        dlg.OnSysCommand(IDM_ABOUTBOX);
+    });
+    EXPECT_EQ(dlg.DoModal(), int(IDCANCEL));
+    EXPECT_TRUE(module.UserControl());
+}
+
+TEST(MainDialogLifetime, NeitherTheDialogNorTheProxyOutlivesTheOther)
+{
+    CAutomationModule module;
+    int quits = 0;
+    module.SetQuitAction([&] { ++quits; });
+    module.SetUserControl(false);
+    CZm_configDlgAutoProxy* proxy = nullptr;
+    {
+        CZm_configDlg dlg;
+        module.SetMainWindow(&dlg);
+        proxy = new CZm_configDlgAutoProxy(module);
+        module.SetMainWindow(nullptr);
+    }
+    EXPECT_EQ(proxy->m_pDialog, nullptr);
+    delete proxy;   // no main window left: a quit is posted instead
+    EXPECT_EQ(quits, 1);
+}
