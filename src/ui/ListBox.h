@@ -4,10 +4,10 @@
 // any line, the already selected one included (the port logic relies on
 // that: clicking the open thru/out device closes it), dragging onto another
 // line, and keys that move the selection (arrows, paging, typing a line's
-// first letters). Selections made by the program
-// (SelectLine, or any Qt call) never report. Other mouse buttons leave the
-// selection alone and go to the parent (the dialog's context menu); a click
-// beside the lines changes nothing.
+// first letters). Selections made by the program (SelectLine, or any Qt
+// call) never report. Other mouse buttons leave the selection alone and go
+// to the parent (the dialog's context menu); a click beside the lines
+// changes nothing.
 //
 // A list with the sort style keeps lines added by AddLine() in order
 // (case-insensitive); InsertLine() always puts a line where it is told.
