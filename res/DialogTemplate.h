@@ -1,5 +1,5 @@
 // Dialog templates as data: the geometry, captions and styles of every
-// control of a dialog, in dialog units, exactly as the dialog was designed.
+// control of a dialog, in dialog units, exactly as the dialog was laid out.
 //
 // The tables are plain C++ (no Qt) so that anything can read them; one
 // builder (src/ui/DialogBuilder) turns a table into widgets.
@@ -47,7 +47,7 @@ struct DialogTemplate {
     int id;
     const char* caption;
     int w, h;                 //!< client area in dialog units
-    const char* fontFace;     //!< as designed; see CDialogBuilder for the face used here
+    const char* fontFace;     //!< as laid out; see CDialogBuilder for the face used here
     int fontPoints;
     std::span<const ControlTemplate> controls;
 };

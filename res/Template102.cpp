@@ -1,6 +1,6 @@
 // Dialog 102: the main window, zm_config.
 //
-// Positions are those of the original design. Where it gives no position,
+// Positions are those of the original dialog. Where it gives no position,
 // the choice made here is marked "placed here":
 //   - row labels of the zone editor: x 4, 104 wide, 2 units below the top of
 //     their row so that the text lines up with the controls' text;

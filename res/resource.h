@@ -77,7 +77,7 @@ inline constexpr ZoneIds kZoneMinus12 = {1041, 1090, 1092, 1094};
 inline constexpr ZoneIds kZoneDebugA = {1095, 1097, 1099, 1101};  // "Ens", "Up", "Up", "Up"
 inline constexpr ZoneIds kZoneDebugB = {1096, 1098, 1100, 1102};  // "map1" … "map4"
 
-// Static labels. The templates were designed with anonymous labels; each gets
+// Static labels. The templates were laid out with anonymous labels; each gets
 // an identifier of its own here so that code and tests can find it.
 enum LabelId : int {
     IDC_ABOUT_BITMAP = 1200,      // template 100: bitmap 142

@@ -1,7 +1,7 @@
 // Dialogs built from their templates: every control of the main window and
 // the About box exists under its id, of its kind, with its caption, at its
-// place. The expected controls are written out here as designed, not taken
-// from the tables under test.
+// place. The expected controls are written out here from the dialog as it
+// was laid out, not taken from the tables under test.
 #include "app/AboutDlg.h"
 #include "res/resource.h"
 #include "ui/DialogBuilder.h"
@@ -45,7 +45,7 @@ void Row(std::vector<Expected>& out, const ZoneIds& ids, Kind kind, const char* 
         out.push_back({ids[zone], kind, caption, xs[zone], ys[zone], w, h});
 }
 
-std::vector<Expected> MainWindowAsDesigned()
+std::vector<Expected> MainWindowAsLaidOut()
 {
     std::vector<Expected> e = {
         {IDOK, Kind::DefaultButton, "OK", 618, 1, 50, 14},
@@ -77,7 +77,7 @@ std::vector<Expected> MainWindowAsDesigned()
         {IDC_SHOW_KEYS, Kind::Radio, "Keys", 258, 267, 0, 0},
         {IDC_SHOW_XOPTO, Kind::Radio, "Xopto", 257, 278, 0, 0},
         {IDC_SHOW_MISC, Kind::Radio, "Misc", 257, 288, 0, 0},
-        // Labels placed by the design
+        // Labels with a given place
         {IDC_LABEL_MIDI_IN, Kind::Label, "Midi Input Port (click to activate)", 4, 1, 0, 0},
         {IDC_LABEL_MIDI_OUT, Kind::Label, "Midi Out Port (click to activate)", 157, 1, 0, 0},
         {IDC_LABEL_MIDI_THRU, Kind::Label, "Midi Thru/Out Port (click to activate)", 291, 1, 0, 0},
@@ -106,7 +106,7 @@ std::vector<Expected> MainWindowAsDesigned()
     return e;
 }
 
-// Controls whose place the design leaves open: caption and row only.
+// Controls whose place the template chooses: caption and row only.
 struct Placed {
     int id;
     Kind kind;
@@ -214,7 +214,7 @@ TEST(MainWindowTemplate, EveryControlAtItsPlaceWithItsCaption)
     EXPECT_EQ(dialog.size(), QSize(units.X(676), units.Y(305)));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << "fixed size";
 
-    for (const Expected& e : MainWindowAsDesigned()) {
+    for (const Expected& e : MainWindowAsLaidOut()) {
         QWidget* w = Find(&dialog, e.id);
         ASSERT_NE(w, nullptr) << e.id;
         ExpectKind(w, e.kind, e.caption, e.id);
