@@ -67,6 +67,34 @@ bool CJackDirectory::WaitCycles(unsigned cycles, std::chrono::milliseconds timeo
     return true;
 }
 
+size_t CJackDirectory::ConnectionCount(const std::string& port) const
+{
+    if (m_client == nullptr || m_gone->load())
+        return 0;
+    jack_port_t* handle = jack_port_by_name(m_client, port.c_str());
+    if (handle == nullptr)
+        return 0;
+    const char** names = jack_port_get_all_connections(m_client, handle);
+    size_t count = 0;
+    if (names != nullptr) {
+        while (names[count] != nullptr)
+            ++count;
+        jack_free(names);
+    }
+    return count;
+}
+
+bool CJackDirectory::WaitConnected(const std::string& port, size_t before, std::chrono::milliseconds timeout) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (ConnectionCount(port) <= before) {
+        if (m_gone->load() || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return WaitCycles(2, timeout);
+}
+
 std::vector<CJackDirectory::Port> CJackDirectory::MidiPorts(bool sources) const
 {
     std::vector<Port> ports;

@@ -33,6 +33,14 @@ public:
     //! MIDI ports that produce data (`sources`) or take it.
     std::vector<Port> MidiPorts(bool sources) const;
 
+    //! Number of connections `port` has in the graph the server runs now.
+    size_t ConnectionCount(const std::string& port) const;
+
+    //! Waits, at most `timeout`, until `port` has more than `before`
+    //! connections in the running graph and one more cycle has passed, so
+    //! that a connection just made carries what is sent next.
+    bool WaitConnected(const std::string& port, size_t before, std::chrono::milliseconds timeout) const;
+
     //! Waits until the server has run `cycles` more process cycles, at most
     //! `timeout`. Connections made before take effect at a cycle boundary,
     //! so data sent after this cannot fall into a connection not yet made.

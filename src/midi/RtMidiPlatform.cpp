@@ -117,13 +117,19 @@ std::string CRtMidiPlatform::OutputDeviceName(int device) const
     return device >= 0 && device < OutputDeviceCount() ? m_outputs[static_cast<size_t>(device)].name : std::string();
 }
 
-void CRtMidiPlatform::SettleConnection() const
+size_t CRtMidiPlatform::ConnectionsBefore(const Device& device) const
 {
-    // A JACK connection starts to carry data only from a later cycle on;
-    // what is sent before (the thru port's program change, a first request)
-    // would be lost. Three cycles are a few milliseconds.
+    return m_jack ? m_jack->ConnectionCount(device.fullName) : 0;
+}
+
+void CRtMidiPlatform::SettleConnection(const Device& device, size_t before) const
+{
+    // A JACK connection starts to carry data only once the server has
+    // switched to the new graph; what is sent before (the thru port's
+    // program change, a first request) would be lost. This normally takes a
+    // few milliseconds; the wait is bounded.
     if (m_jack)
-        m_jack->WaitCycles(3, std::chrono::milliseconds(500));
+        m_jack->WaitConnected(device.fullName, before, std::chrono::milliseconds(1000));
 }
 
 bool CRtMidiPlatform::ServerGone() const noexcept
@@ -164,11 +170,13 @@ MidiResult CRtMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, st
         const int index = FindPort(*midi, m_inputs[static_cast<size_t>(device)]);
         if (index < 0)
             return MIDI_ERR_DEVICEGONE;
+        const Device& listed = m_inputs[static_cast<size_t>(device)];
+        const size_t before = ConnectionsBefore(listed);
         auto input = std::make_unique<CRtMidiInputPort>(handler);
         const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
         if (result != MIDI_OK)
             return result;
-        SettleConnection();
+        SettleConnection(listed, before);
         port = std::move(input);
         return MIDI_OK;
     } catch (const RtMidiError&) {
@@ -190,6 +198,7 @@ MidiResult CRtMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPo
         const int index = FindPort(*midi, listed);
         if (index < 0)
             return MIDI_ERR_DEVICEGONE;
+        const size_t before = ConnectionsBefore(listed);
         const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, static_cast<unsigned>(index), m_clientName + " out");
         if (result != MIDI_OK)
             return result;
@@ -197,7 +206,7 @@ MidiResult CRtMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPo
         port = std::make_unique<CRtMidiOutputPort>(std::move(midi), jack ? kJackMaxMessage : kAlsaMaxMessage,
                                                    listed.physical ? kMidiWireBytesPerSecond : 0,
                                                    jack ? m_jack->ServerGone() : nullptr);
-        SettleConnection();
+        SettleConnection(listed, before);
         return MIDI_OK;
     } catch (const RtMidiError&) {
         return MIDI_ERR_OPENFAILED;

@@ -66,7 +66,8 @@ private:
     //! The RtMidi port number of `device` now, or -1 when it is gone.
     int FindPort(RtMidi& midi, const Device& device) const;
     bool ServerGone() const noexcept;
-    void SettleConnection() const;
+    size_t ConnectionsBefore(const Device& device) const;
+    void SettleConnection(const Device& device, size_t before) const;
 
     RtMidi::Api m_api;
     std::string m_clientName;

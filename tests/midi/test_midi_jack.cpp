@@ -72,9 +72,9 @@ protected:
     }
 
     //! Drains the byte ring until `count` bytes came (bounded wait).
-    Bytes WaitForBytes(size_t count)
+    Bytes WaitForBytes(size_t count, std::chrono::milliseconds timeout = 5s)
     {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (rings.sysex.Unread() + received.size() < count && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(2ms);
         const uint32_t n = rings.sysex.Unread();
@@ -93,6 +93,30 @@ protected:
             rings.events.Advance();
         }
         return events;
+    }
+
+    enum Outcome { kComplete, kNothing, kPartial };
+
+    //! Runs `exchange` (which reports an Outcome) and repeats it, up to
+    //! three times, when nothing at all arrived or a JACK cycle was missed
+    //! meanwhile: on a starved machine JACK drops what a late client sent
+    //! in a cycle, which says nothing about our code. A fault of ours shows
+    //! in every attempt.
+    template <typename Exchange>
+    void Exchanging(Exchange&& exchange)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const int xruns = peer->XRuns();
+            const Outcome outcome = exchange();
+            if (outcome == kComplete || (outcome == kPartial && peer->XRuns() == xruns))
+                return;
+        }
+    }
+
+    template <typename Container>
+    static Outcome OutcomeOf(const Container& got, size_t expected)
+    {
+        return got.size() == expected ? kComplete : got.empty() ? kNothing : kPartial;
     }
 
     std::unique_ptr<CMidiJackPeer> peer;
@@ -134,19 +158,26 @@ TEST_F(JackTest, SysExAndNotesFromAPeerReachTheRingsIntactAndInOrder)
 
     const Bytes big = SysEx(1000, 5);
     const Bytes small = {0xF0, 0x09, 0x1B, 0xF7};
-    peer->Send({0x90, 0x3C, 0x40});
-    peer->Send(big);
-    peer->Send({0x80, 0x3C, 0x00});
-    peer->Send(small);
-
     Bytes expected = big;
     expected.insert(expected.end(), small.begin(), small.end());
-    EXPECT_EQ(WaitForBytes(expected.size()), expected);
-    std::this_thread::sleep_for(50ms);
-    EXPECT_THAT(TakeEvents(), ElementsAre(std::pair<uint32_t, uint32_t>{MIM_DATA, 0x403C90},
-                                          std::pair<uint32_t, uint32_t>{MIM_LONGDATA, 1000},
-                                          std::pair<uint32_t, uint32_t>{MIM_DATA, 0x003C80},
-                                          std::pair<uint32_t, uint32_t>{MIM_LONGDATA, 4}));
+    Bytes got;
+    std::vector<std::pair<uint32_t, uint32_t>> events;
+    Exchanging([&] {
+        received.clear();
+        peer->Send({0x90, 0x3C, 0x40});
+        peer->Send(big);
+        peer->Send({0x80, 0x3C, 0x00});
+        peer->Send(small);
+        got = WaitForBytes(expected.size());
+        std::this_thread::sleep_for(50ms);
+        events = TakeEvents();
+        return got == expected && events.size() == 4 ? kComplete : got.empty() && events.empty() ? kNothing : kPartial;
+    });
+    EXPECT_EQ(got, expected);
+    EXPECT_THAT(events, ElementsAre(std::pair<uint32_t, uint32_t>{MIM_DATA, 0x403C90},
+                                    std::pair<uint32_t, uint32_t>{MIM_LONGDATA, 1000},
+                                    std::pair<uint32_t, uint32_t>{MIM_DATA, 0x003C80},
+                                    std::pair<uint32_t, uint32_t>{MIM_LONGDATA, 4}));
     EXPECT_EQ(rings.sysex.LostBytes(), 0u);
 }
 
@@ -157,14 +188,18 @@ TEST_F(JackTest, FramesHandedToSendSysExArriveIntactAndInOrder)
     std::vector<Bytes> frames;
     for (uint8_t i = 0; i < 15; ++i)
         frames.push_back(i == 7 ? SysEx(1000, i) : SysEx(4 + i, i));
-    Bytes scratch;
-    for (const Bytes& f : frames) {
-        scratch = f;
-        ports->Transmitter().SendSysEx(static_cast<int32_t>(scratch.size()) - 2, scratch.data());
-        std::fill(scratch.begin(), scratch.end(), 0);
-    }
-    ASSERT_TRUE(ports->Transmitter().WaitUntilSent(10s));
-    const auto got = peer->Take(frames.size(), 10s);
+    std::vector<CMidiJackPeer::Received> got;
+    Exchanging([&] {
+        Bytes scratch;
+        for (const Bytes& f : frames) {
+            scratch = f;
+            ports->Transmitter().SendSysEx(static_cast<int32_t>(scratch.size()) - 2, scratch.data());
+            std::fill(scratch.begin(), scratch.end(), 0);
+        }
+        EXPECT_TRUE(ports->Transmitter().WaitUntilSent(10s));
+        got = peer->Take(frames.size(), 5s);
+        return OutcomeOf(got, frames.size());
+    });
     ASSERT_EQ(got.size(), frames.size());
     for (size_t i = 0; i < frames.size(); ++i) {
         EXPECT_EQ(got[i].port, 0);
@@ -180,9 +215,13 @@ TEST_F(JackTest, FramesBeyondWhatJackCarriesAreRefusedWithALine)
     const Bytes longest = SysEx(CRtMidiPlatform::kJackMaxMessage, 2);
     ports->Transmitter().SendSysEx(static_cast<int32_t>(tooLong.size()) - 2, tooLong.data());
     EXPECT_THAT(controls.lines, ElementsAre("midiOutLongMsg        The message is too long for this MIDI port."));
-    ports->Transmitter().SendSysEx(static_cast<int32_t>(longest.size()) - 2, longest.data());
-    ASSERT_TRUE(ports->Transmitter().WaitUntilSent(10s));
-    const auto got = peer->Take(1, 10s);
+    std::vector<CMidiJackPeer::Received> got;
+    Exchanging([&] {
+        ports->Transmitter().SendSysEx(static_cast<int32_t>(longest.size()) - 2, longest.data());
+        EXPECT_TRUE(ports->Transmitter().WaitUntilSent(10s));
+        got = peer->Take(1, 5s);
+        return OutcomeOf(got, 1);
+    });
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].bytes, longest);
 }
@@ -190,34 +229,47 @@ TEST_F(JackTest, FramesBeyondWhatJackCarriesAreRefusedWithALine)
 TEST_F(JackTest, ThruForwardsThePeersNotesUntilSwitchedOff)
 {
     ports->OnInputSelect(peerOut);
-    ports->OnThruSelect(peerThru);
-    auto greeting = peer->Take(1, 10s);
+    std::vector<CMidiJackPeer::Received> greeting;
+    Exchanging([&] {
+        if (ports->State().thruOpen)
+            ports->OnThruSelect(peerThru);  // off, to open it again
+        ports->OnThruSelect(peerThru);
+        greeting = peer->Take(1, 5s);
+        return OutcomeOf(greeting, 1);
+    });
     ASSERT_EQ(greeting.size(), 1u);
     EXPECT_EQ(greeting[0].port, 1);
     EXPECT_EQ(greeting[0].bytes, (Bytes{0xC2, 0x03}));
 
     const std::vector<Bytes> notes = {{0x90, 0x3C, 0x40}, {0xB0, 0x40, 0x7F}, {0x80, 0x3C, 0x10}, {0xF8}};
-    for (const Bytes& n : notes)
-        peer->Send(n);
-    peer->Send(SysEx(20, 1));  // not passed on
-    auto forwarded = peer->Take(notes.size(), 10s);
-    std::this_thread::sleep_for(100ms);
-    for (auto& r : peer->Take(0, 0ms))
-        forwarded.push_back(r);
+    std::vector<CMidiJackPeer::Received> forwarded;
+    Exchanging([&] {
+        for (const Bytes& n : notes)
+            peer->Send(n);
+        peer->Send(SysEx(20, 1));  // not passed on
+        forwarded = peer->Take(notes.size(), 5s);
+        std::this_thread::sleep_for(100ms);
+        for (auto& r : peer->Take(0, 0ms))
+            forwarded.push_back(r);
+        return OutcomeOf(forwarded, notes.size());
+    });
     ASSERT_EQ(forwarded.size(), notes.size());
     for (size_t i = 0; i < notes.size(); ++i)
         EXPECT_EQ(forwarded[i].bytes, notes[i]);
 
     ports->OnThruSelect(peerThru);  // switched off
     EXPECT_FALSE(ports->State().thruOpen);
-    peer->Send({0x90, 0x40, 0x40});
-    EXPECT_TRUE(peer->Take(1, 300ms).empty());
-    // Still recorded: 4 notes, 1 SysEx, and this one.
-    std::this_thread::sleep_for(50ms);
-    uint32_t shortMessages = 0;
-    for (const auto& [kind, param] : TakeEvents())
-        shortMessages += kind == MIM_DATA;
-    EXPECT_EQ(shortMessages, 5u);
+    TakeEvents();
+    std::vector<std::pair<uint32_t, uint32_t>> recorded;
+    Exchanging([&] {
+        peer->Send({0x90, 0x40, 0x40});
+        EXPECT_TRUE(peer->Take(1, 300ms).empty());
+        std::this_thread::sleep_for(50ms);
+        recorded = TakeEvents();
+        return OutcomeOf(recorded, 1);
+    });
+    // Still recorded, no longer passed on.
+    EXPECT_THAT(recorded, ElementsAre(std::pair<uint32_t, uint32_t>{MIM_DATA, 0x404090}));
 }
 
 TEST_F(JackTest, APeerThatDisappearsLeavesTheProgramRunningWithErrorLines)

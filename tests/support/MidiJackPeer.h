@@ -80,6 +80,7 @@ public:
             m_in.push_back(jack_port_register(m_client, in.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0));
         PublishToDriver(this);
         jack_set_process_callback(m_client, &CMidiJackPeer::Process, this);
+        jack_set_xrun_callback(m_client, &CMidiJackPeer::OnXrun, this);
         if (jack_activate(m_client) != 0)
             throw std::runtime_error("cannot activate " + clientName);
     }
@@ -134,6 +135,11 @@ public:
 
     jack_nframes_t BufferSize() const { return jack_get_buffer_size(m_client); }
 
+    //! Cycles some client missed so far. JACK drops what a late client
+    //! sends in such a cycle, so a test may repeat an exchange that
+    //! overlapped one.
+    int XRuns() const { return m_xruns.load(); }
+
 private:
     struct Header {
         int32_t port;
@@ -151,6 +157,13 @@ private:
             m_fromJack.Read(r.bytes.data(), h.size);
             m_received.push_back(std::move(r));
         }
+    }
+
+    static int OnXrun(void* arg)
+    {
+        AcceptFromDriver(arg);
+        static_cast<CMidiJackPeer*>(arg)->m_xruns.fetch_add(1);
+        return 0;
     }
 
     static int Process(jack_nframes_t frames, void* arg)
@@ -199,5 +212,6 @@ private:
     CPeerByteQueue m_toJack{1 << 18};
     CPeerByteQueue m_fromJack{1 << 20};
     uint32_t m_lastSendFrame = 0;  //!< process thread only
+    std::atomic<int> m_xruns{0};
     std::vector<Received> m_received;
 };
