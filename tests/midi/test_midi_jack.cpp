@@ -12,6 +12,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
@@ -300,4 +302,56 @@ TEST_F(JackTest, APeerThatDisappearsLeavesTheProgramRunningWithErrorLines)
                             std::to_string(peerIn), "midiOutClose           No error.",
                             "midiOutOpen           The MIDI device is no longer present.", peer->PortName("in")));
     ports->Teardown();
+}
+
+TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)
+{
+    // A server of our own, so that stopping it disturbs no other test.
+    const std::string name = "zmgone-" + std::to_string(::getpid());
+    const std::string script = ZM_JACK_SCRIPT;
+    const std::string dir = ZM_TEST_STATE_DIR;
+    ASSERT_EQ(std::system((script + " start " + name + " " + dir + " >/dev/null").c_str()), 0);
+    const char* previous = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string saved = previous ? previous : "";
+    ::setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+
+    {
+        CMidiJackPeer peer("zmgone-peer", {"in"});
+        auto platform = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = true});
+        CaptureRings rings;
+        CRecordingControls controls;
+        CMidiPorts ports(*platform, rings, controls, {});
+        const int in = FindDevice(*platform, true, peer.PortName("out"));
+        const int out = FindDevice(*platform, false, peer.PortName("in"));
+        ASSERT_GE(in, 0);
+        ASSERT_GE(out, 0);
+        ports.OnInputSelect(in);
+        ports.OnOutputSelect(out);
+        ports.OnThruSelect(platform->OutputDeviceCount() - 1);  // the simulator
+
+        ASSERT_EQ(std::system((script + " stop " + name + " " + dir).c_str()), 0);
+        std::this_thread::sleep_for(200ms);
+
+        controls.Reset();
+        const Bytes frame = {0xF0, 0x09, 0x2A, 0xF7};
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < 2000; ++i)  // far more than JACK's ring holds
+            ports.Transmitter().SendSysEx(2, frame.data());
+        EXPECT_TRUE(ports.Transmitter().WaitUntilSent(10s));
+        ports.Transmitter().ReportFailures();
+        ASSERT_FALSE(controls.lines.empty());
+        EXPECT_EQ(controls.lines.front(), "midiOutLongMsg        The MIDI system is not running.");
+
+        controls.Reset();
+        ports.OnOutputSelect(out);  // nothing changes: it is open
+        ports.OnInputSelect(platform->InputDeviceCount() - 1);
+        ports.Teardown();
+        EXPECT_THAT(controls.lines, Contains("midiOutClose           No error."));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+        peer.Close();
+    }
+    if (previous)
+        ::setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
+    else
+        ::unsetenv("JACK_DEFAULT_SERVER");
 }
