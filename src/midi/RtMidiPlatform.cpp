@@ -122,14 +122,13 @@ size_t CRtMidiPlatform::ConnectionsBefore(const Device& device) const
     return m_jack ? m_jack->ConnectionCount(device.fullName) : 0;
 }
 
-void CRtMidiPlatform::SettleConnection(const Device& device, size_t before) const
+bool CRtMidiPlatform::SettleConnection(const Device& device, size_t before) const
 {
     // A JACK connection starts to carry data only once the server has
     // switched to the new graph; what is sent before (the thru port's
     // program change, a first request) would be lost. This normally takes a
     // few milliseconds; the wait is bounded.
-    if (m_jack)
-        m_jack->WaitConnected(device.fullName, before, std::chrono::milliseconds(1000));
+    return m_jack == nullptr || m_jack->WaitConnected(device.fullName, before, std::chrono::milliseconds(1000));
 }
 
 bool CRtMidiPlatform::ServerGone() const noexcept
@@ -165,20 +164,27 @@ MidiResult CRtMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, st
     if (ServerGone())
         return MIDI_ERR_NODRIVER;
     try {
-        auto midi = std::make_unique<RtMidiIn>(m_api, m_clientName);
-        midi->setErrorCallback(&IgnoreError);
-        const int index = FindPort(*midi, m_inputs[static_cast<size_t>(device)]);
-        if (index < 0)
-            return MIDI_ERR_DEVICEGONE;
         const Device& listed = m_inputs[static_cast<size_t>(device)];
-        const size_t before = ConnectionsBefore(listed);
-        auto input = std::make_unique<CRtMidiInputPort>(handler);
-        const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
-        if (result != MIDI_OK)
-            return result;
-        SettleConnection(listed, before);
-        port = std::move(input);
-        return MIDI_OK;
+        for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+            auto midi = std::make_unique<RtMidiIn>(m_api, m_clientName);
+            midi->setErrorCallback(&IgnoreError);
+            const int index = FindPort(*midi, listed);
+            if (index < 0)
+                return MIDI_ERR_DEVICEGONE;
+            const size_t before = ConnectionsBefore(listed);
+            auto input = std::make_unique<CRtMidiInputPort>(handler);
+            const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
+            if (result != MIDI_OK)
+                return result;
+            if (SettleConnection(listed, before)) {
+                port = std::move(input);
+                return MIDI_OK;
+            }
+            // Connected to some other port: destroying `input` undoes it.
+            if (ServerGone())
+                return MIDI_ERR_NODRIVER;
+        }
+        return MIDI_ERR_DEVICEGONE;
     } catch (const RtMidiError&) {
         return MIDI_ERR_OPENFAILED;
     }
@@ -192,22 +198,30 @@ MidiResult CRtMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPo
     if (ServerGone())
         return MIDI_ERR_NODRIVER;
     try {
-        auto midi = std::make_unique<RtMidiOut>(m_api, m_clientName);
-        midi->setErrorCallback(&IgnoreError);
         const Device& listed = m_outputs[static_cast<size_t>(device)];
-        const int index = FindPort(*midi, listed);
-        if (index < 0)
-            return MIDI_ERR_DEVICEGONE;
-        const size_t before = ConnectionsBefore(listed);
-        const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, static_cast<unsigned>(index), m_clientName + " out");
-        if (result != MIDI_OK)
-            return result;
-        const bool jack = m_api == RtMidi::UNIX_JACK;
-        port = std::make_unique<CRtMidiOutputPort>(std::move(midi), jack ? kJackMaxMessage : kAlsaMaxMessage,
-                                                   listed.physical ? kMidiWireBytesPerSecond : 0,
-                                                   jack ? m_jack->ServerGone() : nullptr);
-        SettleConnection(listed, before);
-        return MIDI_OK;
+        for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+            auto midi = std::make_unique<RtMidiOut>(m_api, m_clientName);
+            midi->setErrorCallback(&IgnoreError);
+            const int index = FindPort(*midi, listed);
+            if (index < 0)
+                return MIDI_ERR_DEVICEGONE;
+            const size_t before = ConnectionsBefore(listed);
+            const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, static_cast<unsigned>(index), m_clientName + " out");
+            if (result != MIDI_OK)
+                return result;
+            if (!SettleConnection(listed, before)) {
+                // Connected to some other port: destroying `midi` undoes it.
+                if (ServerGone())
+                    return MIDI_ERR_NODRIVER;
+                continue;
+            }
+            const bool jack = m_api == RtMidi::UNIX_JACK;
+            port = std::make_unique<CRtMidiOutputPort>(std::move(midi), jack ? kJackMaxMessage : kAlsaMaxMessage,
+                                                       listed.physical ? kMidiWireBytesPerSecond : 0,
+                                                       jack ? m_jack->ServerGone() : nullptr);
+            return MIDI_OK;
+        }
+        return MIDI_ERR_DEVICEGONE;
     } catch (const RtMidiError&) {
         return MIDI_ERR_OPENFAILED;
     }

@@ -67,7 +67,16 @@ private:
     int FindPort(RtMidi& midi, const Device& device) const;
     bool ServerGone() const noexcept;
     size_t ConnectionsBefore(const Device& device) const;
-    void SettleConnection(const Device& device, size_t before) const;
+    //! True once the connection to `device` made by the open just done
+    //! carries data; false when `device` gained no connection, i.e. the
+    //! port went elsewhere.
+    bool SettleConnection(const Device& device, size_t before) const;
+
+    //! RtMidi opens a port by its place in a list it takes afresh, so a
+    //! graph that changes between our lookup and the open can put our port
+    //! on another device. Opens that do not end up on `device` are undone and
+    //! tried again this many times.
+    static constexpr int kOpenAttempts = 3;
 
     RtMidi::Api m_api;
     std::string m_clientName;
