@@ -26,3 +26,14 @@ void CBoundTexts::ReadBack(const IDialogControls& controls)
 {
     ForEachBinding([&](int id, std::string& text) { text = controls.ControlText(id); }, *this);
 }
+
+void CBoundTexts::Remember(int id, std::string_view text)
+{
+    std::string* last = nullptr;
+    ForEachBinding([&](int boundId, std::string& member) {
+        if (boundId == id)
+            last = &member;
+    }, *this);
+    if (last)
+        last->assign(text);
+}

@@ -20,6 +20,10 @@ public:
     //! Reads every bound control back into its member, in binding order.
     void ReadBack(const IDialogControls& controls);
 
+    //! Records `text` as what control `id` shows: the member that a transfer
+    //! writes last into that control takes it. Unbound ids are ignored.
+    void Remember(int id, std::string_view text);
+
     std::string XtableData;                                     //!< edit 1009
     std::array<std::string, 4> LayoutTexts = {"88", "21", "88", "36"};  //!< 1021, 1019, 1021, 1022
     std::string Identification;                                 //!< edit 1025

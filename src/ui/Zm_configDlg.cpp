@@ -7,6 +7,10 @@
 #include "MessageWindowView.h"
 
 #include "app/AboutDlg.h"
+#include "midi/CombinedMidiPlatform.h"
+#include "midi/MidiPorts.h"
+#include "protocol/ReplyDecoder.h"
+#include "protocol/RequestBuilders.h"
 #include "app/Zm_configDlgAutoProxy.h"
 #include "res/Strings.h"
 #include "res/resource.h"
@@ -35,8 +39,10 @@ constexpr ZoneIds kAttackAndReleaseLists[2] = {kZoneAttackList, kZoneReleaseList
 
 } // namespace
 
-CZm_configDlg::CZm_configDlg(QWidget* parent)
+CZm_configDlg::CZm_configDlg(QWidget* parent, std::unique_ptr<IMidiPlatform> platform)
     : QDialog(parent)
+    , m_pPlatform(platform ? std::move(platform) : CreateMidiPlatform())
+    , m_pRings(std::make_unique<CaptureRings>())
 {
     m_pMessages = new CMessageWindowModel(this);
 
@@ -50,6 +56,7 @@ CZm_configDlg::CZm_configDlg(QWidget* parent)
     ConnectControls();
 
     SeedMidiPorts();
+    m_pDecoder = std::make_unique<CReplyDecoder>(*m_pRings, m_held, *this);
     m_hIcon = QIcon(ResourceImagePath(IDR_MAINFRAME));
 }
 
@@ -58,6 +65,9 @@ CZm_configDlg::~CZm_configDlg()
     // Neither object may be left pointing at the other.
     if (m_pAutoProxy && m_pAutoProxy->m_pDialog == this)
         m_pAutoProxy->m_pDialog = nullptr;
+    // The ports close quietly (no window to log to any more) before the
+    // rings and the controls their callbacks and lines would reach.
+    m_pPorts.reset();
 }
 
 void CZm_configDlg::ConnectControls()
@@ -85,6 +95,22 @@ void CZm_configDlg::OnCommand(int id)
         break;
     case IDC_COPY_MESSAGES:
         OnCopyMessages();
+        break;
+    // The fixed requests: each click sends its frame at once.
+    case IDC_REVISION_REQUEST:
+        SendRevisionRequest(m_pPorts->Transmitter());
+        break;
+    case IDC_EEPROM_DUMP:
+        SendEepromDumpRequest(m_pPorts->Transmitter());
+        break;
+    case IDC_SCAN_DUMP:
+        SendScanDumpRequest(m_pPorts->Transmitter());
+        break;
+    case IDC_SMART_DUMP:
+        SendSmartEepromPeek(m_pPorts->Transmitter(), m_held);
+        break;
+    case IDC_SYNCHRONIZE:
+        SendSynchronizeData(m_pPorts->Transmitter(), m_held);
         break;
     default:
         emit ControlClicked(id);
@@ -186,7 +212,9 @@ void CZm_configDlg::TransferBoundTexts()
 {
     // List boxes bound to an empty text keep their selection: selecting the
     // first line would start nothing, but it would mislead the user.
+    m_bTransferring = true;
     m_bound.Transfer(*this);
+    m_bTransferring = false;
 }
 
 int CZm_configDlg::DoModal()
@@ -210,6 +238,8 @@ int CZm_configDlg::DoModal()
 
 void CZm_configDlg::timerEvent(QTimerEvent* event)
 {
+    // Every tick, whatever the timer: one decoder pass, then the newest line
+    // into view (when lines arrived since the last look).
     RunDecoderPass();
     ScrollToLast();
     QDialog::timerEvent(event);
@@ -338,52 +368,53 @@ void CZm_configDlg::EndModalLoop(int result)
         m_pModalLoop->exit();
 }
 
-// --- seams of the MIDI layer and the decoder -------------------------------------
+// --- MIDI ports and the decoder ----------------------------------------------------
 
 void CZm_configDlg::SeedMidiPorts()
 {
-    // The MIDI layer plugs in here: count the devices, select input 0 and
-    // output 0 and read their names.
+    // Counts the devices, selects input 0 and output 0 and reads their names.
+    m_pPorts = std::make_unique<CMidiPorts>(*m_pPlatform, *m_pRings, *this, [this] { TransferBoundTexts(); });
 }
 
 void CZm_configDlg::EnumerateMidiPorts()
 {
-    // The MIDI layer plugs in here: device names into lists 1003, 1004, 1007.
+    m_pPorts->EnumerateMidiPorts();
 }
 
-void CZm_configDlg::OnSelchangeMidiIn(int)
+void CZm_configDlg::OnSelchangeMidiIn(int index)
 {
-    // The MIDI layer plugs in here: input selection rules.
+    m_pPorts->OnInputSelect(index);
 }
 
-void CZm_configDlg::OnSelchangeMidiOut(int)
+void CZm_configDlg::OnSelchangeMidiOut(int index)
 {
-    // The MIDI layer plugs in here: output selection rules.
+    m_pPorts->OnOutputSelect(index);
 }
 
-void CZm_configDlg::OnSelchangeMidiThru(int)
+void CZm_configDlg::OnSelchangeMidiThru(int index)
 {
-    // The MIDI layer plugs in here: thru/out selection rules.
+    m_pPorts->OnThruSelect(index);
 }
 
 void CZm_configDlg::TeardownInputPort()
 {
-    // The MIDI layer plugs in here: reset, stop and close the input if marked open.
+    m_pPorts->TeardownInput();
 }
 
 void CZm_configDlg::TeardownOutputPort()
 {
-    // The MIDI layer plugs in here: close the output port.
+    m_pPorts->CloseOutputPort();
 }
 
 void CZm_configDlg::TeardownThruPort()
 {
-    // The MIDI layer plugs in here: close the thru/out port.
+    m_pPorts->CloseThruPort();
 }
 
 void CZm_configDlg::RunDecoderPass()
 {
-    // The reply decoder plugs in here: one CReplyDecoder::Run() per tick.
+    m_pPorts->Transmitter().ReportFailures();
+    m_pDecoder->Run();
 }
 
 // --- IDialogControls -----------------------------------------------------------
@@ -400,6 +431,10 @@ void CZm_configDlg::ScrollToLast()
 
 void CZm_configDlg::SetControlText(int id, std::string_view text)
 {
+    // A later transfer of the bound texts must show what the program last
+    // wrote, not the texts from start-up.
+    if (!m_bTransferring)
+        m_bound.Remember(id, text);
     QWidget* control = Control(id);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         edit->setText(FromLatin1(text));

@@ -21,6 +21,8 @@
 // which the decoder pass drains on the timer.
 #pragma once
 
+#include "midi/CaptureRings.h"
+#include "midi/MidiPlatform.h"
 #include "protocol/HeldValues.h"
 #include "ui/BoundTexts.h"
 #include "ui/DialogControls.h"
@@ -29,8 +31,12 @@
 #include <QHash>
 #include <QIcon>
 
+#include <memory>
+
 class CMessageWindowModel;
 class CMessageWindowView;
+class CMidiPorts;
+class CReplyDecoder;
 class CZm_configDlgAutoProxy;
 class QAction;
 class QEventLoop;
@@ -38,8 +44,11 @@ class QEventLoop;
 class CZm_configDlg : public QDialog, public IDialogControls {
     Q_OBJECT
 public:
-    //! Builds every control of template 102; nothing is filled yet.
-    explicit CZm_configDlg(QWidget* parent = nullptr);
+    //! Builds every control of template 102 and seeds the MIDI port state;
+    //! nothing is filled yet. Without `platform` the dialog works on the
+    //! system's MIDI devices (ALSA, a running JACK server) and the built-in
+    //! simulated ones.
+    explicit CZm_configDlg(QWidget* parent = nullptr, std::unique_ptr<IMidiPlatform> platform = {});
     ~CZm_configDlg() override;
 
     //! Initialises the dialog (once), shows it application-modal and runs
@@ -93,6 +102,9 @@ public:
     CMessageWindowModel& MessageWindow() { return *m_pMessages; }
     CMessageWindowView& MessageWindowView() { return *m_pMessageView; }
     HeldValues& Held() { return m_held; }
+    //! The three MIDI ports and the transmitter behind every request.
+    CMidiPorts& Ports() { return *m_pPorts; }
+    CaptureRings& Rings() { return *m_pRings; }
     CBoundTexts& BoundTexts() { return m_bound; }
 
     CZm_configDlgAutoProxy* m_pAutoProxy = nullptr;   //!< set and cleared by the proxy
@@ -106,7 +118,7 @@ signals:
     void ListSelChange(int id, int index);
 
 protected:
-    // Seams of the MIDI layer (CMidiPorts). They run on the window thread.
+    // The MIDI layer (CMidiPorts). Everything runs on the window thread.
 
     //! Counts the MIDI devices and seeds the port state. Runs in the
     //! constructor, so it is deliberately not virtual.
@@ -124,7 +136,8 @@ protected:
     virtual void TeardownOutputPort();
     virtual void TeardownThruPort();
 
-    //! Seam of the reply decoder: one pass over the capture rings, on every tick.
+    //! One pass of the reply decoder over the capture rings, on every tick,
+    //! after the transmitter's send failures have been written out.
     virtual void RunDecoderPass();
 
     void timerEvent(QTimerEvent* event) override;
@@ -152,7 +165,15 @@ private:
     HeldValues m_held;
     CBoundTexts m_bound;
 
+    // Declared in this order so that the ports (and with them the driver's
+    // callback) go before the rings they fill.
+    std::unique_ptr<IMidiPlatform> m_pPlatform;
+    std::unique_ptr<CaptureRings> m_pRings;
+    std::unique_ptr<CMidiPorts> m_pPorts;
+    std::unique_ptr<CReplyDecoder> m_pDecoder;
+
     bool m_bInitialised = false;
+    bool m_bTransferring = false;   //!< the bound texts are being written out
     QEventLoop* m_pModalLoop = nullptr;
     bool m_bModalEnded = false;
     int m_nModalResult = -1;

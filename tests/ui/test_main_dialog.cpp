@@ -294,10 +294,10 @@ TEST_F(MainDialogTest, UserClicksReachThePortSeamsAndTheEditors)
     EXPECT_EQ(selections.at(0).at(1).toInt(), 0);
 
     Click(kZoneMute[0]);
-    Click(IDC_SYNCHRONIZE);
+    Click(IDC_KEYBOARD_CONFIG);
     ASSERT_EQ(clicks.count(), 2);
     EXPECT_EQ(clicks.at(0).at(0).toInt(), kZoneMute[0]);
-    EXPECT_EQ(clicks.at(1).at(0).toInt(), int(IDC_SYNCHRONIZE));
+    EXPECT_EQ(clicks.at(1).at(0).toInt(), int(IDC_KEYBOARD_CONFIG));
     EXPECT_EQ(dlg.steps.size(), 4u) << "no teardown from other buttons";
 }
 
