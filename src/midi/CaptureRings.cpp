@@ -2,6 +2,16 @@
 
 #include <cstring>
 
+namespace {
+
+// Knowing that the destination is an 8 KB array, GCC expands these copies
+// inline as `rep movsq`, which runs at half the speed of the C library's
+// vector copy for messages of a few hundred bytes and more. Going through
+// a pointer keeps the library's copy.
+void* (*const volatile g_copy)(void*, const void*, size_t) = std::memcpy;
+
+} // namespace
+
 bool SysExByteRing::Write(const uint8_t* bytes, size_t n) noexcept
 {
     const uint32_t w = writeCount.load(std::memory_order_relaxed);
@@ -13,9 +23,9 @@ bool SysExByteRing::Write(const uint8_t* bytes, size_t n) noexcept
     const uint32_t at = w & (kSize - 1);
     const size_t first = n < kSize - at ? n : kSize - at;
     if (first != 0)
-        std::memcpy(m_bytes + at, bytes, first);
+        g_copy(m_bytes + at, bytes, first);
     if (n > first)
-        std::memcpy(m_bytes, bytes + first, n - first);
+        g_copy(m_bytes, bytes + first, n - first);
     writeCount.store(w + static_cast<uint32_t>(n), std::memory_order_release);
     return true;
 }
