@@ -1,6 +1,8 @@
 // A JACK client that plays the other end of our MIDI ports in tests and
 // benchmarks: it sends from its port "out" and records what reaches its
-// input ports, with the JACK frame time of the cycle each event arrived in.
+// input ports. Both ends carry frame times (the cycle's first frame plus the
+// event's offset): the frame each message left at and the frame each event
+// arrived at, so that a benchmark can measure a path between two peers.
 //
 // Threading: Send/Take run on the test's thread; the JACK process thread
 // moves data through lock-free queues.
@@ -64,7 +66,6 @@ public:
     struct Received {
         int port;                  //!< index into the input names given to the constructor
         uint32_t frame;            //!< frame time of the event
-        uint32_t sentFrame;        //!< frame time at which the event it answers was sent (0 if unknown)
         std::vector<uint8_t> bytes;
     };
 
@@ -133,6 +134,26 @@ public:
         return out;
     }
 
+    //! Frame times at which the messages given to Send() left port "out",
+    //! in order, waiting up to `timeout` for at least `atLeast`.
+    std::vector<uint32_t> TakeSent(size_t atLeast, std::chrono::milliseconds timeout)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            while (m_sentFrames.ReadSpace() >= sizeof(uint32_t)) {
+                uint32_t frame = 0;
+                m_sentFrames.Read(&frame, sizeof frame);
+                m_sent.push_back(frame);
+            }
+            if (m_sent.size() >= atLeast || std::chrono::steady_clock::now() >= deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        std::vector<uint32_t> out;
+        out.swap(m_sent);
+        return out;
+    }
+
     jack_nframes_t BufferSize() const { return jack_get_buffer_size(m_client); }
 
     //! Cycles some client missed so far. JACK drops what a late client
@@ -144,7 +165,6 @@ private:
     struct Header {
         int32_t port;
         uint32_t frame;
-        uint32_t sentFrame;
         uint32_t size;
     };
 
@@ -153,7 +173,7 @@ private:
         Header h;
         while (m_fromJack.ReadSpace() >= sizeof h) {
             m_fromJack.Read(&h, sizeof h);
-            Received r{h.port, h.frame, h.sentFrame, std::vector<uint8_t>(h.size)};
+            Received r{h.port, h.frame, std::vector<uint8_t>(h.size)};
             m_fromJack.Read(r.bytes.data(), h.size);
             m_received.push_back(std::move(r));
         }
@@ -184,7 +204,11 @@ private:
                 break;  // the port buffer is full: the rest goes next cycle
             self->m_toJack.Read(&size, sizeof size);
             self->m_toJack.Read(data, size);
-            self->m_lastSendFrame = cycleStart + at;
+            // Only a caller of TakeSent() needs these; without one the
+            // record stops when full and sending goes on.
+            const uint32_t sentAt = cycleStart + at;
+            if (self->m_sentFrames.WriteSpace() >= sizeof sentAt)
+                self->m_sentFrames.Write(&sentAt, sizeof sentAt, nullptr, 0);
             if (at + 1 < frames)
                 ++at;
         }
@@ -195,8 +219,7 @@ private:
                 jack_midi_event_t event;
                 if (jack_midi_event_get(&event, in, e) != 0)
                     continue;
-                Header h{static_cast<int32_t>(p), cycleStart + event.time, self->m_lastSendFrame,
-                         static_cast<uint32_t>(event.size)};
+                Header h{static_cast<int32_t>(p), cycleStart + event.time, static_cast<uint32_t>(event.size)};
                 if (self->m_fromJack.WriteSpace() < sizeof h + event.size)
                     continue;
                 self->m_fromJack.Write(&h, sizeof h, event.buffer, event.size);
@@ -211,7 +234,8 @@ private:
     std::vector<jack_port_t*> m_in;
     CPeerByteQueue m_toJack{1 << 18};
     CPeerByteQueue m_fromJack{1 << 20};
-    uint32_t m_lastSendFrame = 0;  //!< process thread only
+    CPeerByteQueue m_sentFrames{1 << 14};
     std::atomic<int> m_xruns{0};
     std::vector<Received> m_received;
+    std::vector<uint32_t> m_sent;
 };
