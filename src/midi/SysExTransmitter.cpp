@@ -33,6 +33,8 @@ struct CSysExTransmitter::Worker {
     bool busy = false;                   //!< holds a frame taken from the queue
     bool stop = false;
     bool exited = false;
+    bool refused = false;                //!< the head frame met a full port queue
+    Clock::time_point refusedSince{};
 };
 
 CSysExTransmitter::CSysExTransmitter(IDialogControls& controls)
@@ -92,6 +94,25 @@ void CSysExTransmitter::Run(std::shared_ptr<Shared> shared, std::shared_ptr<Work
         worker->busy = false;
         if (worker->stop)
             break;
+        if (result == MIDI_ERR_BUSY && shared->port == port) {
+            // The port's queue is full; its MIDI stack empties it at its own
+            // pace (each JACK cycle). The frame goes back to the head and is
+            // tried again, so a burst larger than the queue still arrives
+            // whole and in order. A port that takes nothing for
+            // kSendTimeout gets the failure reported instead.
+            if (!worker->refused) {
+                worker->refused = true;
+                worker->refusedSince = now;
+            }
+            if (Clock::now() - worker->refusedSince < kSendTimeout) {
+                shared->queue.push_front(std::move(frame));
+                shared->wake.wait_for(lock, kBusyRetry);
+                continue;
+            }
+        }
+        // A frame refused as busy by a port that has been unbound meanwhile
+        // was sent nowhere: it is reported with the failures.
+        worker->refused = false;
         if (result != MIDI_OK)
             shared->failures.push_back(result);
         else
@@ -139,6 +160,7 @@ bool CSysExTransmitter::SetOutput(IMidiOutputPort* port)
             return true;
         dropped = m_shared->queue.size();
         m_shared->queue.clear();
+        m_worker->refused = false;  // the refused frame was among those
         m_shared->port = port;
         m_shared->nextSend = Clock::now();
         m_shared->wake.notify_all();
@@ -188,6 +210,7 @@ bool CSysExTransmitter::Shutdown()
     std::unique_lock lock(m_shared->mutex);
     IMidiOutputPort* previous = m_shared->port;
     m_shared->queue.clear();
+    m_worker->refused = false;
     m_shared->port = nullptr;
     m_shared->wake.notify_all();
     if (previous == nullptr

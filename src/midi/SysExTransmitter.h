@@ -1,7 +1,9 @@
 // The transmitter behind SendSysEx: every frame is copied into a queue and
 // sent, whole and in call order, by a thread of its own, so that the window
-// thread never waits on a MIDI stack (JACK's output blocks when its ring is
-// full) and callers may reuse their frame at once.
+// thread never waits on a MIDI stack (an ALSA send may block; a JACK port's
+// queue may be full until the next cycles empty it) and callers may reuse
+// their frame at once. A port that answers MIDI_ERR_BUSY gets the frame
+// again shortly after, for up to kSendTimeout.
 //
 // Frames to a port with a wire speed (a hardware MIDI port) are paced so that
 // a burst never outruns the wire: the next frame starts no earlier than the
@@ -23,6 +25,8 @@ class CSysExTransmitter : public ISysExSender {
 public:
     //! How long SetOutput waits for a send that is under way on the old port.
     static constexpr std::chrono::milliseconds kSendTimeout{2000};
+    //! How soon a frame the port refused as busy is offered again.
+    static constexpr std::chrono::milliseconds kBusyRetry{1};
 
     explicit CSysExTransmitter(IDialogControls& controls);
     ~CSysExTransmitter() override;

@@ -64,6 +64,7 @@ public:
     MidiResult sendResult = MIDI_OK;
     MidiResult closeResult = MIDI_OK;
     std::atomic<bool> block{false};          //!< SendLong waits while set
+    std::atomic<int> busyFor{0};             //!< SendLong answers MIDI_ERR_BUSY this many times
     std::atomic<int> sendsAfterClose{0};     //!< sends that reached a closed port
 
 private:
@@ -220,6 +221,10 @@ inline MidiResult CFakeOutputPort::SendLong(const uint8_t* bytes, size_t count) 
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (m_closed.load())
         ++sendsAfterClose;
+    if (busyFor.load() > 0) {
+        --busyFor;
+        return MIDI_ERR_BUSY;
+    }
     std::lock_guard lock(m_mutex);
     m_times.push_back(std::chrono::steady_clock::now());
     if (sendResult == MIDI_OK)

@@ -123,6 +123,42 @@ TEST_F(TransmitterTest, SendFailuresAreReportedOnTheWindowThread)
     EXPECT_EQ(controls.lines.size(), 2u);
 }
 
+TEST_F(TransmitterTest, FramesAFullPortRefusesAreOfferedAgainAndArriveInOrder)
+{
+    CFakeOutputPort* port = OpenPort(0);
+    port->busyFor = 25;  // its queue stays full for a while
+    transmitter.SetOutput(port);
+    std::vector<Bytes> frames;
+    for (uint8_t i = 0; i < 5; ++i) {
+        frames.push_back(Frame(static_cast<uint8_t>(0x30 + i), i));
+        Send(frames.back());
+    }
+    ASSERT_TRUE(transmitter.WaitUntilSent(5s));
+    EXPECT_EQ(port->Sent(), frames);
+    EXPECT_EQ(port->busyFor.load(), 0);
+    EXPECT_EQ(transmitter.FramesSent(), 5u);
+    transmitter.ReportFailures();
+    EXPECT_THAT(controls.lines, IsEmpty());
+}
+
+TEST_F(TransmitterTest, APortThatStaysFullGetsALineAfterTheTimeOutAndSendingGoesOn)
+{
+    CFakeOutputPort* port = OpenPort(0);
+    port->busyFor = 1 << 30;
+    transmitter.SetOutput(port);
+    Send(Frame(0x01));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(transmitter.WaitUntilSent(CSysExTransmitter::kSendTimeout + 5s));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, CSysExTransmitter::kSendTimeout - 100ms);
+    transmitter.ReportFailures();
+    EXPECT_THAT(controls.lines, ElementsAre("midiOutLongMsg        The MIDI port is busy."));
+
+    port->busyFor = 0;
+    Send(Frame(0x02));
+    ASSERT_TRUE(transmitter.WaitUntilSent(5s));
+    EXPECT_THAT(port->Sent(), ElementsAre(Frame(0x02)));
+}
+
 TEST_F(TransmitterTest, HardwarePortsArePacedToWireSpeed)
 {
     CFakeOutputPort* port = OpenPort(0);
