@@ -17,16 +17,16 @@
 // (median); "target_met" reports it, "thru_same_cycle" the share of notes
 // our path delivered in the cycle of the direct one.
 //
-// Where the period goes: RtMidi makes each RtMidiIn and RtMidiOut a JACK
-// client of its own, the input with one input port and the output with one
-// output port, and the output client hands its ring to JACK in its own
-// process callback. JACK2 starts a client once every client feeding its
-// input ports has finished; our output client has no input port, so it is
-// started with the cycle, in parallel with the source, and nothing in RtMidi
-// lets it wait for our input client. Whether a forwarded note leaves in the
-// same cycle is then down to which thread runs first; on a realtime server
-// the output client nearly always wins and the note leaves one period late.
-// Activating the clients in the other order (arg 1) does not change that.
+// Why our path can match the direct one: every port we open belongs to one
+// JACK client, so our input and our thru/out port sit in the same client.
+// JACK2 starts a client once every client feeding its input ports has
+// finished, which puts ours after the source and before the sink; within
+// our process callback the inputs are read (the capture callback forwards
+// each note into the thru/out port's queue) before the outputs are written,
+// and a forwarded note keeps its source event's frame. A back end that made
+// the thru/out port a client of its own, with no input port, would be
+// started with the cycle, in parallel with the source, and would send a
+// forwarded note one period late.
 #include "MidiJackPeer.h"
 #include "RecordingControls.h"
 #include "midi/CombinedMidiPlatform.h"
@@ -148,8 +148,8 @@ struct Sample {
 };
 
 // Arg 0 opens our input before the thru/out port, as a user does; arg 1 the
-// other way round. Each RtMidi port is a JACK client of its own, so the two
-// orders activate the two clients in opposite order.
+// other way round. Both ports live in one client, so the order must not
+// matter.
 void BM_ThruLatencyJack(benchmark::State& state)
 {
     enum SinkPort { kDirect, kRelay, kThru };

@@ -1,5 +1,6 @@
 #include "CombinedMidiPlatform.h"
 
+#include "midi/JackMidiPlatform.h"
 #include "midi/RtMidiPlatform.h"
 #include "midi/SimMidiPlatform.h"
 
@@ -74,12 +75,12 @@ std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& opt
 {
     auto combined = std::make_unique<CCombinedMidiPlatform>();
     if (options.alsa) {
-        auto alsa = std::make_unique<CRtMidiPlatform>(RtMidi::LINUX_ALSA, options.clientName);
+        auto alsa = std::make_unique<CRtMidiPlatform>(options.clientName);
         if (alsa->Available())
             combined->Add(std::move(alsa));
     }
     if (options.jack) {
-        auto jack = std::make_unique<CRtMidiPlatform>(RtMidi::UNIX_JACK, options.clientName);
+        auto jack = std::make_unique<CJackMidiPlatform>(options.clientName);
         if (jack->Available())
             combined->Add(std::move(jack));
     }

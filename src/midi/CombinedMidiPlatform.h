@@ -35,6 +35,7 @@ struct MidiPlatformOptions {
     std::string clientName = "zm_config";
 };
 
-//! The program's MIDI devices: ALSA ports, JACK ports when a JACK server is
-//! running (none is started), then the built-in simulated devices.
+//! The program's MIDI devices: ALSA ports (RtMidi), JACK ports when a JACK
+//! server is running (our own client; none is started), then the built-in
+//! simulated devices.
 std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& options = {});

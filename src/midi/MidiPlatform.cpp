@@ -20,3 +20,12 @@ const char* MidiResultText(MidiResult result) noexcept
     default: return "Unknown MIDI error.";
     }
 }
+
+bool IsOwnPort(const std::string& name, const std::string& clientName)
+{
+    const size_t colon = name.find(':');
+    if (colon == std::string::npos || clientName.empty())
+        return false;
+    return name.compare(0, clientName.size(), clientName) == 0
+        && name.compare(colon + 1, clientName.size(), clientName) == 0;
+}

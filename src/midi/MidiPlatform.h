@@ -1,6 +1,6 @@
 // The MIDI services the port logic, the capture callback and the transmitter
-// build on, independent of the MIDI stack underneath (RtMidi on ALSA or JACK,
-// or the built-in simulated devices).
+// build on, independent of the MIDI stack underneath (RtMidi on ALSA, a JACK
+// client of our own, or the built-in simulated devices).
 //
 // Every operation returns a MidiResult; MidiResultText() gives the line of
 // text the message window shows for it.
@@ -55,8 +55,8 @@ enum MidiHeaderFlags : uint32_t {
 };
 
 //! The receive buffer's header. The port fills `data` and `bytesRecorded`
-//! when it hands the header back: RtMidi and the simulator deliver each
-//! System Exclusive message whole, so `data` then points at the driver's copy
+//! when it hands the header back: every platform delivers each System
+//! Exclusive message whole, so `data` then points at the driver's copy
 //! of the complete message (valid during the callback only) and
 //! `bytesRecorded` may exceed `bufferLength`. A header handed back by Reset()
 //! carries no data.
@@ -140,6 +140,14 @@ public:
     virtual MidiResult OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port) = 0;
     virtual MidiResult OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port) = 0;
 };
+
+//! Wire speed of a hardware MIDI port, in bytes per second.
+constexpr uint32_t kMidiWireBytesPerSecond = 3125;
+
+//! True for a port that an instance of the program opened itself: the MIDI
+//! system names its client after `clientName` (perhaps with a number
+//! appended) and our port names start with it too.
+bool IsOwnPort(const std::string& name, const std::string& clientName);
 
 //! Number of bytes a short message with this status byte occupies (1 to 3);
 //! 0 for a data byte, F0 and F7, which start or end no short message.

@@ -46,7 +46,7 @@ MidiResult CRtMidiInputPort::Open(std::unique_ptr<RtMidiIn> midi, unsigned index
 
 void CRtMidiInputPort::CloseDevice() noexcept
 {
-    // Destroying the RtMidi object closes its client: neither the ALSA
-    // thread nor the JACK process callback runs for it afterwards.
+    // Destroying the RtMidi object closes its client: its ALSA thread does
+    // not call back afterwards.
     m_midi.reset();
 }

@@ -1,6 +1,5 @@
-// An input on RtMidi (ALSA or JACK). RtMidi hands every message whole, on its
-// own thread (ALSA) or on the JACK process thread; the port passes it on at
-// once through CMidiInputPortBase.
+// An input on RtMidi (ALSA). RtMidi hands every message whole, on its own
+// thread; the port passes it on at once through CMidiInputPortBase.
 #pragma once
 
 #include "midi/MidiInputPortBase.h"

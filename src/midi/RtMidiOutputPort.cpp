@@ -13,12 +13,10 @@ void NoteOpenError(RtMidiError::Type type, const std::string&, void* user)
 } // namespace
 
 CRtMidiOutputPort::CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, size_t maxLongMessage,
-                                     uint32_t wireBytesPerSecond,
-                                     std::shared_ptr<const std::atomic<bool>> serverGone)
+                                     uint32_t wireBytesPerSecond)
     : m_midi(std::move(midi))
     , m_maxLongMessage(maxLongMessage)
     , m_wireBytesPerSecond(wireBytesPerSecond)
-    , m_serverGone(std::move(serverGone))
 {
     PublishToDriver(this);
     m_midi->setErrorCallback(&CRtMidiOutputPort::OnError, this);
@@ -45,8 +43,6 @@ MidiResult CRtMidiOutputPort::Send(const uint8_t* bytes, size_t count) noexcept
 {
     if (!m_midi)
         return MIDI_ERR_INVALHANDLE;
-    if (m_serverGone && m_serverGone->load(std::memory_order_relaxed))
-        return MIDI_ERR_NODRIVER;
     m_failed.store(false, std::memory_order_relaxed);
     m_midi->sendMessage(bytes, count);
     return m_failed.load(std::memory_order_relaxed) ? MIDI_ERR_SENDFAILED : MIDI_OK;

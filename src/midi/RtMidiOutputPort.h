@@ -1,10 +1,5 @@
-// An output on RtMidi (ALSA or JACK).
-//
-// JACK's output blocks while its ring is full and never returns once the
-// server is gone, so sends check the server first; the transmitter keeps
-// long sends off the window thread. JACK also drops messages that do not fit
-// its ring without a word, so MaxLongMessage() tells the transmitter where
-// that limit lies.
+// An output on RtMidi (ALSA). ALSA may block a send while the sequencer's
+// queue is full; the transmitter keeps long sends off the window thread.
 #pragma once
 
 #include "midi/MidiPlatform.h"
@@ -16,10 +11,8 @@
 
 class CRtMidiOutputPort : public IMidiOutputPort {
 public:
-    //! `midi` has its port open already. `serverGone` (may be null) turns
-    //! sends into MIDI_ERR_NODRIVER once set.
-    CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, size_t maxLongMessage, uint32_t wireBytesPerSecond,
-                      std::shared_ptr<const std::atomic<bool>> serverGone);
+    //! `midi` has its port open already.
+    CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, size_t maxLongMessage, uint32_t wireBytesPerSecond);
     ~CRtMidiOutputPort() override;
 
     //! Opens port `index` of `midi` under `portName`; MIDI_OK or the failure.
@@ -38,6 +31,5 @@ private:
     std::unique_ptr<RtMidiOut> m_midi;
     size_t m_maxLongMessage;
     uint32_t m_wireBytesPerSecond;
-    std::shared_ptr<const std::atomic<bool>> m_serverGone;
     std::atomic<bool> m_failed{false};
 };

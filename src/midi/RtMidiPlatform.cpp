@@ -38,28 +38,15 @@ AlsaPortName SplitAlsaPortName(const std::string& full)
     return {full.substr(0, space), std::stoi(numbers.substr(0, colon))};
 }
 
-bool IsOwnPort(const std::string& name, const std::string& clientName)
+CRtMidiPlatform::CRtMidiPlatform(const std::string& clientName)
+    : m_clientName(clientName)
 {
-    const size_t colon = name.find(':');
-    if (colon == std::string::npos || clientName.empty())
-        return false;
-    return name.compare(0, clientName.size(), clientName) == 0
-        && name.compare(colon + 1, clientName.size(), clientName) == 0;
-}
-
-CRtMidiPlatform::CRtMidiPlatform(RtMidi::Api api, const std::string& clientName)
-    : m_api(api)
-    , m_clientName(clientName)
-{
-    if (api == RtMidi::LINUX_ALSA)
-        ListAlsa();
-    else if (api == RtMidi::UNIX_JACK)
-        ListJack();
+    List();
 }
 
 CRtMidiPlatform::~CRtMidiPlatform() = default;
 
-void CRtMidiPlatform::ListAlsa()
+void CRtMidiPlatform::List()
 {
     // Without the sequencer device RtMidi throws and ALSA prints; there is
     // nothing to list then.
@@ -77,7 +64,7 @@ void CRtMidiPlatform::ListAlsa()
                 const AlsaPortName split = SplitAlsaPortName(full);
                 if (full.empty() || IsOwnPort(split.name, m_clientName))
                     continue;
-                Device device{split.name, full, 0, split.client >= 0 && split.client < 128};
+                Device device{split.name, 0, split.client >= 0 && split.client < 128};
                 for (const Device& other : devices)
                     if (other.name == device.name)
                         ++device.ordinal;
@@ -93,20 +80,6 @@ void CRtMidiPlatform::ListAlsa()
     }
 }
 
-void CRtMidiPlatform::ListJack()
-{
-    m_jack = std::make_unique<CJackDirectory>(m_clientName);
-    if (!m_jack->Connected())
-        return;
-    for (const auto& port : m_jack->MidiPorts(true))
-        if (!IsOwnPort(port.name, m_clientName))
-            m_inputs.push_back({port.name, port.name, 0, port.physical});
-    for (const auto& port : m_jack->MidiPorts(false))
-        if (!IsOwnPort(port.name, m_clientName))
-            m_outputs.push_back({port.name, port.name, 0, port.physical});
-    m_available = true;
-}
-
 std::string CRtMidiPlatform::InputDeviceName(int device) const
 {
     return device >= 0 && device < InputDeviceCount() ? m_inputs[static_cast<size_t>(device)].name : std::string();
@@ -117,37 +90,12 @@ std::string CRtMidiPlatform::OutputDeviceName(int device) const
     return device >= 0 && device < OutputDeviceCount() ? m_outputs[static_cast<size_t>(device)].name : std::string();
 }
 
-size_t CRtMidiPlatform::ConnectionsBefore(const Device& device) const
-{
-    return m_jack ? m_jack->ConnectionCount(device.fullName) : 0;
-}
-
-bool CRtMidiPlatform::SettleConnection(const Device& device, size_t before) const
-{
-    // A JACK connection starts to carry data only once the server has
-    // switched to the new graph; what is sent before (the thru port's
-    // program change, a first request) would be lost. This normally takes a
-    // few milliseconds; the wait is bounded.
-    return m_jack == nullptr || m_jack->WaitConnected(device.fullName, before, std::chrono::milliseconds(1000));
-}
-
-bool CRtMidiPlatform::ServerGone() const noexcept
-{
-    return m_jack && m_jack->ServerGone()->load();
-}
-
 int CRtMidiPlatform::FindPort(RtMidi& midi, const Device& device) const
 {
     const unsigned count = midi.getPortCount();
     int ordinal = 0;
     for (unsigned i = 0; i < count; ++i) {
-        const std::string full = midi.getPortName(i);
-        if (m_api == RtMidi::UNIX_JACK) {
-            if (full == device.fullName)
-                return static_cast<int>(i);
-            continue;
-        }
-        const AlsaPortName split = SplitAlsaPortName(full);
+        const AlsaPortName split = SplitAlsaPortName(midi.getPortName(i));
         if (split.name != device.name || IsOwnPort(split.name, m_clientName))
             continue;
         if (ordinal++ == device.ordinal)
@@ -161,30 +109,17 @@ MidiResult CRtMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, st
     port.reset();
     if (device < 0 || device >= InputDeviceCount())
         return MIDI_ERR_BADDEVICEID;
-    if (ServerGone())
-        return MIDI_ERR_NODRIVER;
     try {
-        const Device& listed = m_inputs[static_cast<size_t>(device)];
-        for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-            auto midi = std::make_unique<RtMidiIn>(m_api, m_clientName);
-            midi->setErrorCallback(&IgnoreError);
-            const int index = FindPort(*midi, listed);
-            if (index < 0)
-                return MIDI_ERR_DEVICEGONE;
-            const size_t before = ConnectionsBefore(listed);
-            auto input = std::make_unique<CRtMidiInputPort>(handler);
-            const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
-            if (result != MIDI_OK)
-                return result;
-            if (SettleConnection(listed, before)) {
-                port = std::move(input);
-                return MIDI_OK;
-            }
-            // Connected to some other port: destroying `input` undoes it.
-            if (ServerGone())
-                return MIDI_ERR_NODRIVER;
-        }
-        return MIDI_ERR_DEVICEGONE;
+        auto midi = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, m_clientName);
+        midi->setErrorCallback(&IgnoreError);
+        const int index = FindPort(*midi, m_inputs[static_cast<size_t>(device)]);
+        if (index < 0)
+            return MIDI_ERR_DEVICEGONE;
+        auto input = std::make_unique<CRtMidiInputPort>(handler);
+        const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
+        if (result == MIDI_OK)
+            port = std::move(input);
+        return result;
     } catch (const RtMidiError&) {
         return MIDI_ERR_OPENFAILED;
     }
@@ -195,33 +130,19 @@ MidiResult CRtMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPo
     port.reset();
     if (device < 0 || device >= OutputDeviceCount())
         return MIDI_ERR_BADDEVICEID;
-    if (ServerGone())
-        return MIDI_ERR_NODRIVER;
     try {
         const Device& listed = m_outputs[static_cast<size_t>(device)];
-        for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-            auto midi = std::make_unique<RtMidiOut>(m_api, m_clientName);
-            midi->setErrorCallback(&IgnoreError);
-            const int index = FindPort(*midi, listed);
-            if (index < 0)
-                return MIDI_ERR_DEVICEGONE;
-            const size_t before = ConnectionsBefore(listed);
-            const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, static_cast<unsigned>(index), m_clientName + " out");
-            if (result != MIDI_OK)
-                return result;
-            if (!SettleConnection(listed, before)) {
-                // Connected to some other port: destroying `midi` undoes it.
-                if (ServerGone())
-                    return MIDI_ERR_NODRIVER;
-                continue;
-            }
-            const bool jack = m_api == RtMidi::UNIX_JACK;
-            port = std::make_unique<CRtMidiOutputPort>(std::move(midi), jack ? kJackMaxMessage : kAlsaMaxMessage,
-                                                       listed.physical ? kMidiWireBytesPerSecond : 0,
-                                                       jack ? m_jack->ServerGone() : nullptr);
-            return MIDI_OK;
-        }
-        return MIDI_ERR_DEVICEGONE;
+        auto midi = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, m_clientName);
+        midi->setErrorCallback(&IgnoreError);
+        const int index = FindPort(*midi, listed);
+        if (index < 0)
+            return MIDI_ERR_DEVICEGONE;
+        const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, static_cast<unsigned>(index), m_clientName + " out");
+        if (result != MIDI_OK)
+            return result;
+        port = std::make_unique<CRtMidiOutputPort>(std::move(midi), kAlsaMaxMessage,
+                                                   listed.physical ? kMidiWireBytesPerSecond : 0);
+        return MIDI_OK;
     } catch (const RtMidiError&) {
         return MIDI_ERR_OPENFAILED;
     }
