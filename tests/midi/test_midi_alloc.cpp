@@ -3,6 +3,8 @@
 // into the capture callback, which forwards to a thru port.
 #include "midi/MidiCapture.h"
 #include "midi/MidiInputPortBase.h"
+#include "midi/MidiMessageQueue.h"
+#include "midi/SysExAssembler.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,22 @@ public:
     uint32_t WireBytesPerSecond() const noexcept override { return 0; }
     MidiResult Close() override { return MIDI_OK; }
     std::atomic<uint64_t> forwarded{0};
+};
+
+//! A thru port that queues as the JACK output port does.
+class CQueueingOutputPort : public IMidiOutputPort {
+public:
+    MidiResult SendShort(uint32_t packed) noexcept override
+    {
+        const uint8_t bytes[3] = {static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8),
+                                  static_cast<uint8_t>(packed >> 16)};
+        return queue.Push(bytes, ShortMessageLength(bytes[0]), 0) ? MIDI_OK : MIDI_ERR_BUSY;
+    }
+    MidiResult SendLong(const uint8_t*, size_t) noexcept override { return MIDI_OK; }
+    size_t MaxLongMessage() const noexcept override { return queue.MaxMessage(); }
+    uint32_t WireBytesPerSecond() const noexcept override { return 0; }
+    MidiResult Close() override { return MIDI_OK; }
+    CMidiMessageQueue queue{4096};
 };
 
 class CDriverPort : public CMidiInputPortBase {
@@ -105,4 +123,62 @@ TEST(CapturePath, AllocatesNothingWhileMessagesFlow)
     EXPECT_EQ(g_countedAllocations.load(), 0u);
     EXPECT_EQ(thru.forwarded.load(), 15000u);
     EXPECT_EQ(rings.events.writeCount.load() + rings.events.LostEvents(), 5000u * 3 + 250 + 10);
+}
+
+TEST(CapturePath, AllocatesNothingWhileSysExIsPutTogetherAndNotesAreQueuedForThru)
+{
+    // The JACK ports' share of the path: pieces of SysEx collected in the
+    // input's fixed buffer, forwarded notes queued in the output's ring and
+    // taken out again as the process callback does each cycle.
+    CaptureRings rings;
+    CMidiCapture capture(rings);
+    CDriverPort port(capture);
+    CQueueingOutputPort thru;
+    CSysExAssembler assembler(4096);
+    ASSERT_EQ(capture.PrepareReceiveBuffer(port), MIDI_OK);
+    ASSERT_EQ(capture.QueueReceiveBuffer(port), MIDI_OK);
+    ASSERT_EQ(port.Start(), MIDI_OK);
+    capture.AttachThru(&thru);
+
+    std::vector<uint8_t> head(300, 0x22);
+    head.front() = 0xF0;
+    std::vector<uint8_t> tail(200, 0x33);
+    tail.back() = 0xF7;
+    const uint8_t note[] = {0x90, 0x3C, 0x40};
+    const uint8_t clock[] = {0xF8};
+    uint8_t out[16];
+    uint64_t taken = 0;
+
+    std::atomic<bool> done{false};
+    std::thread driver([&] {
+        t_counting = true;
+        auto deliver = [&](const uint8_t* bytes, size_t n) { port.DeliverMessage(bytes, n); };
+        for (int i = 0; i < 3000; ++i) {
+            assembler.Feed(note, sizeof note, deliver);
+            if (i % 10 == 0) {
+                assembler.Feed(head.data(), head.size(), deliver);
+                assembler.Feed(clock, sizeof clock, deliver);
+                assembler.Feed(tail.data(), tail.size(), deliver);
+            }
+            CMidiMessageQueue::Front front;
+            while (thru.queue.Peek(front)) {
+                thru.queue.CopyFront(out, front.size);
+                thru.queue.Pop(front.size);
+                ++taken;
+            }
+        }
+        t_counting = false;
+        done = true;
+    });
+    while (!done.load()) {
+        rings.events.Advance(rings.events.Unread());
+        rings.sysex.Advance(rings.sysex.Unread());
+        std::this_thread::yield();
+    }
+    driver.join();
+    capture.DetachThru();
+
+    EXPECT_EQ(g_countedAllocations.load(), 0u);
+    EXPECT_EQ(taken, 3000u + 300);  // the notes and the clock bytes
+    EXPECT_EQ(rings.events.writeCount.load() + rings.events.LostEvents(), 3000u + 300 + 300);
 }

@@ -11,7 +11,11 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <map>
+#include <set>
+#include <thread>
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
@@ -49,15 +53,18 @@ std::vector<std::string> Names(const IMidiPlatform& platform, bool input)
     return names;
 }
 
+std::string UniqueName(const char* prefix)
+{
+    static int instance = 0;
+    return prefix + std::to_string(::getpid()) + "-" + std::to_string(++instance);
+}
+
 class JackTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static int instance = 0;
-        peer = std::make_unique<CMidiJackPeer>("zmpeer" + std::to_string(::getpid()) + "-" + std::to_string(++instance),
-                                               std::vector<std::string>{"in", "thru_in"});
-        platform = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = true});
-        ports = std::make_unique<CMidiPorts>(*platform, rings, controls, [] {});
+        peer = std::make_unique<CMidiJackPeer>(UniqueName("zmpeer"), std::vector<std::string>{"in", "thru_in"});
+        ListAgain();
         peerOut = FindDevice(*platform, true, peer->PortName("out"));
         peerIn = FindDevice(*platform, false, peer->PortName("in"));
         peerThru = FindDevice(*platform, false, peer->PortName("thru_in"));
@@ -70,6 +77,14 @@ protected:
     {
         ports.reset();
         platform.reset();
+    }
+
+    //! A new platform and port logic, listing the clients that exist now.
+    void ListAgain()
+    {
+        ports.reset();
+        platform = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = true});
+        ports = std::make_unique<CMidiPorts>(*platform, rings, controls, [] {});
     }
 
     //! Drains the byte ring until `count` bytes came (bounded wait).
@@ -306,6 +321,200 @@ TEST_F(JackTest, APeerThatDisappearsLeavesTheProgramRunningWithErrorLines)
                             std::to_string(peerIn), "midiOutClose           No error.",
                             "midiOutOpen           The MIDI device is no longer present.", peer->PortName("in")));
     ports->Teardown();
+}
+
+TEST_F(JackTest, SysExSplitOverSeveralJackEventsReachesTheRingWhole)
+{
+    ports->OnInputSelect(peerOut);
+    const Bytes whole = SysEx(600, 3);
+    const Bytes first(whole.begin(), whole.begin() + 200);         // F0 and data, no F7
+    const Bytes middle(whole.begin() + 200, whole.begin() + 450);  // data only
+    const Bytes last(whole.begin() + 450, whole.end());            // data and F7
+    const Bytes noteOn = {0x90, 0x3C, 0x40};
+    const Bytes noteOff = {0x80, 0x3C, 0x00};
+    using Event = std::pair<uint32_t, uint32_t>;
+
+    for (const bool oneCycle : {true, false}) {
+        SCOPED_TRACE(oneCycle ? "pieces in one cycle" : "pieces in separate cycles, a clock byte between");
+        Bytes got;
+        std::vector<Event> events;
+        std::vector<uint32_t> sentAt;
+        Exchanging([&] {
+            received.clear();
+            TakeEvents();
+            peer->TakeSent(0, 0ms);
+            if (oneCycle) {
+                peer->SendTogether({noteOn, first, middle, last, noteOff});
+                sentAt = peer->TakeSent(5, 2s);
+            } else {
+                // Each piece waits until the one before has left.
+                sentAt.clear();
+                for (const auto& group : std::vector<std::vector<Bytes>>{{noteOn, first}, {{0xF8}, middle}, {last, noteOff}}) {
+                    peer->SendTogether(group);
+                    for (uint32_t frame : peer->TakeSent(group.size(), 2s))
+                        sentAt.push_back(frame);
+                }
+            }
+            got = WaitForBytes(whole.size());
+            std::this_thread::sleep_for(50ms);
+            events = TakeEvents();
+            const size_t expected = oneCycle ? 4 : 5;
+            return got == whole && events.size() == expected ? kComplete
+                : got.empty() && events.empty()             ? kNothing
+                                                            : kPartial;
+        });
+        EXPECT_EQ(got, whole);
+        EXPECT_EQ(rings.sysex.LostBytes(), 0u);
+        // The peer put each message in one event at consecutive frames of a
+        // cycle; pieces of different cycles lie a period apart or more.
+        ASSERT_EQ(sentAt.size(), oneCycle ? 5u : 6u);
+        if (oneCycle) {
+            EXPECT_EQ(sentAt.back() - sentAt.front(), 4u);
+            EXPECT_THAT(events, ElementsAre(Event{MIM_DATA, 0x403C90}, Event{MIM_LONGDATA, 600},
+                                            Event{MIM_DATA, 0x003C80}));
+        } else {
+            EXPECT_GE(sentAt[2] - sentAt[1], peer->BufferSize() / 2);
+            EXPECT_GE(sentAt[4] - sentAt[3], peer->BufferSize() / 2);
+            // The clock byte that came amid the SysEx is passed on at once.
+            EXPECT_THAT(events, ElementsAre(Event{MIM_DATA, 0x403C90}, Event{MIM_DATA, 0xF8},
+                                            Event{MIM_LONGDATA, 600}, Event{MIM_DATA, 0x003C80}));
+        }
+    }
+}
+
+TEST_F(JackTest, ABurstLargerThanOneCyclesBufferArrivesWholeOverSeveralCycles)
+{
+    ports->OnOutputSelect(peerIn);
+    ASSERT_NE(ports->State().outputHandle, nullptr);
+    controls.Reset();
+    // 100 KB: more than a port's queue and three times what JACK's buffer
+    // takes in one cycle.
+    std::vector<Bytes> frames;
+    for (uint8_t i = 0; i < 100; ++i)
+        frames.push_back(SysEx(1000, i));
+    std::vector<CMidiJackPeer::Received> got;
+    Exchanging([&] {
+        for (const Bytes& f : frames)
+            ports->Transmitter().SendSysEx(static_cast<int32_t>(f.size()) - 2, f.data());
+        EXPECT_TRUE(ports->Transmitter().WaitUntilSent(20s));
+        got = peer->Take(frames.size(), 10s);
+        return OutcomeOf(got, frames.size());
+    });
+    ASSERT_EQ(got.size(), frames.size());
+    std::set<uint32_t> cycles;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(got[i].bytes, frames[i]) << "frame " << i;
+        cycles.insert(got[i].frame / peer->BufferSize());
+    }
+    EXPECT_GE(cycles.size(), 3u);
+    ports->Transmitter().ReportFailures();
+    EXPECT_THAT(controls.lines, ::testing::IsEmpty());
+}
+
+TEST_F(JackTest, ThruNotesLeaveInTheCycleTheyCameInAtTheSameFrame)
+{
+    // Source and sink are separate clients, as a keyboard and a synthesiser
+    // are: one client at both ends would close a loop, which JACK runs a
+    // cycle late whatever our part.
+    CMidiJackPeer source(UniqueName("zmsource"), {});
+    CMidiJackPeer sink(UniqueName("zmsink"), {"direct_in", "thru_in"});
+    ASSERT_TRUE(source.Connect(source.PortName("out"), sink.PortName("direct_in")));
+    ListAgain();
+    ports->OnInputSelect(FindDevice(*platform, true, source.PortName("out")));
+    ports->OnThruSelect(FindDevice(*platform, false, sink.PortName("thru_in")));
+    ASSERT_NE(ports->State().inputHandle, nullptr);
+    ASSERT_NE(ports->State().thruHandle, nullptr);
+    sink.Take(1, 2s);  // the program change sent on opening
+
+    // Single notes and groups sharing a cycle, each note its own number.
+    std::vector<std::vector<Bytes>> groups;
+    uint8_t note = 0;
+    for (int i = 0; i < 10; ++i) {
+        std::vector<Bytes> group;
+        for (int n = 0; n < 1 + i % 4; ++n, ++note)
+            group.push_back({0x90, note, 0x40});
+        groups.push_back(group);
+    }
+    std::map<uint8_t, uint32_t> direct;
+    std::map<uint8_t, uint32_t> thru;
+    Exchanging([&] {
+        direct.clear();
+        thru.clear();
+        for (const auto& group : groups) {
+            source.SendTogether(group);
+            source.TakeSent(group.size(), 2s);
+        }
+        for (const auto& r : sink.Take(2 * note, 5s))
+            (r.port == 0 ? direct : thru)[r.bytes[1]] = r.frame;
+        return direct.size() == note && direct == thru ? kComplete
+            : direct.empty() && thru.empty()           ? kNothing
+                                                       : kPartial;
+    });
+    ASSERT_EQ(direct.size(), note);
+    EXPECT_EQ(thru, direct);
+}
+
+TEST_F(JackTest, ClosingPortsWhileNotesFlowIsSafeAndNeverRepeatsANote)
+{
+    ports->OnInputSelect(peerOut);
+    ports->OnOutputSelect(peerIn);
+    const int simIn = platform->InputDeviceCount() - 1;
+    const int simOut = platform->OutputDeviceCount() - 1;
+    std::atomic<bool> streaming{true};
+    std::thread stream([&] {
+        // A running count in the note's two data bytes: every note unique.
+        for (uint32_t n = 0; streaming.load() && n < 16384; ++n) {
+            peer->Send({0x91, static_cast<uint8_t>(n >> 7), static_cast<uint8_t>(n & 0x7F)});
+            std::this_thread::sleep_for(500us);
+        }
+    });
+    const Bytes frame = SysEx(300, 9);
+    for (int i = 0; i < 15; ++i) {
+        ports->OnThruSelect(peerThru);  // on
+        for (int f = 0; f < 5; ++f)
+            ports->Transmitter().SendSysEx(static_cast<int32_t>(frame.size()) - 2, frame.data());
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + i % 4 * 10));
+        ports->OnThruSelect(peerThru);  // off, while notes come in
+        if (i % 3 == 0) {
+            ports->OnInputSelect(simIn);
+            ports->OnInputSelect(peerOut);
+        }
+        if (i % 4 == 0) {
+            ports->OnOutputSelect(simOut);  // closes ours while frames may be queued
+            ports->OnOutputSelect(peerIn);
+        }
+        TakeEvents();
+        rings.sysex.Advance(rings.sysex.Unread());
+    }
+    streaming = false;
+    stream.join();
+
+    uint32_t previous = 0;
+    bool first = true;
+    size_t forwarded = 0;
+    for (const auto& r : peer->Take(0, 300ms)) {
+        if (r.port != 1 || r.bytes.size() != 3 || r.bytes[0] != 0x91)
+            continue;  // frames, greetings
+        const uint32_t n = uint32_t{r.bytes[1]} << 7 | r.bytes[2];
+        EXPECT_TRUE(first || n > previous) << "note " << n << " after " << previous;
+        previous = n;
+        first = false;
+        ++forwarded;
+    }
+    EXPECT_GT(forwarded, 0u);
+
+    // Everything still works afterwards.
+    ports->OnThruSelect(peerThru);
+    std::vector<CMidiJackPeer::Received> after;
+    Exchanging([&] {
+        peer->Take(0, 0ms);
+        peer->Send({0x92, 0x11, 0x22});
+        after = peer->Take(2, 2s);  // the program change, then the note
+        std::erase_if(after, [](const auto& r) { return r.bytes != Bytes{0x92, 0x11, 0x22}; });
+        return OutcomeOf(after, 1);
+    });
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0].port, 1);
 }
 
 TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)

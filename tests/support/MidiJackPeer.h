@@ -111,12 +111,22 @@ public:
     }
 
     //! Queues one message for port "out"; it leaves in the next cycle.
-    void Send(const std::vector<uint8_t>& message)
+    void Send(const std::vector<uint8_t>& message) { SendTogether({message}); }
+
+    //! Queues several messages at once, each its own JACK event: they leave
+    //! in the same cycle as long as the port buffer holds them.
+    void SendTogether(const std::vector<std::vector<uint8_t>>& messages)
     {
-        const uint32_t size = static_cast<uint32_t>(message.size());
-        while (m_toJack.WriteSpace() < sizeof size + size)
+        std::vector<uint8_t> records;
+        for (const auto& message : messages) {
+            const uint32_t size = static_cast<uint32_t>(message.size());
+            const auto* sizeBytes = reinterpret_cast<const uint8_t*>(&size);
+            records.insert(records.end(), sizeBytes, sizeBytes + sizeof size);
+            records.insert(records.end(), message.begin(), message.end());
+        }
+        while (m_toJack.WriteSpace() < records.size())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        m_toJack.Write(&size, sizeof size, message.data(), size);
+        m_toJack.Write(nullptr, 0, records.data(), records.size());
     }
 
     //! What arrived so far, waiting up to `timeout` for at least `atLeast`.
