@@ -558,6 +558,9 @@ TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)
         controls.Reset();
         ports.OnOutputSelect(out);  // nothing changes: it is open
         ports.OnInputSelect(platform->InputDeviceCount() - 1);
+        // A JACK device chosen now is refused at once, not waited for.
+        ports.OnInputSelect(in);
+        EXPECT_THAT(controls.lines, Contains("midiInOpen            The MIDI system is not running."));
         ports.Teardown();
         EXPECT_THAT(controls.lines, Contains("midiOutClose           No error."));
         EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
