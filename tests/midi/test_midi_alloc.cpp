@@ -68,6 +68,43 @@ protected:
     void CloseDevice() noexcept override {}
 };
 
+//! An input port wired to the capture callback with its receive buffer
+//! queued and `thru` attached, as after the user picked both ports.
+struct CCaptureRig {
+    explicit CCaptureRig(IMidiOutputPort& thru)
+    {
+        EXPECT_EQ(capture.PrepareReceiveBuffer(port), MIDI_OK);
+        EXPECT_EQ(capture.QueueReceiveBuffer(port), MIDI_OK);
+        EXPECT_EQ(port.Start(), MIDI_OK);
+        capture.AttachThru(&thru);
+    }
+    ~CCaptureRig() { capture.DetachThru(); }
+
+    //! Runs `drive` on a driver thread with allocations counted, while this
+    //! thread drains the rings as the decoder would, so they keep room.
+    template <typename Drive>
+    void RunDriver(Drive drive)
+    {
+        std::atomic<bool> done{false};
+        std::thread driver([&] {
+            t_counting = true;
+            drive();
+            t_counting = false;
+            done = true;
+        });
+        while (!done.load()) {
+            rings.events.Advance(rings.events.Unread());
+            rings.sysex.Advance(rings.sysex.Unread());
+            std::this_thread::yield();
+        }
+        driver.join();
+    }
+
+    CaptureRings rings;
+    CMidiCapture capture{rings};
+    CDriverPort port{capture};
+};
+
 } // namespace
 
 void* operator new(std::size_t size) { return Allocate(size); }
@@ -79,14 +116,9 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 TEST(CapturePath, AllocatesNothingWhileMessagesFlow)
 {
-    CaptureRings rings;
-    CMidiCapture capture(rings);
-    CDriverPort port(capture);
     CNullOutputPort thru;
-    ASSERT_EQ(capture.PrepareReceiveBuffer(port), MIDI_OK);
-    ASSERT_EQ(capture.QueueReceiveBuffer(port), MIDI_OK);
-    ASSERT_EQ(port.Start(), MIDI_OK);
-    capture.AttachThru(&thru);
+    CCaptureRig rig(thru);
+    CDriverPort& port = rig.port;
 
     std::vector<uint8_t> sysex(200, 0x11);
     sysex.front() = 0xF0;
@@ -96,9 +128,7 @@ TEST(CapturePath, AllocatesNothingWhileMessagesFlow)
     const uint8_t clock[] = {0xF8};
     const uint8_t broken[] = {0xF0, 0x01};
 
-    std::atomic<bool> done{false};
-    std::thread driver([&] {
-        t_counting = true;
+    rig.RunDriver([&] {
         for (int i = 0; i < 5000; ++i) {
             port.DeliverMessage(note, sizeof note);
             port.DeliverMessage(controller, sizeof controller);
@@ -108,21 +138,11 @@ TEST(CapturePath, AllocatesNothingWhileMessagesFlow)
             if (i % 500 == 0)
                 port.DeliverMessage(broken, sizeof broken);
         }
-        t_counting = false;
-        done = true;
     });
-    // Drain as the decoder would, so the rings keep room.
-    while (!done.load()) {
-        rings.events.Advance(rings.events.Unread());
-        rings.sysex.Advance(rings.sysex.Unread());
-        std::this_thread::yield();
-    }
-    driver.join();
-    capture.DetachThru();
 
     EXPECT_EQ(g_countedAllocations.load(), 0u);
     EXPECT_EQ(thru.forwarded.load(), 15000u);
-    EXPECT_EQ(rings.events.writeCount.load() + rings.events.LostEvents(), 5000u * 3 + 250 + 10);
+    EXPECT_EQ(rig.rings.events.writeCount.load() + rig.rings.events.LostEvents(), 5000u * 3 + 250 + 10);
 }
 
 TEST(CapturePath, AllocatesNothingWhileSysExIsPutTogetherAndNotesAreQueuedForThru)
@@ -130,15 +150,10 @@ TEST(CapturePath, AllocatesNothingWhileSysExIsPutTogetherAndNotesAreQueuedForThr
     // The JACK ports' share of the path: pieces of SysEx collected in the
     // input's fixed buffer, forwarded notes queued in the output's ring and
     // taken out again as the process callback does each cycle.
-    CaptureRings rings;
-    CMidiCapture capture(rings);
-    CDriverPort port(capture);
     CQueueingOutputPort thru;
+    CCaptureRig rig(thru);
+    CDriverPort& port = rig.port;
     CSysExAssembler assembler(4096);
-    ASSERT_EQ(capture.PrepareReceiveBuffer(port), MIDI_OK);
-    ASSERT_EQ(capture.QueueReceiveBuffer(port), MIDI_OK);
-    ASSERT_EQ(port.Start(), MIDI_OK);
-    capture.AttachThru(&thru);
 
     std::vector<uint8_t> head(300, 0x22);
     head.front() = 0xF0;
@@ -149,9 +164,7 @@ TEST(CapturePath, AllocatesNothingWhileSysExIsPutTogetherAndNotesAreQueuedForThr
     uint8_t out[16];
     uint64_t taken = 0;
 
-    std::atomic<bool> done{false};
-    std::thread driver([&] {
-        t_counting = true;
+    rig.RunDriver([&] {
         auto deliver = [&](const uint8_t* bytes, size_t n) { port.DeliverMessage(bytes, n); };
         for (int i = 0; i < 3000; ++i) {
             assembler.Feed(note, sizeof note, deliver);
@@ -167,18 +180,9 @@ TEST(CapturePath, AllocatesNothingWhileSysExIsPutTogetherAndNotesAreQueuedForThr
                 ++taken;
             }
         }
-        t_counting = false;
-        done = true;
     });
-    while (!done.load()) {
-        rings.events.Advance(rings.events.Unread());
-        rings.sysex.Advance(rings.sysex.Unread());
-        std::this_thread::yield();
-    }
-    driver.join();
-    capture.DetachThru();
 
     EXPECT_EQ(g_countedAllocations.load(), 0u);
     EXPECT_EQ(taken, 3000u + 300);  // the notes and the clock bytes
-    EXPECT_EQ(rings.events.writeCount.load() + rings.events.LostEvents(), 3000u + 300 + 300);
+    EXPECT_EQ(rig.rings.events.writeCount.load() + rig.rings.events.LostEvents(), 3000u + 300 + 300);
 }
