@@ -1,5 +1,5 @@
-#include "DialogTemplate.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
 
 extern const DialogTemplate kAboutBoxTemplate;
 extern const DialogTemplate kMainDialogTemplate;

@@ -1,5 +1,5 @@
-#include "Strings.h"
-#include "resource.h"
+#include "res/Strings.h"
+#include "res/resource.h"
 
 std::string_view LoadResString(int id)
 {

@@ -1,6 +1,7 @@
 // Dialog 100: the About box.
-#include "DialogTemplate.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
+#include "zm/Version.h"
 
 namespace {
 
@@ -8,7 +9,7 @@ namespace {
 // control does.
 constexpr ControlTemplate kControls[] = {
     {IDC_ABOUT_BITMAP, ControlKind::Bitmap, "", 7, 7, 0, 0, kStyleNone, IDB_ABOUT_BITMAP},
-    {IDC_ABOUT_VERSION, ControlKind::Static, "zm_config Version 1.0", 40, 10, 119, 8, kStyleNone},
+    {IDC_ABOUT_VERSION, ControlKind::Static, "zm_config Version " ZM_VERSION_SHORT, 40, 10, 119, 8, kStyleNone},
     {IDOK, ControlKind::DefPushButton, "OK", 178, 7, 50, 14, kStyleNone},
 };
 

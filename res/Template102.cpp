@@ -12,8 +12,8 @@
 //     clear of the message window at x 300;
 //   - label widths: as long as the text needs, without reaching the next
 //     control to the right.
-#include "DialogTemplate.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
 
 namespace {
 

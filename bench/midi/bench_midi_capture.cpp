@@ -1,8 +1,7 @@
 // The capture path's cost: a short message through the input port, the
 // callback and the thru forward (to a port that does nothing); and SysEx
 // bytes copied into the ring against a plain memcpy of the same bytes.
-#include "midi/MidiCapture.h"
-#include "midi/MidiInputPortBase.h"
+#include "DriverPorts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,43 +10,10 @@
 
 namespace {
 
-class CNullOutputPort : public IMidiOutputPort {
-public:
-    MidiResult SendShort(uint32_t packed) noexcept override
-    {
-        benchmark::DoNotOptimize(packed);
-        return MIDI_OK;
-    }
-    MidiResult SendLong(const uint8_t*, size_t) noexcept override { return MIDI_OK; }
-    size_t MaxLongMessage() const noexcept override { return 65536; }
-    uint32_t WireBytesPerSecond() const noexcept override { return 0; }
-    MidiResult Close() override { return MIDI_OK; }
-};
-
-class CDriverPort : public CMidiInputPortBase {
-public:
-    using CMidiInputPortBase::CMidiInputPortBase;
-    using CMidiInputPortBase::DeliverMessage;
-    ~CDriverPort() override { ForceClose(); }
-
-protected:
-    void CloseDevice() noexcept override {}
-};
-
 struct Capture {
-    Capture()
-        : port(capture)
-    {
-        capture.PrepareReceiveBuffer(port);
-        capture.QueueReceiveBuffer(port);
-        port.Start();
-        capture.AttachThru(&thru);
-    }
-    ~Capture() { capture.DetachThru(); }
-    CaptureRings rings;
-    CMidiCapture capture{rings};
-    CDriverPort port;
+    Capture() : rig(thru) {}
     CNullOutputPort thru;
+    CCaptureRig rig;
 };
 
 void BM_ShortMessageWithThru(benchmark::State& state)
@@ -56,12 +22,12 @@ void BM_ShortMessageWithThru(benchmark::State& state)
     const uint8_t note[] = {0x90, 0x3C, 0x40};
     uint32_t n = 0;
     for (auto _ : state) {
-        c.port.DeliverMessage(note, sizeof note);
+        c.rig.port.DeliverMessage(note, sizeof note);
         if ((++n & 255) == 0)  // the decoder's share: consume what was recorded
-            c.rings.events.Advance(c.rings.events.Unread());
+            c.rig.rings.events.Advance(c.rig.rings.events.Unread());
     }
     state.SetItemsProcessed(state.iterations());
-    if (c.rings.events.LostEvents() != 0)
+    if (c.rig.rings.events.LostEvents() != 0)
         state.SkipWithError("events were dropped");
 }
 BENCHMARK(BM_ShortMessageWithThru);
@@ -73,12 +39,12 @@ void BM_SysExIntoRing(benchmark::State& state)
     sysex.front() = 0xF0;
     sysex.back() = 0xF7;
     for (auto _ : state) {
-        c.port.DeliverMessage(sysex.data(), sysex.size());
-        c.rings.sysex.Advance(c.rings.sysex.Unread());
-        c.rings.events.Advance(c.rings.events.Unread());
+        c.rig.port.DeliverMessage(sysex.data(), sysex.size());
+        c.rig.rings.sysex.Advance(c.rig.rings.sysex.Unread());
+        c.rig.rings.events.Advance(c.rig.rings.events.Unread());
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
-    if (c.rings.sysex.LostBytes() != 0)
+    if (c.rig.rings.sysex.LostBytes() != 0)
         state.SkipWithError("bytes were dropped");
 }
 BENCHMARK(BM_SysExIntoRing)->Arg(64)->Arg(256)->Arg(1000)->Arg(4096);

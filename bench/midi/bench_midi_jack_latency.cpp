@@ -29,9 +29,9 @@
 // forwarded note one period late.
 #include "MidiJackPeer.h"
 #include "RecordingControls.h"
-#include "midi/CombinedMidiPlatform.h"
+#include "PortRig.h"
 #include "midi/DriverHandoff.h"
-#include "midi/MidiPorts.h"
+#include "sim/SystemMidiPlatform.h"
 
 #include <benchmark/benchmark.h>
 
@@ -165,7 +165,7 @@ void BM_ThruLatencyJack(benchmark::State& state)
     auto platform = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = false});
     CaptureRings rings;
     CRecordingControls controls;
-    CMidiPorts ports(*platform, rings, controls, {});
+    PortRig ports(*platform, rings, controls);
     const int input = FindDevice(*platform, true, source.PortName("out"));
     const int thru = FindDevice(*platform, false, sink.PortName("thru_in"));
     if (input < 0 || thru < 0) {
@@ -173,13 +173,13 @@ void BM_ThruLatencyJack(benchmark::State& state)
         return;
     }
     if (state.range(0) == 0) {
-        ports.OnInputSelect(input);
-        ports.OnThruSelect(thru);
+        ports.lists.OnInputSelect(input);
+        ports.lists.OnThruSelect(thru);
     } else {
-        ports.OnThruSelect(thru);
-        ports.OnInputSelect(input);
+        ports.lists.OnThruSelect(thru);
+        ports.lists.OnInputSelect(input);
     }
-    if (!ports.State().inputOpen || !ports.State().thruOpen) {
+    if (!ports.session.State().inputOpen || !ports.session.State().thru.open) {
         state.SkipWithError("cannot open our input or thru/out port");
         return;
     }

@@ -2,6 +2,7 @@
 // frames plus three bytes per note-on. The decoder has to keep up with the
 // MIDI wire (3,125 bytes/s) many thousand times over to leave the window
 // thread free; the target for the reply mix is 50 MB/s on one core.
+#include "editors/ReplyPresenter.h"
 #include "midi/CaptureRings.h"
 #include "protocol/HeldValues.h"
 #include "protocol/ReplyDecoder.h"
@@ -21,6 +22,8 @@ public:
     void SetControlText(int, std::string_view text) override { m_count += text.size(); }
     void SelectListLine(int, int index) override { m_count += static_cast<size_t>(index); }
     void InsertListLine(int, int, std::string_view) override {}
+    void AddListLine(int, std::string_view) override {}
+    void ReplaceListLine(int, int, std::string_view) override {}
     void SetCheck(int, bool checked) override { m_count += checked; }
     std::string ControlText(int) const override { return {}; }
     size_t Count() const { return m_count; }
@@ -77,11 +80,23 @@ std::vector<uint8_t> PeekAcknowledge(size_t bytes)
     return f;
 }
 
+class CNoSender : public ISysExSender {
+public:
+    void SendSysEx(int32_t, const uint8_t*) override {}
+};
+
+// The decoder with the presenters that turn its news into control writes,
+// as the main dialog has them.
 struct Rig {
     std::unique_ptr<CaptureRings> rings = std::make_unique<CaptureRings>();
     HeldValues held;
+    ReportOptions options;
     CCountingControls controls;
-    CReplyDecoder decoder{*rings, held, controls};
+    CNoSender sender;
+    CZoneEditor zones{controls, held, sender};
+    CParameterTable parameters{controls, held, options, sender};
+    CReplyPresenter presenter{controls, held, zones, parameters};
+    CReplyDecoder decoder{*rings, held, options, presenter};
 };
 
 void BM_DecodeReplyMix(benchmark::State& state)
@@ -113,9 +128,9 @@ void BM_DecodePeekDump(benchmark::State& state)
     Rig rig;
     const bool smart = state.range(0) != 0;
     const std::vector<uint8_t> frame = PeekAcknowledge(512);
-    rig.held.ShowKeys = rig.held.ShowXopto = rig.held.ShowMisc = 1;
+    rig.options.ShowKeys = rig.options.ShowXopto = rig.options.ShowMisc = 1;
     for (auto _ : state) {
-        rig.held.SmartDumpPending = smart;
+        rig.options.SmartDumpPending = smart;
         rig.rings->sysex.Write(frame.data(), frame.size());
         rig.decoder.Run();
     }

@@ -1,4 +1,4 @@
-#include "AutomationModule.h"
+#include "app/AutomationModule.h"
 
 #include "ui/Zm_configDlg.h"
 

@@ -1,7 +1,7 @@
-#include "ClassFactory.h"
+#include "app/ClassFactory.h"
 
-#include "AutomationIds.h"
-#include "Zm_configDlgAutoProxy.h"
+#include "app/AutomationIds.h"
+#include "app/Zm_configDlgAutoProxy.h"
 
 #include <QDBusConnectionInterface>
 #include <QMetaObject>

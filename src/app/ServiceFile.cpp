@@ -1,4 +1,4 @@
-#include "ServiceFile.h"
+#include "app/ServiceFile.h"
 
 #include <fstream>
 #include <iterator>

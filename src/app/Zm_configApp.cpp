@@ -1,8 +1,8 @@
-#include "Zm_configApp.h"
+#include "app/Zm_configApp.h"
 
-#include "AutomationIds.h"
-#include "CommandLine.h"
-#include "ServiceFile.h"
+#include "app/AutomationIds.h"
+#include "app/CommandLine.h"
+#include "app/ServiceFile.h"
 
 #include "res/Strings.h"
 #include "ui/Zm_configDlg.h"

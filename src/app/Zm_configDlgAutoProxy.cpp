@@ -1,6 +1,6 @@
-#include "Zm_configDlgAutoProxy.h"
+#include "app/Zm_configDlgAutoProxy.h"
 
-#include "AutomationModule.h"
+#include "app/AutomationModule.h"
 
 #include "ui/Zm_configDlg.h"
 
@@ -9,8 +9,13 @@ CZm_configDlgAutoProxy::CZm_configDlgAutoProxy(CAutomationModule& module, QObjec
 {
     m_module.LockApp();
     m_pDialog = m_module.MainWindow();
-    if (m_pDialog)
+    if (m_pDialog) {
         m_pDialog->m_pAutoProxy = this;
+        // Neither object may be left pointing at the other: the dialog
+        // forgets the proxy in the destructor below, the proxy forgets the
+        // dialog when it goes.
+        connect(m_pDialog, &QObject::destroyed, this, [this] { m_pDialog = nullptr; });
+    }
 }
 
 CZm_configDlgAutoProxy::~CZm_configDlgAutoProxy()

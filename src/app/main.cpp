@@ -1,4 +1,4 @@
-#include "Zm_configApp.h"
+#include "app/Zm_configApp.h"
 
 int main(int argc, char* argv[])
 {

@@ -1,4 +1,4 @@
-#include "CaptureRings.h"
+#include "midi/CaptureRings.h"
 
 #include <cstring>
 

@@ -1,8 +1,4 @@
-#include "CombinedMidiPlatform.h"
-
-#include "midi/JackMidiPlatform.h"
-#include "midi/RtMidiPlatform.h"
-#include "midi/SimMidiPlatform.h"
+#include "midi/CombinedMidiPlatform.h"
 
 void CCombinedMidiPlatform::Add(std::unique_ptr<IMidiPlatform> platform)
 {
@@ -69,22 +65,4 @@ MidiResult CCombinedMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOu
     int local = 0;
     IMidiPlatform* platform = Locate(device, false, local);
     return platform ? platform->OpenOutput(local, port) : MIDI_ERR_BADDEVICEID;
-}
-
-std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& options)
-{
-    auto combined = std::make_unique<CCombinedMidiPlatform>();
-    if (options.alsa) {
-        auto alsa = std::make_unique<CRtMidiPlatform>(options.clientName);
-        if (alsa->Available())
-            combined->Add(std::move(alsa));
-    }
-    if (options.jack) {
-        auto jack = std::make_unique<CJackMidiPlatform>(options.clientName);
-        if (jack->Available())
-            combined->Add(std::move(jack));
-    }
-    if (options.simulator)
-        combined->Add(std::make_unique<CSimMidiPlatform>());
-    return combined;
 }

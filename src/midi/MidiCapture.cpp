@@ -1,4 +1,4 @@
-#include "MidiCapture.h"
+#include "midi/MidiCapture.h"
 
 #include <thread>
 
@@ -37,9 +37,9 @@ void CMidiCapture::OnMidiInput(IMidiInputPort& port, uint32_t kind, uint32_t par
             Rearm(port);
         }
     } else if (kind == MIM_LONGERROR) {
-        // An incomplete message: its bytes are counted as lost, and the
-        // buffer goes straight back so that reception continues.
-        m_rings.sysex.Drop(param1);
+        // An incomplete message: the event says so (the decoder reports it
+        // as such; the ring did not overflow), and the buffer goes straight
+        // back so that reception continues.
         if (header)
             Rearm(port);
     } else if (kind == MIM_DATA || kind == MIM_MOREDATA) {

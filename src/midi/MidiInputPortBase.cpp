@@ -1,4 +1,4 @@
-#include "MidiInputPortBase.h"
+#include "midi/MidiInputPortBase.h"
 
 #include "midi/CaptureRings.h"
 

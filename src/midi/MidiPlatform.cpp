@@ -1,4 +1,4 @@
-#include "MidiPlatform.h"
+#include "midi/MidiPlatform.h"
 
 const char* MidiResultText(MidiResult result) noexcept
 {

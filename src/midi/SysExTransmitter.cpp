@@ -1,4 +1,4 @@
-#include "SysExTransmitter.h"
+#include "midi/SysExTransmitter.h"
 
 #include <condition_variable>
 #include <deque>
@@ -37,8 +37,8 @@ struct CSysExTransmitter::Worker {
     Clock::time_point refusedSince{};
 };
 
-CSysExTransmitter::CSysExTransmitter(IDialogControls& controls)
-    : m_controls(controls)
+CSysExTransmitter::CSysExTransmitter(IMessageSink& log)
+    : m_log(log)
     , m_shared(std::make_shared<Shared>())
 {
     StartWorker();
@@ -131,7 +131,7 @@ void CSysExTransmitter::SendSysEx(int32_t count, const uint8_t* bytes)
 {
     ReportFailures();
     if (count < 0 || bytes == nullptr) {
-        m_controls.AppendLine(std::string(kLongMsgLabel) + MidiResultText(MIDI_ERR_INVALPARAM));
+        m_log.AppendLine(std::string(kLongMsgLabel) + MidiResultText(MIDI_ERR_INVALPARAM));
         return;
     }
     const size_t size = static_cast<size_t>(count) + 2;
@@ -146,7 +146,7 @@ void CSysExTransmitter::SendSysEx(int32_t count, const uint8_t* bytes)
             return;
         }
     }
-    m_controls.AppendLine(std::string(kLongMsgLabel) + MidiResultText(MIDI_ERR_TOOLONG));
+    m_log.AppendLine(std::string(kLongMsgLabel) + MidiResultText(MIDI_ERR_TOOLONG));
 }
 
 bool CSysExTransmitter::SetOutput(IMidiOutputPort* port)
@@ -176,7 +176,7 @@ bool CSysExTransmitter::SetOutput(IMidiOutputPort* port)
         }
     }
     if (dropped != 0)
-        m_controls.AppendLine(std::to_string(dropped) + " SysEx frame(s) not sent: the output port was closed");
+        m_log.AppendLine(std::to_string(dropped) + " SysEx frame(s) not sent: the output port was closed");
     return settled;
 }
 
@@ -188,7 +188,7 @@ void CSysExTransmitter::ReportFailures()
         failures.swap(m_shared->failures);
     }
     for (MidiResult result : failures)
-        m_controls.AppendLine(std::string(kLongMsgLabel) + MidiResultText(result));
+        m_log.AppendLine(std::string(kLongMsgLabel) + MidiResultText(result));
 }
 
 bool CSysExTransmitter::WaitUntilSent(std::chrono::milliseconds timeout)

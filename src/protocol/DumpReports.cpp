@@ -24,28 +24,28 @@ constexpr std::string_view kKeymapFieldNames[] = {
 
 } // namespace
 
-void AppendShortFrameLine(CLineBuffer& line, IDialogControls& controls, const FrameView& frame)
+void AppendShortFrameLine(CLineBuffer& line, IMessageSink& log, const FrameView& frame)
 {
     line.Clear();
     line.Text("short sysex frame ").Hex(frame.Number(), 6, false).Text(" ignored, body");
     for (int32_t i = 0; i < frame.BodyLength() && line.Room() >= 3; ++i)
         line.Char(' ').Hex2(frame.Body(i));
-    controls.AppendLine(line.View());
+    log.AppendLine(line.View());
 }
 
 void CDumpReports::AppendLine()
 {
-    m_controls.AppendLine(m_line.View());
+    m_log.AppendLine(m_line.View());
     m_line.Clear();
 }
 
 void CDumpReports::ShortFrame(const FrameView& frame)
 {
-    AppendShortFrameLine(m_line, m_controls, frame);
+    AppendShortFrameLine(m_line, m_log, frame);
     m_line.Clear();
 }
 
-void CDumpReports::PeekAcknowledge(const FrameView& frame, HeldValues& held)
+void CDumpReports::PeekAcknowledge(const FrameView& frame, ReportOptions& options)
 {
     if (!frame.HasBody(kHeaderBodyBytes)) {
         // Without address and length this is no acknowledgement; a pending
@@ -65,9 +65,9 @@ void CDumpReports::PeekAcknowledge(const FrameView& frame, HeldValues& held)
         m_image[static_cast<size_t>(slot)] = LowFirstPair(frame, i);
     }
 
-    if (held.SmartDumpPending) {
-        held.SmartDumpPending = false;
-        SmartReport(held);
+    if (options.SmartDumpPending) {
+        options.SmartDumpPending = false;
+        SmartReport(options);
         return;
     }
 
@@ -106,9 +106,9 @@ void CDumpReports::PerKeyBlock(int32_t firstSlot, int32_t keys)
     AppendLine();
 }
 
-void CDumpReports::SmartReport(const HeldValues& held)
+void CDumpReports::SmartReport(const ReportOptions& options)
 {
-    const int32_t n = held.ScannerKeyCount;
+    const int32_t n = options.ScannerKeyCount;
     m_line.Clear();
     if (n < 1 || n > kMaxSmartKeys) {
         // The layout would read past the image; say so instead.
@@ -118,7 +118,7 @@ void CDumpReports::SmartReport(const HeldValues& held)
     }
     auto slot = [this](int32_t i) { return static_cast<int64_t>(m_image[static_cast<size_t>(i)]); };
 
-    if (held.ShowXopto) {
+    if (options.ShowXopto) {
         m_line.Text("Smart Eprom Dump");
         AppendLine();
         SixSlots("controller_tab_number", n + 12);
@@ -126,7 +126,7 @@ void CDumpReports::SmartReport(const HeldValues& held)
         SixSlots("controller_low_limit ", n + 30);
         SixSlots("controller_high_limit", n + 24);
     }
-    if (held.ShowKeys) {
+    if (options.ShowKeys) {
         m_line.Text("key rest information");
         AppendLine();
         PerKeyBlock(n + 56, n);
@@ -134,7 +134,7 @@ void CDumpReports::SmartReport(const HeldValues& held)
         AppendLine();
         PerKeyBlock(12, n);
     }
-    if (held.ShowMisc) {
+    if (options.ShowMisc) {
         m_line.Text("Misc information");
         AppendLine();
         m_line.Text("midi channel ").Dec(slot(n + 54), 2);

@@ -1,7 +1,5 @@
 #include "protocol/ReplyDecoder.h"
 
-#include "res/resource.h"
-
 #include <cstring>
 
 namespace {
@@ -26,8 +24,8 @@ constexpr ZoneFieldText kZoneFieldTexts[ZoneRecord::kFieldCount] = {
 
 } // namespace
 
-CReplyDecoder::CReplyDecoder(CaptureRings& rings, HeldValues& held, IDialogControls& controls)
-    : m_rings(rings), m_held(held), m_controls(controls), m_reports(controls)
+CReplyDecoder::CReplyDecoder(CaptureRings& rings, HeldValues& held, ReportOptions& options, IReplySink& sink)
+    : m_rings(rings), m_held(held), m_options(options), m_sink(sink), m_reports(sink)
 {
     // Losses from before this decoder existed are not ours to report twice.
     m_lostBytesSeen = m_rings.sysex.LostBytes();
@@ -39,7 +37,7 @@ void CReplyDecoder::Run()
     ReportLosses();
     DrainSysEx();
     DrainEvents();
-    m_controls.ScrollToLast();
+    m_sink.PassEnded();
 }
 
 void CReplyDecoder::Line(std::string_view text)
@@ -51,13 +49,13 @@ void CReplyDecoder::Line(std::string_view text)
 
 void CReplyDecoder::AppendLine()
 {
-    m_controls.AppendLine(m_line.View());
+    m_sink.AppendLine(m_line.View());
     m_line.Clear();
 }
 
 void CReplyDecoder::ShortFrame(const FrameView& frame)
 {
-    AppendShortFrameLine(m_line, m_controls, frame);
+    AppendShortFrameLine(m_line, m_sink, frame);
     m_line.Clear();
 }
 
@@ -149,7 +147,7 @@ void CReplyDecoder::Dispatch(const FrameView& frame)
         AppendLine();
         break;
     case kNumber(CMD_EEPROM_PEEK_ACKNOWLEDGE):
-        m_reports.PeekAcknowledge(frame, m_held);
+        m_reports.PeekAcknowledge(frame, m_options);
         break;
     case kNumber(CMD_EEPROM_POKE_REQUEST):
         m_reports.PokeRequest(frame);
@@ -193,7 +191,7 @@ void CReplyDecoder::TextCharacter(const FrameView& frame)
     }
     std::string_view text = m_textLine.View();
     text = text.substr(0, std::min(text.size(), text.find('\0')));
-    m_controls.AppendLine(text);
+    m_sink.AppendLine(text);
     m_textLine.Clear();
 }
 
@@ -203,11 +201,11 @@ void CReplyDecoder::ShowText(std::string_view text, bool appendAlways)
     text = text.substr(0, std::min(text.size(), text.find('\0')));
     const bool identification = m_held.IdentificationPending;
     if (identification) {
-        m_controls.SetControlText(IDC_IDENTIFICATION, text.substr(0, kMaxIdentificationChars));
         m_held.IdentificationPending = false;
+        m_sink.IdentificationText(text.substr(0, kMaxIdentificationChars));
     }
     if (!identification || appendAlways)
-        m_controls.AppendLine(text.substr(0, kMaxLineChars));
+        m_sink.AppendLine(text.substr(0, kMaxLineChars));
 }
 
 void CReplyDecoder::TextString(const FrameView& frame)
@@ -258,38 +256,31 @@ void CReplyDecoder::ParameterEffect(int32_t number, int32_t value)
     switch (number) {
     case ZmFunc_ZoneMutBits:
         m_held.MuteBits = value;
-        for (int zone = 0; zone < HeldValues::kZoneCount; ++zone)
-            m_controls.SetCheck(kZoneMute[static_cast<size_t>(zone)], (value & (1 << zone)) == 0);
-        return;
+        break;
     case ZmFunc_NumberKeys:
         m_held.LayoutValues[0] = value;
-        m_line.Clear();
-        m_line.Dec(value, 3);
-        m_controls.SetControlText(IDC_NUMBER_KEYS, m_line.View());
-        m_line.Clear();
+        m_held.XtableValues[static_cast<size_t>(number)] = value;
         break;
     case ZmFunc_AdjustDown:
     case ZmFunc_LowNteKey2:
         m_held.LayoutValues[3] = value;
-        m_line.Clear();
-        m_line.Dec(value, 3);
-        m_controls.SetControlText(IDC_LOW_NOTE_KEY2, m_line.View());
-        m_line.Clear();
+        m_held.XtableValues[static_cast<size_t>(number)] = value;
         break;
     case ZmFunc_OrganMapMde:
-        return;
+        break;
     case ZmFunc_AotBooleans:
         m_held.HeldAotBooleans = value & 0xFF;
-        return;
+        break;
     case ZmFunc_Aot_t_delay:
         m_held.HeldAotDelay = value & 0xFF;
-        return;
+        break;
     default:
-        // 7-11 and 15 are kept like the rest: the layout boxes show only what
-        // parameters 12, 13 and 14 report.
+        // 7-11 and 15 are kept like the rest: the layout values change only
+        // with parameters 12, 13 and 14.
+        m_held.XtableValues[static_cast<size_t>(number)] = value;
         break;
     }
-    m_held.XtableValues[static_cast<size_t>(number)] = value;
+    m_sink.ParameterReported(number, value);
 }
 
 void CReplyDecoder::FieldOperation(const FrameView& frame)
@@ -338,10 +329,8 @@ void CReplyDecoder::GetZone(const FrameView& frame)
             m_held.Zones[static_cast<size_t>(field)].Field(offset) = byte;
     }
     AppendLine();
-    if (known) {
-        RedrawZoneEdits(field);
-        RedrawZoneLists(field);
-    }
+    if (known)
+        m_sink.ZoneRead(field);
 }
 
 void CReplyDecoder::SetSplit(const FrameView& frame)
@@ -366,34 +355,7 @@ void CReplyDecoder::SetSplit(const FrameView& frame)
     record.lo_key = lowKey;
     record.hi_key = highKey;
     record.lo_note = lowNote;
-    RedrawZoneEdits(zone);
-    m_controls.SetCheck(kZoneSetZone[static_cast<size_t>(zone)], false);
-}
-
-void CReplyDecoder::RedrawZoneEdits(int zone)
-{
-    const size_t z = static_cast<size_t>(zone);
-    const ZoneRecord& record = m_held.Zones[z];
-    m_line.Clear();
-    m_line.Dec(record.lo_key, 3).Text(zone == 0 ? "  " : "    ").Dec(record.hi_key, 3);
-    m_controls.SetControlText(kZoneKeyRange[z], m_line.View());
-    m_line.Clear();
-    m_line.Dec(record.lo_note, 3);
-    m_controls.SetControlText(kZoneLowestNote[z], m_line.View());
-    m_line.Clear();
-}
-
-void CReplyDecoder::RedrawZoneLists(int zone)
-{
-    // Selections made here are not user selections: the lists' handlers do
-    // not run, so nothing goes back to the box.
-    const size_t z = static_cast<size_t>(zone);
-    const ZoneRecord& record = m_held.Zones[z];
-    m_controls.SelectListLine(kZoneChannelList[z], record.midi_chan);
-    m_controls.SelectListLine(kZoneAttackList[z], record.atk_vel);
-    m_controls.SelectListLine(kZoneReleaseList[z], record.rel_vel);
-    m_controls.SelectListLine(kZoneCurveList[z], record.atk_type);
-    m_controls.SelectListLine(kZoneAftertouchList[z], record.aftrtch_type);
+    m_sink.SplitDone(zone);
 }
 
 void CReplyDecoder::DrainEvents()

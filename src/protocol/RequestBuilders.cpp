@@ -63,7 +63,7 @@ void SendEepromEchoTest(ISysExSender& sender)
     SendFixed(sender, CMD_EEPROM_ECHO_TEST);
 }
 
-void SendSmartEepromPeek(ISysExSender& sender, HeldValues& held)
+void SendSmartEepromPeek(ISysExSender& sender, ReportOptions& options)
 {
     RequestFrame frame;
     int i = 0;
@@ -81,7 +81,7 @@ void SendSmartEepromPeek(ISysExSender& sender, HeldValues& held)
     frame[i++] = 0x00;                     // length nibble 3
     frame[i++] = kEndOfExclusive;          // end of exclusive
     Send(sender, frame, i);
-    held.SmartDumpPending = true;
+    options.SmartDumpPending = true;
 }
 
 void SendSetParameter(ISysExSender& sender, int32_t number, int32_t value)

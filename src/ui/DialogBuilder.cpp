@@ -1,7 +1,7 @@
-#include "DialogBuilder.h"
+#include "ui/DialogBuilder.h"
 
-#include "ListBox.h"
-#include "ProgramCheckedButton.h"
+#include "ui/ListBox.h"
+#include "ui/ProgramCheckedButton.h"
 
 #include "res/resource.h"
 

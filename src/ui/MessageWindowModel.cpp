@@ -1,4 +1,4 @@
-#include "MessageWindowModel.h"
+#include "ui/MessageWindowModel.h"
 
 #include <QMetaObject>
 
@@ -49,10 +49,16 @@ int64_t CMessageWindowModel::TakeScrollTarget()
 
 QByteArray CMessageWindowModel::CopyText() const
 {
-    const std::string text = m_log.CopyText();
     // The clipboard keeps the length of what it holds, so the C terminator
-    // that ends the block is left off: a reader would take it as a character.
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size() - 1));
+    // that ends the block is left off: a reader would take it as a
+    // character. QByteArray keeps a zero after its last byte anyway, which
+    // is where the terminator lands: the text is built once, in place.
+    const size_t size = m_log.CopyTextSize() - 1;
+    if (size == 0)
+        return QByteArray();   // its data() is shared and read-only
+    QByteArray text(static_cast<qsizetype>(size), Qt::Uninitialized);
+    m_log.WriteCopyText(text.data());
+    return text;
 }
 
 int CMessageWindowModel::rowCount(const QModelIndex& parent) const

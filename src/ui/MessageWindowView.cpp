@@ -1,6 +1,6 @@
-#include "MessageWindowView.h"
+#include "ui/MessageWindowView.h"
 
-#include "MessageWindowModel.h"
+#include "ui/MessageWindowModel.h"
 
 #include <QEvent>
 #include <QFontDatabase>

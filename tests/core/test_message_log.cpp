@@ -1,4 +1,4 @@
-#include "ui/MessageLog.h"
+#include "editors/MessageLog.h"
 
 #include <gtest/gtest.h>
 

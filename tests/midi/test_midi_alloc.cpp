@@ -1,9 +1,7 @@
 // The receive path allocates nothing: every operator new is counted while a
 // driver thread pushes notes, controllers and SysEx through an input port
 // into the capture callback, which forwards to a thru port.
-#include "midi/MidiCapture.h"
-#include "midi/MidiInputPortBase.h"
-#include "midi/MidiMessageQueue.h"
+#include "DriverPorts.h"
 #include "midi/SysExAssembler.h"
 
 #include <gtest/gtest.h>
@@ -28,82 +26,24 @@ void* Allocate(std::size_t size)
     throw std::bad_alloc();
 }
 
-class CNullOutputPort : public IMidiOutputPort {
-public:
-    MidiResult SendShort(uint32_t) noexcept override
-    {
-        ++forwarded;
-        return MIDI_OK;
+//! Runs `drive` on a driver thread with allocations counted, while this
+//! thread drains the rings as the decoder would, so they keep room.
+template <typename Drive>
+void RunDriver(CCaptureRig& rig, Drive drive)
+{
+    std::atomic<bool> done{false};
+    std::thread driver([&] {
+        t_counting = true;
+        drive();
+        t_counting = false;
+        done = true;
+    });
+    while (!done.load()) {
+        rig.Drain();
+        std::this_thread::yield();
     }
-    MidiResult SendLong(const uint8_t*, size_t) noexcept override { return MIDI_OK; }
-    size_t MaxLongMessage() const noexcept override { return 65536; }
-    uint32_t WireBytesPerSecond() const noexcept override { return 0; }
-    MidiResult Close() override { return MIDI_OK; }
-    std::atomic<uint64_t> forwarded{0};
-};
-
-//! A thru port that queues as the JACK output port does.
-class CQueueingOutputPort : public IMidiOutputPort {
-public:
-    MidiResult SendShort(uint32_t packed) noexcept override
-    {
-        const uint8_t bytes[3] = {static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8),
-                                  static_cast<uint8_t>(packed >> 16)};
-        return queue.Push(bytes, ShortMessageLength(bytes[0]), 0) ? MIDI_OK : MIDI_ERR_BUSY;
-    }
-    MidiResult SendLong(const uint8_t*, size_t) noexcept override { return MIDI_OK; }
-    size_t MaxLongMessage() const noexcept override { return queue.MaxMessage(); }
-    uint32_t WireBytesPerSecond() const noexcept override { return 0; }
-    MidiResult Close() override { return MIDI_OK; }
-    CMidiMessageQueue queue{4096};
-};
-
-class CDriverPort : public CMidiInputPortBase {
-public:
-    using CMidiInputPortBase::CMidiInputPortBase;
-    using CMidiInputPortBase::DeliverMessage;
-    ~CDriverPort() override { ForceClose(); }
-
-protected:
-    void CloseDevice() noexcept override {}
-};
-
-//! An input port wired to the capture callback with its receive buffer
-//! queued and `thru` attached, as after the user picked both ports.
-struct CCaptureRig {
-    explicit CCaptureRig(IMidiOutputPort& thru)
-    {
-        EXPECT_EQ(capture.PrepareReceiveBuffer(port), MIDI_OK);
-        EXPECT_EQ(capture.QueueReceiveBuffer(port), MIDI_OK);
-        EXPECT_EQ(port.Start(), MIDI_OK);
-        capture.AttachThru(&thru);
-    }
-    ~CCaptureRig() { capture.DetachThru(); }
-
-    //! Runs `drive` on a driver thread with allocations counted, while this
-    //! thread drains the rings as the decoder would, so they keep room.
-    template <typename Drive>
-    void RunDriver(Drive drive)
-    {
-        std::atomic<bool> done{false};
-        std::thread driver([&] {
-            t_counting = true;
-            drive();
-            t_counting = false;
-            done = true;
-        });
-        while (!done.load()) {
-            rings.events.Advance(rings.events.Unread());
-            rings.sysex.Advance(rings.sysex.Unread());
-            std::this_thread::yield();
-        }
-        driver.join();
-    }
-
-    CaptureRings rings;
-    CMidiCapture capture{rings};
-    CDriverPort port{capture};
-};
+    driver.join();
+}
 
 } // namespace
 
@@ -128,7 +68,7 @@ TEST(CapturePath, AllocatesNothingWhileMessagesFlow)
     const uint8_t clock[] = {0xF8};
     const uint8_t broken[] = {0xF0, 0x01};
 
-    rig.RunDriver([&] {
+    RunDriver(rig, [&] {
         for (int i = 0; i < 5000; ++i) {
             port.DeliverMessage(note, sizeof note);
             port.DeliverMessage(controller, sizeof controller);
@@ -164,7 +104,7 @@ TEST(CapturePath, AllocatesNothingWhileSysExIsPutTogetherAndNotesAreQueuedForThr
     uint8_t out[16];
     uint64_t taken = 0;
 
-    rig.RunDriver([&] {
+    RunDriver(rig, [&] {
         auto deliver = [&](const uint8_t* bytes, size_t n) { port.DeliverMessage(bytes, n); };
         for (int i = 0; i < 3000; ++i) {
             assembler.Feed(note, sizeof note, deliver);

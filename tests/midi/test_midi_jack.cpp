@@ -2,9 +2,9 @@
 // JACK server (started by the CTest fixture, named by JACK_DEFAULT_SERVER)
 // and peer clients made with libjack.
 #include "MidiJackPeer.h"
+#include "PortRig.h"
 #include "RecordingControls.h"
-#include "midi/CombinedMidiPlatform.h"
-#include "midi/MidiPorts.h"
+#include "sim/SystemMidiPlatform.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -84,7 +84,7 @@ protected:
     {
         ports.reset();
         platform = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = true});
-        ports = std::make_unique<CMidiPorts>(*platform, rings, controls, [] {});
+        ports = std::make_unique<PortRig>(*platform, rings, controls);
     }
 
     //! Drains the byte ring until `count` bytes came (bounded wait).
@@ -139,7 +139,7 @@ protected:
     std::unique_ptr<IMidiPlatform> platform;
     CaptureRings rings;
     CRecordingControls controls;
-    std::unique_ptr<CMidiPorts> ports;
+    std::unique_ptr<PortRig> ports;
     int peerOut = -1;
     int peerIn = -1;
     int peerThru = -1;
@@ -153,10 +153,10 @@ TEST_F(JackTest, ListsJackPortsThenTheSimulatorAndNeverOurOwnPorts)
     EXPECT_EQ(Names(*platform, true).back(), "ZM1 Simulator");
     EXPECT_EQ(Names(*platform, false).back(), "ZM1 Simulator");
 
-    ports->OnInputSelect(peerOut);
-    ports->OnOutputSelect(peerIn);
-    ASSERT_NE(ports->State().inputHandle, nullptr);
-    ASSERT_NE(ports->State().outputHandle, nullptr);
+    ports->lists.OnInputSelect(peerOut);
+    ports->lists.OnOutputSelect(peerIn);
+    ASSERT_NE(ports->session.State().inputHandle, nullptr);
+    ASSERT_NE(ports->session.State().output.handle, nullptr);
     // Our ports now exist in the graph; a fresh listing leaves them out.
     auto again = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = false});
     for (bool input : {true, false})
@@ -168,7 +168,7 @@ TEST_F(JackTest, ListsJackPortsThenTheSimulatorAndNeverOurOwnPorts)
 
 TEST_F(JackTest, SysExAndNotesFromAPeerReachTheRingsIntactAndInOrder)
 {
-    ports->OnInputSelect(peerOut);
+    ports->lists.OnInputSelect(peerOut);
     EXPECT_THAT(controls.lines, ElementsAre(peer->PortName("out")));
     TakeEvents();
 
@@ -199,7 +199,7 @@ TEST_F(JackTest, SysExAndNotesFromAPeerReachTheRingsIntactAndInOrder)
 
 TEST_F(JackTest, FramesHandedToSendSysExArriveIntactAndInOrder)
 {
-    ports->OnOutputSelect(peerIn);
+    ports->lists.OnOutputSelect(peerIn);
     EXPECT_THAT(controls.lines, ElementsAre(std::to_string(peerIn), "midiOutOpen           No error.", peer->PortName("in")));
     std::vector<Bytes> frames;
     for (uint8_t i = 0; i < 15; ++i)
@@ -209,10 +209,10 @@ TEST_F(JackTest, FramesHandedToSendSysExArriveIntactAndInOrder)
         Bytes scratch;
         for (const Bytes& f : frames) {
             scratch = f;
-            ports->Transmitter().SendSysEx(static_cast<int32_t>(scratch.size()) - 2, scratch.data());
+            ports->session.Transmitter().SendSysEx(static_cast<int32_t>(scratch.size()) - 2, scratch.data());
             std::fill(scratch.begin(), scratch.end(), 0);
         }
-        EXPECT_TRUE(ports->Transmitter().WaitUntilSent(10s));
+        EXPECT_TRUE(ports->session.Transmitter().WaitUntilSent(10s));
         got = peer->Take(frames.size(), 5s);
         return OutcomeOf(got, frames.size());
     });
@@ -225,21 +225,21 @@ TEST_F(JackTest, FramesHandedToSendSysExArriveIntactAndInOrder)
 
 TEST_F(JackTest, FramesBeyondWhatJackCarriesAreRefusedWithALine)
 {
-    ports->OnOutputSelect(peerIn);
-    ASSERT_NE(ports->State().outputHandle, nullptr);
+    ports->lists.OnOutputSelect(peerIn);
+    ASSERT_NE(ports->session.State().output.handle, nullptr);
     controls.Reset();
     // The limit comes from JACK's port buffer; whatever it is, it leaves
     // room for a 512-byte EEPROM reply sent back whole (about 1 KB).
-    const size_t limit = ports->State().outputHandle->MaxLongMessage();
+    const size_t limit = ports->session.State().output.handle->MaxLongMessage();
     EXPECT_GE(limit, 2048u);
     const Bytes tooLong = SysEx(limit + 1, 1);
     const Bytes longest = SysEx(limit, 2);
-    ports->Transmitter().SendSysEx(static_cast<int32_t>(tooLong.size()) - 2, tooLong.data());
+    ports->session.Transmitter().SendSysEx(static_cast<int32_t>(tooLong.size()) - 2, tooLong.data());
     EXPECT_THAT(controls.lines, ElementsAre("midiOutLongMsg        The message is too long for this MIDI port."));
     std::vector<CMidiJackPeer::Received> got;
     Exchanging([&] {
-        ports->Transmitter().SendSysEx(static_cast<int32_t>(longest.size()) - 2, longest.data());
-        EXPECT_TRUE(ports->Transmitter().WaitUntilSent(10s));
+        ports->session.Transmitter().SendSysEx(static_cast<int32_t>(longest.size()) - 2, longest.data());
+        EXPECT_TRUE(ports->session.Transmitter().WaitUntilSent(10s));
         got = peer->Take(1, 5s);
         return OutcomeOf(got, 1);
     });
@@ -249,12 +249,12 @@ TEST_F(JackTest, FramesBeyondWhatJackCarriesAreRefusedWithALine)
 
 TEST_F(JackTest, ThruForwardsThePeersNotesUntilSwitchedOff)
 {
-    ports->OnInputSelect(peerOut);
+    ports->lists.OnInputSelect(peerOut);
     std::vector<CMidiJackPeer::Received> greeting;
     Exchanging([&] {
-        if (ports->State().thruOpen)
-            ports->OnThruSelect(peerThru);  // off, to open it again
-        ports->OnThruSelect(peerThru);
+        if (ports->session.State().thru.open)
+            ports->lists.OnThruSelect(peerThru);  // off, to open it again
+        ports->lists.OnThruSelect(peerThru);
         greeting = peer->Take(1, 5s);
         return OutcomeOf(greeting, 1);
     });
@@ -278,8 +278,8 @@ TEST_F(JackTest, ThruForwardsThePeersNotesUntilSwitchedOff)
     for (size_t i = 0; i < notes.size(); ++i)
         EXPECT_EQ(forwarded[i].bytes, notes[i]);
 
-    ports->OnThruSelect(peerThru);  // switched off
-    EXPECT_FALSE(ports->State().thruOpen);
+    ports->lists.OnThruSelect(peerThru);  // switched off
+    EXPECT_FALSE(ports->session.State().thru.open);
     TakeEvents();
     std::vector<std::pair<uint32_t, uint32_t>> recorded;
     Exchanging([&] {
@@ -295,24 +295,24 @@ TEST_F(JackTest, ThruForwardsThePeersNotesUntilSwitchedOff)
 
 TEST_F(JackTest, APeerThatDisappearsLeavesTheProgramRunningWithErrorLines)
 {
-    ports->OnInputSelect(peerOut);
-    ports->OnOutputSelect(peerIn);
+    ports->lists.OnInputSelect(peerOut);
+    ports->lists.OnOutputSelect(peerIn);
     peer->Close();
     std::this_thread::sleep_for(50ms);
 
     // Sending into a port whose peer is gone neither blocks nor fails.
     const Bytes frame = {0xF0, 0x09, 0x2A, 0xF7};
     for (int i = 0; i < 100; ++i)
-        ports->Transmitter().SendSysEx(2, frame.data());
-    EXPECT_TRUE(ports->Transmitter().WaitUntilSent(10s));
+        ports->session.Transmitter().SendSysEx(2, frame.data());
+    EXPECT_TRUE(ports->session.Transmitter().WaitUntilSent(10s));
 
     // Choosing the vanished ports again: another device first, then theirs.
     const int sim = platform->InputDeviceCount() - 1;
-    ports->OnInputSelect(sim);
-    ports->OnOutputSelect(platform->OutputDeviceCount() - 1);
+    ports->lists.OnInputSelect(sim);
+    ports->lists.OnOutputSelect(platform->OutputDeviceCount() - 1);
     controls.Reset();
-    ports->OnInputSelect(peerOut);
-    ports->OnOutputSelect(peerIn);
+    ports->lists.OnInputSelect(peerOut);
+    ports->lists.OnOutputSelect(peerIn);
     EXPECT_THAT(controls.lines,
                 ElementsAre("midiInOpen            The MIDI device is no longer present.",
                             "midiInStart           The MIDI port is not open.",
@@ -320,12 +320,12 @@ TEST_F(JackTest, APeerThatDisappearsLeavesTheProgramRunningWithErrorLines)
                             "midiInAddBuffer       The MIDI port is not open.", peer->PortName("out"),
                             std::to_string(peerIn), "midiOutClose           No error.",
                             "midiOutOpen           The MIDI device is no longer present.", peer->PortName("in")));
-    ports->Teardown();
+    ports->session.Teardown();
 }
 
 TEST_F(JackTest, SysExSplitOverSeveralJackEventsReachesTheRingWhole)
 {
-    ports->OnInputSelect(peerOut);
+    ports->lists.OnInputSelect(peerOut);
     const Bytes whole = SysEx(600, 3);
     const Bytes first(whole.begin(), whole.begin() + 200);         // F0 and data, no F7
     const Bytes middle(whole.begin() + 200, whole.begin() + 450);  // data only
@@ -384,8 +384,8 @@ TEST_F(JackTest, SysExSplitOverSeveralJackEventsReachesTheRingWhole)
 
 TEST_F(JackTest, ABurstLargerThanOneCyclesBufferArrivesWholeOverSeveralCycles)
 {
-    ports->OnOutputSelect(peerIn);
-    ASSERT_NE(ports->State().outputHandle, nullptr);
+    ports->lists.OnOutputSelect(peerIn);
+    ASSERT_NE(ports->session.State().output.handle, nullptr);
     controls.Reset();
     // 100 KB: more than a port's queue and three times what JACK's buffer
     // takes in one cycle.
@@ -395,8 +395,8 @@ TEST_F(JackTest, ABurstLargerThanOneCyclesBufferArrivesWholeOverSeveralCycles)
     std::vector<CMidiJackPeer::Received> got;
     Exchanging([&] {
         for (const Bytes& f : frames)
-            ports->Transmitter().SendSysEx(static_cast<int32_t>(f.size()) - 2, f.data());
-        EXPECT_TRUE(ports->Transmitter().WaitUntilSent(20s));
+            ports->session.Transmitter().SendSysEx(static_cast<int32_t>(f.size()) - 2, f.data());
+        EXPECT_TRUE(ports->session.Transmitter().WaitUntilSent(20s));
         got = peer->Take(frames.size(), 10s);
         return OutcomeOf(got, frames.size());
     });
@@ -407,7 +407,7 @@ TEST_F(JackTest, ABurstLargerThanOneCyclesBufferArrivesWholeOverSeveralCycles)
         cycles.insert(got[i].frame / peer->BufferSize());
     }
     EXPECT_GE(cycles.size(), 3u);
-    ports->Transmitter().ReportFailures();
+    ports->session.Transmitter().ReportFailures();
     EXPECT_THAT(controls.lines, ::testing::IsEmpty());
 }
 
@@ -420,10 +420,10 @@ TEST_F(JackTest, ThruNotesLeaveInTheCycleTheyCameInAtTheSameFrame)
     CMidiJackPeer sink(UniqueName("zmsink"), {"direct_in", "thru_in"});
     ASSERT_TRUE(source.Connect(source.PortName("out"), sink.PortName("direct_in")));
     ListAgain();
-    ports->OnInputSelect(FindDevice(*platform, true, source.PortName("out")));
-    ports->OnThruSelect(FindDevice(*platform, false, sink.PortName("thru_in")));
-    ASSERT_NE(ports->State().inputHandle, nullptr);
-    ASSERT_NE(ports->State().thruHandle, nullptr);
+    ports->lists.OnInputSelect(FindDevice(*platform, true, source.PortName("out")));
+    ports->lists.OnThruSelect(FindDevice(*platform, false, sink.PortName("thru_in")));
+    ASSERT_NE(ports->session.State().inputHandle, nullptr);
+    ASSERT_NE(ports->session.State().thru.handle, nullptr);
     sink.Take(1, 2s);  // the program change sent on opening
 
     // Single notes and groups sharing a cycle, each note its own number.
@@ -456,8 +456,8 @@ TEST_F(JackTest, ThruNotesLeaveInTheCycleTheyCameInAtTheSameFrame)
 
 TEST_F(JackTest, ClosingPortsWhileNotesFlowIsSafeAndNeverRepeatsANote)
 {
-    ports->OnInputSelect(peerOut);
-    ports->OnOutputSelect(peerIn);
+    ports->lists.OnInputSelect(peerOut);
+    ports->lists.OnOutputSelect(peerIn);
     const int simIn = platform->InputDeviceCount() - 1;
     const int simOut = platform->OutputDeviceCount() - 1;
     std::atomic<bool> streaming{true};
@@ -470,18 +470,18 @@ TEST_F(JackTest, ClosingPortsWhileNotesFlowIsSafeAndNeverRepeatsANote)
     });
     const Bytes frame = SysEx(300, 9);
     for (int i = 0; i < 15; ++i) {
-        ports->OnThruSelect(peerThru);  // on
+        ports->lists.OnThruSelect(peerThru);  // on
         for (int f = 0; f < 5; ++f)
-            ports->Transmitter().SendSysEx(static_cast<int32_t>(frame.size()) - 2, frame.data());
+            ports->session.Transmitter().SendSysEx(static_cast<int32_t>(frame.size()) - 2, frame.data());
         std::this_thread::sleep_for(std::chrono::milliseconds(5 + i % 4 * 10));
-        ports->OnThruSelect(peerThru);  // off, while notes come in
+        ports->lists.OnThruSelect(peerThru);  // off, while notes come in
         if (i % 3 == 0) {
-            ports->OnInputSelect(simIn);
-            ports->OnInputSelect(peerOut);
+            ports->lists.OnInputSelect(simIn);
+            ports->lists.OnInputSelect(peerOut);
         }
         if (i % 4 == 0) {
-            ports->OnOutputSelect(simOut);  // closes ours while frames may be queued
-            ports->OnOutputSelect(peerIn);
+            ports->lists.OnOutputSelect(simOut);  // closes ours while frames may be queued
+            ports->lists.OnOutputSelect(peerIn);
         }
         TakeEvents();
         rings.sysex.Advance(rings.sysex.Unread());
@@ -504,7 +504,7 @@ TEST_F(JackTest, ClosingPortsWhileNotesFlowIsSafeAndNeverRepeatsANote)
     EXPECT_GT(forwarded, 0u);
 
     // Everything still works afterwards.
-    ports->OnThruSelect(peerThru);
+    ports->lists.OnThruSelect(peerThru);
     std::vector<CMidiJackPeer::Received> after;
     Exchanging([&] {
         peer->Take(0, 0ms);
@@ -533,14 +533,14 @@ TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)
         auto platform = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = true});
         CaptureRings rings;
         CRecordingControls controls;
-        CMidiPorts ports(*platform, rings, controls, {});
+        PortRig ports(*platform, rings, controls);
         const int in = FindDevice(*platform, true, peer.PortName("out"));
         const int out = FindDevice(*platform, false, peer.PortName("in"));
         ASSERT_GE(in, 0);
         ASSERT_GE(out, 0);
-        ports.OnInputSelect(in);
-        ports.OnOutputSelect(out);
-        ports.OnThruSelect(platform->OutputDeviceCount() - 1);  // the simulator
+        ports.lists.OnInputSelect(in);
+        ports.lists.OnOutputSelect(out);
+        ports.lists.OnThruSelect(platform->OutputDeviceCount() - 1);  // the simulator
 
         ASSERT_EQ(std::system((script + " stop " + name + " " + dir).c_str()), 0);
         std::this_thread::sleep_for(200ms);
@@ -549,19 +549,19 @@ TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)
         const Bytes frame = {0xF0, 0x09, 0x2A, 0xF7};
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < 2000; ++i)  // far more than JACK's ring holds
-            ports.Transmitter().SendSysEx(2, frame.data());
-        EXPECT_TRUE(ports.Transmitter().WaitUntilSent(10s));
-        ports.Transmitter().ReportFailures();
+            ports.session.Transmitter().SendSysEx(2, frame.data());
+        EXPECT_TRUE(ports.session.Transmitter().WaitUntilSent(10s));
+        ports.session.Transmitter().ReportFailures();
         ASSERT_FALSE(controls.lines.empty());
         EXPECT_EQ(controls.lines.front(), "midiOutLongMsg        The MIDI system is not running.");
 
         controls.Reset();
-        ports.OnOutputSelect(out);  // nothing changes: it is open
-        ports.OnInputSelect(platform->InputDeviceCount() - 1);
+        ports.lists.OnOutputSelect(out);  // nothing changes: it is open
+        ports.lists.OnInputSelect(platform->InputDeviceCount() - 1);
         // A JACK device chosen now is refused at once, not waited for.
-        ports.OnInputSelect(in);
+        ports.lists.OnInputSelect(in);
         EXPECT_THAT(controls.lines, Contains("midiInOpen            The MIDI system is not running."));
-        ports.Teardown();
+        ports.session.Teardown();
         EXPECT_THAT(controls.lines, Contains("midiOutClose           No error."));
         EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
         peer.Close();

@@ -1,5 +1,5 @@
 // Device names as users see them, and recognising our own ports.
-#include "midi/RtMidiPlatform.h"
+#include "midi/rtmidi/RtMidiPlatform.h"
 
 #include <gtest/gtest.h>
 

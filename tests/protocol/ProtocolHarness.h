@@ -1,8 +1,10 @@
 // Helpers for the protocol tests: hex literals, a recording transmitter and
-// a decoder wired to its own rings and a recording dialog.
+// a decoder wired to its own rings and, through the presenters the main
+// dialog uses, to a recording dialog.
 #pragma once
 
 #include "RecordingControls.h"
+#include "editors/ReplyPresenter.h"
 #include "midi/CaptureRings.h"
 #include "midi/SysExSender.h"
 #include "protocol/HeldValues.h"
@@ -64,8 +66,13 @@ public:
 struct DecoderHarness {
     std::unique_ptr<CaptureRings> rings = std::make_unique<CaptureRings>();
     HeldValues held;
+    ReportOptions options;
     CRecordingControls controls;
-    CReplyDecoder decoder{*rings, held, controls};
+    CRecordingSender sender;
+    CZoneEditor zones{controls, held, sender};
+    CParameterTable parameters{controls, held, options, sender};
+    CReplyPresenter presenter{controls, held, zones, parameters};
+    CReplyDecoder decoder{*rings, held, options, presenter};
 
     void Bytes(const std::vector<uint8_t>& bytes) { rings->sysex.Write(bytes.data(), bytes.size()); }
     void Bytes(const std::string& hex) { Bytes(Hex(hex)); }

@@ -117,9 +117,9 @@ TEST(DumpReports, PeekLargerThanTheImageIsPrintedButNotStoredBeyondIt)
 TEST(DumpReports, SmartReportMiscOnlyFor88Keys)
 {
     DecoderHarness h;
-    h.held.SmartDumpPending = true;
-    h.held.ShowKeys = 0;
-    h.held.ShowMisc = 1;
+    h.options.SmartDumpPending = true;
+    h.options.ShowKeys = 0;
+    h.options.ShowMisc = 1;
     std::vector<uint8_t> data(512, 0);
     const int n = 88;
     data[n + 54] = 3;       // midi channel
@@ -145,15 +145,15 @@ TEST(DumpReports, SmartReportMiscOnlyFor88Keys)
                                                     "Release Senesitivity   7 Noise safety factor 200",
                                                     "conv param hm? 42",
                                                 }));
-    EXPECT_FALSE(h.held.SmartDumpPending);
+    EXPECT_FALSE(h.options.SmartDumpPending);
 }
 
 TEST(DumpReports, SmartReportKeyBlocksFor88And122Keys)
 {
     for (int n : {88, 122}) {
         DecoderHarness h;
-        h.held.SmartDumpPending = true;
-        h.held.ScannerKeyCount = n;
+        h.options.SmartDumpPending = true;
+        h.options.ScannerKeyCount = n;
         std::vector<uint8_t> data(512);
         for (size_t i = 0; i < data.size(); ++i)
             data[i] = static_cast<uint8_t>(i);
@@ -192,7 +192,7 @@ TEST(DumpReports, SmartReportKeyBlocksFor88And122Keys)
 TEST(DumpReports, SmartReportFirstKeyLineByHand)
 {
     DecoderHarness h;
-    h.held.SmartDumpPending = true;
+    h.options.SmartDumpPending = true;
     const Lines lines = DecodeBytes(h, PeekAck(0, Sequence(512)));
     ASSERT_GE(lines.size(), 2u);
     // Key rest values start at slot 88 + 56 = 144 = 0x90.
@@ -203,9 +203,9 @@ TEST(DumpReports, SmartReportFirstKeyLineByHand)
 TEST(DumpReports, SmartReportControllerSectionOrder)
 {
     DecoderHarness h;
-    h.held.SmartDumpPending = true;
-    h.held.ShowKeys = 0;
-    h.held.ShowXopto = 1;
+    h.options.SmartDumpPending = true;
+    h.options.ShowKeys = 0;
+    h.options.ShowXopto = 1;
     const Lines lines = DecodeBytes(h, PeekAck(0, Sequence(512)));
     // N = 88: tab numbers at 100, offsets 106, high limits 112, low limits 118.
     EXPECT_EQ(lines, (Lines{
@@ -220,43 +220,43 @@ TEST(DumpReports, SmartReportControllerSectionOrder)
 TEST(DumpReports, SmartReportSectionsComeInFixedOrderAndAllOffPrintsNothing)
 {
     DecoderHarness h;
-    h.held.SmartDumpPending = true;
-    h.held.ShowKeys = 1;
-    h.held.ShowXopto = 1;
-    h.held.ShowMisc = 1;
+    h.options.SmartDumpPending = true;
+    h.options.ShowKeys = 1;
+    h.options.ShowXopto = 1;
+    h.options.ShowMisc = 1;
     const Lines all = DecodeBytes(h, PeekAck(0, Sequence(512)));
     ASSERT_EQ(all.size(), 5 + 8 + 8u);
     EXPECT_EQ(all[0], "Smart Eprom Dump");
     EXPECT_EQ(all[5], "key rest information");
     EXPECT_EQ(all[13], "Misc information");
 
-    h.held.SmartDumpPending = true;
-    h.held.ShowKeys = h.held.ShowXopto = h.held.ShowMisc = 0;
+    h.options.SmartDumpPending = true;
+    h.options.ShowKeys = h.options.ShowXopto = h.options.ShowMisc = 0;
     EXPECT_EQ(DecodeBytes(h, PeekAck(0, Sequence(512))), Lines{});
-    EXPECT_FALSE(h.held.SmartDumpPending);
+    EXPECT_FALSE(h.options.SmartDumpPending);
 }
 
 TEST(DumpReports, SmartReportWithoutLayoutForTheKeyCount)
 {
     for (int n : {0, -5, 997, 100000}) {
         DecoderHarness h;
-        h.held.SmartDumpPending = true;
-        h.held.ScannerKeyCount = n;
-        h.held.ShowMisc = 1;
+        h.options.SmartDumpPending = true;
+        h.options.ScannerKeyCount = n;
+        h.options.ShowMisc = 1;
         const Lines lines = DecodeBytes(h, PeekAck(0, Sequence(16)));
         EXPECT_EQ(lines, Lines{"Smart Eprom Dump: no layout for " + std::to_string(n) + " scanner keys"});
     }
     DecoderHarness h;  // the largest count that fits reads the image's last slot
-    h.held.SmartDumpPending = true;
-    h.held.ScannerKeyCount = 996;
+    h.options.SmartDumpPending = true;
+    h.options.ScannerKeyCount = 996;
     EXPECT_EQ(DecodeBytes(h, PeekAck(0, Sequence(16))).size(), 2 * (32 + 1u));
 }
 
 TEST(DumpReports, TwoSmartClicksGiveOneSmartAndOnePlainReport)
 {
     DecoderHarness h;
-    h.held.SmartDumpPending = true;
-    h.held.SmartDumpPending = true;
+    h.options.SmartDumpPending = true;
+    h.options.SmartDumpPending = true;
     const Lines first = DecodeBytes(h, PeekAck(0, Sequence(512)));
     EXPECT_EQ(first[0], "key rest information");
     const Lines second = DecodeBytes(h, PeekAck(0, Sequence(4)));

@@ -235,9 +235,9 @@ TEST(ReplyDecoder, ShortFramesNeverReadStaleBytes)
 TEST(ReplyDecoder, ShortPeekAcknowledgeLeavesSmartReportPending)
 {
     DecoderHarness h;
-    h.held.SmartDumpPending = true;
+    h.options.SmartDumpPending = true;
     h.Decode("F0 09 30 00 00 F7");
-    EXPECT_TRUE(h.held.SmartDumpPending);
+    EXPECT_TRUE(h.options.SmartDumpPending);
 }
 
 TEST(ReplyDecoder, FrameLongerThanTheBufferIsReportedAndItsTailIsNotMisread)

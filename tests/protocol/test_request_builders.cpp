@@ -9,21 +9,21 @@ TEST(RequestBuilders, FixedRequestsAndTheirCounts)
 {
     struct Case {
         const char* name;
-        std::function<void(ISysExSender&, HeldValues&)> build;
+        std::function<void(ISysExSender&, ReportOptions&)> build;
         const char* frame;
     };
     const Case cases[] = {
-        {"revision", [](ISysExSender& s, HeldValues&) { SendRevisionRequest(s); }, "F0 09 1A F7"},
-        {"eeprom dump", [](ISysExSender& s, HeldValues&) { SendEepromDumpRequest(s); }, "F0 09 2A F7"},
-        {"scan dump", [](ISysExSender& s, HeldValues&) { SendScanDumpRequest(s); }, "F0 09 2B F7"},
-        {"echo test", [](ISysExSender& s, HeldValues&) { SendEepromEchoTest(s); }, "F0 09 27 F7"},
-        {"smart peek", [](ISysExSender& s, HeldValues& h) { SendSmartEepromPeek(s, h); },
+        {"revision", [](ISysExSender& s, ReportOptions&) { SendRevisionRequest(s); }, "F0 09 1A F7"},
+        {"eeprom dump", [](ISysExSender& s, ReportOptions&) { SendEepromDumpRequest(s); }, "F0 09 2A F7"},
+        {"scan dump", [](ISysExSender& s, ReportOptions&) { SendScanDumpRequest(s); }, "F0 09 2B F7"},
+        {"echo test", [](ISysExSender& s, ReportOptions&) { SendEepromEchoTest(s); }, "F0 09 27 F7"},
+        {"smart peek", [](ISysExSender& s, ReportOptions& o) { SendSmartEepromPeek(s, o); },
          "F0 09 2F 00 00 00 00 00 00 00 02 00 F7"},
     };
     for (const Case& c : cases) {
         CRecordingSender sender;
-        HeldValues held;
-        c.build(sender, held);
+        ReportOptions options;
+        c.build(sender, options);
         ASSERT_EQ(sender.frames.size(), 1u) << c.name;
         EXPECT_EQ(HexText(sender.frames[0]), c.frame) << c.name;
         EXPECT_EQ(sender.counts[0], static_cast<int32_t>(sender.frames[0].size()) - 2) << c.name;
@@ -33,11 +33,11 @@ TEST(RequestBuilders, FixedRequestsAndTheirCounts)
 TEST(RequestBuilders, SmartPeekMakesOneReportPendingAfterSending)
 {
     CRecordingSender sender;
-    HeldValues held;
-    SendSmartEepromPeek(sender, held);
-    EXPECT_TRUE(held.SmartDumpPending);
-    SendSmartEepromPeek(sender, held);
-    EXPECT_TRUE(held.SmartDumpPending);
+    ReportOptions options;
+    SendSmartEepromPeek(sender, options);
+    EXPECT_TRUE(options.SmartDumpPending);
+    SendSmartEepromPeek(sender, options);
+    EXPECT_TRUE(options.SmartDumpPending);
     EXPECT_EQ(sender.frames.size(), 2u);
 }
 

@@ -1,7 +1,7 @@
 // A dialog stand-in that records every control write, for tests.
 #pragma once
 
-#include "ui/DialogControls.h"
+#include "editors/DialogControls.h"
 
 #include <map>
 #include <string>
@@ -32,6 +32,19 @@ public:
             index = static_cast<int>(list.size());
         list.insert(list.begin() + index, std::string(text));
         calls.push_back("@" + std::to_string(id) + " insert " + std::to_string(index) + " " + std::string(text));
+    }
+    void AddListLine(int id, std::string_view text) override
+    {
+        // Sorted lists are not told apart here: lines go to the end.
+        listLines[id].emplace_back(text);
+        calls.push_back("@" + std::to_string(id) + " add " + std::string(text));
+    }
+    void ReplaceListLine(int id, int index, std::string_view text) override
+    {
+        auto& list = listLines[id];
+        if (index >= 0 && static_cast<size_t>(index) < list.size())
+            list[static_cast<size_t>(index)] = std::string(text);
+        calls.push_back("@" + std::to_string(id) + " replace " + std::to_string(index) + " " + std::string(text));
     }
     void SetCheck(int id, bool checked) override
     {

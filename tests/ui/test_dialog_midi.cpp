@@ -2,9 +2,8 @@
 // clicks that open ports with their lines, the fixed requests leaving on the
 // output and the replies coming back through the capture rings and the
 // decoder on the window's own timer.
-#include "midi/MidiPorts.h"
-#include "midi/SimMidiPlatform.h"
 #include "res/resource.h"
+#include "sim/SimMidiPlatform.h"
 #include "ui/ListBox.h"
 #include "ui/MessageWindowModel.h"
 #include "ui/Zm_configDlg.h"
@@ -109,9 +108,10 @@ TEST_F(DialogMidiTest, CancelClosesThePortsAndEndsTheRun)
     ClickLine(IDC_MIDI_OUT_LIST, 0);
     QTimer::singleShot(0, &dlg, [this] { Click(IDCANCEL); });
     EXPECT_EQ(dlg.DoModal(), int(IDCANCEL));
-    EXPECT_FALSE(dlg.Ports().State().outputOpen);
-    EXPECT_TRUE(dlg.Ports().State().inputOpen) << "the input keeps its mark";
-    EXPECT_EQ(dlg.Ports().State().inputHandle, nullptr);
+    const MidiPortState& state = dlg.Editors().Ports().State();
+    EXPECT_FALSE(state.output.open);
+    EXPECT_TRUE(state.inputOpen) << "the input keeps its mark";
+    EXPECT_EQ(state.inputHandle, nullptr);
 }
 
 // The bound texts are written out again after a receive-buffer failure; that

@@ -2,7 +2,7 @@
 // the About box exists under its id, of its kind, with its caption, at its
 // place. The expected controls are written out here from the dialog as it
 // was laid out, not taken from the tables under test.
-#include "app/AboutDlg.h"
+#include "ui/AboutDlg.h"
 #include "res/resource.h"
 #include "ui/DialogBuilder.h"
 #include "ui/ListBox.h"

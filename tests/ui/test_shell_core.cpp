@@ -5,9 +5,9 @@
 #include "app/CommandLine.h"
 #include "app/ServiceFile.h"
 #include "res/resource.h"
-#include "ui/BoundTexts.h"
+#include "editors/BoundTexts.h"
 #include "ui/DialogUnits.h"
-#include "ui/MainDialogTexts.h"
+#include "editors/MainDialogTexts.h"
 
 #include <gtest/gtest.h>
 

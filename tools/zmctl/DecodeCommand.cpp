@@ -3,10 +3,9 @@
 #include "InputReader.h"
 #include "PrintingControls.h"
 #include "UsageError.h"
-#include "midi/CaptureRings.h"
-#include "protocol/HeldValues.h"
+#include "editors/MainEditors.h"
+#include "midi/CombinedMidiPlatform.h"
 #include "protocol/MidiStreamParser.h"
-#include "protocol/ReplyDecoder.h"
 
 #include <cstdio>
 #include <memory>
@@ -14,18 +13,18 @@
 
 namespace {
 
-void ApplySections(const std::string& list, HeldValues& held)
+void ApplySections(const std::string& list, ReportOptions& options)
 {
-    held.ShowKeys = held.ShowXopto = held.ShowMisc = 0;
+    options.ShowKeys = options.ShowXopto = options.ShowMisc = 0;
     std::istringstream in(list);
     std::string item;
     while (std::getline(in, item, ',')) {
         if (item == "keys")
-            held.ShowKeys = 1;
+            options.ShowKeys = 1;
         else if (item == "xopto")
-            held.ShowXopto = 1;
+            options.ShowXopto = 1;
         else if (item == "misc")
-            held.ShowMisc = 1;
+            options.ShowMisc = 1;
         else
             throw CUsageError("--sections: unknown section '" + item + "' (use keys, xopto, misc)");
     }
@@ -62,18 +61,19 @@ CLI::App* AddDecodeCommand(CLI::App& app, DecodeOptions& options)
 
 int RunDecode(const DecodeOptions& options)
 {
-    HeldValues held;
-    held.ScannerKeyCount = options.keys;
-    held.SmartDumpPending = options.smart;
-    ApplySections(options.sectionsGiven ? options.sections : std::string("keys"), held);
-
     // Everything is read and checked before the first line is printed.
     const std::vector<InputSource> sources = ReadInputs(options.files, options.hex);
 
-    auto rings = std::make_unique<CaptureRings>();
+    // The main dialog's editors without a window and without devices: the
+    // replies are shown exactly as zm_config shows them.
     CPrintingControls controls(stdout, options.controls);
-    CReplyDecoder decoder(*rings, held, controls);
-    CMidiStreamParser parser(*rings, [&decoder] { decoder.Run(); });
+    CMainEditors editors(controls, std::make_unique<CCombinedMidiPlatform>());
+    ReportOptions& report = editors.Options();
+    report.ScannerKeyCount = options.keys;
+    report.SmartDumpPending = options.smart;
+    ApplySections(options.sectionsGiven ? options.sections : std::string("keys"), report);
+
+    CMidiStreamParser parser(editors.Rings(), [&editors] { editors.Decoder().Run(); });
     for (const InputSource& source : sources)
         parser.Feed(source.bytes.data(), source.bytes.size());
     // A message the input leaves unfinished is reported, not kept waiting.

@@ -34,6 +34,16 @@ void CPrintingControls::InsertListLine(int id, int index, std::string_view text)
     ControlLine(id, "insert", std::to_string(index) + " " + std::string(text));
 }
 
+void CPrintingControls::AddListLine(int id, std::string_view text)
+{
+    ControlLine(id, "add", text);
+}
+
+void CPrintingControls::ReplaceListLine(int id, int index, std::string_view text)
+{
+    ControlLine(id, "replace", std::to_string(index) + " " + std::string(text));
+}
+
 void CPrintingControls::SetCheck(int id, bool checked)
 {
     ControlLine(id, "check", checked ? "1" : "0");

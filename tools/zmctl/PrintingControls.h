@@ -3,7 +3,7 @@
 // "@ID select INDEX", "@ID check 0|1", in call order.
 #pragma once
 
-#include "ui/DialogControls.h"
+#include "editors/DialogControls.h"
 
 #include <cstdio>
 #include <map>
@@ -17,6 +17,8 @@ public:
     void SetControlText(int id, std::string_view text) override;
     void SelectListLine(int id, int index) override;
     void InsertListLine(int id, int index, std::string_view text) override;
+    void AddListLine(int id, std::string_view text) override;
+    void ReplaceListLine(int id, int index, std::string_view text) override;
     void SetCheck(int id, bool checked) override;
     std::string ControlText(int id) const override;
 

@@ -36,8 +36,8 @@ const std::vector<RequestKind>& Kinds()
         {"echo-test", "", 0, 0, [](ISysExSender& s, const auto&) { SendEepromEchoTest(s); }},
         {"smart-peek", "", 0, 0,
          [](ISysExSender& s, const auto&) {
-             HeldValues held;
-             SendSmartEepromPeek(s, held);
+             ReportOptions options;
+             SendSmartEepromPeek(s, options);
          }},
         {"set-param", "P V", 2, 2,
          [](ISysExSender& s, const auto& a) {

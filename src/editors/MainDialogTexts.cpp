@@ -1,0 +1,63 @@
+#include "editors/MainDialogTexts.h"
+
+const std::array<std::string_view, 18> kHelpLines = {
+    "This application must comunicate with the ZM1 box it is controlling",
+    "",
+    "1> Connect a MIDI cable from your computers MIDI out to the ZM control box MIDI in",
+    "2> Connect a MIDI cable from your computers MIDI in to the ZM control box MIDI out",
+    "3> Select the proper MIDI In channel in the MIDI in window by clicking the appropriate device",
+    "4> Select the proper MIDI Out channel in the MIDI out window by clicking the appropriate device",
+    "",
+    "5> If you want to listen to your pianos midi stream on an external MIDI synth",
+    "      Connect a MIDI cable from your computers secondary MIDI out to the ZM synths MIDI in",
+    "      Select the proper MIDI Out channel in the MIDI thru/out window by clicking the appropriate device",
+    "",
+    "Once the conections are set then issue the sychronize data command. This will cause the computer",
+    "to querey the controller box about its status. The status will the be displayed on the",
+    "screen to the left",
+    "",
+    "Remember that to activate a paramater in a window you must click on the value. The active value will",
+    "be highlighted and transmitted to the scanner for acitvation",
+    "this version to be used with version 2.03 or later firmware",
+};
+
+const std::array<std::string_view, 8> kCurveTypeNames = {
+    "Nrm Exp", "Displ 1s", "Displ 0s", "Linear", "Lin Int", "Rev Int", "Thresh", "RevThrs",
+};
+
+const std::array<std::string_view, 8> kAfterTouchNames = {
+    "None", "Poly Key", "Channel", "Second T", "Map None", "Map Poly", "Map Chan", "Map 2nd",
+};
+
+const std::array<std::string_view, 32> kParameterNames = {
+    "ZmFunc_StationName", "ZmFunc_SoftwareRev", "ZmFunc_ClearEEprom", "ZmFunc_RestrEEprom",
+    "ZmFunc_EepromFreeB", "ZmFunc_Reserved_5",  "ZmFunc_ZoneMutBits", "ZmFunc_DumpEEprom",
+    "ZmFunc_Reserved_8",  "ZmFunc_ScanRawNte",  "ZmFunc_ScanRawDis",  "ZmFunc_ScanLowNte",
+    "ZmFunc_NumberKeys",  "ZmFunc_AdjustDown",  "ZmFunc_LowNteKey2",  "ZmFunc_KeyBreakPt",
+    "ZmFunc_ADCCnvTime",  "ZmFunc_AtkVelSens",  "ZmFunc_ADCsafety",   "ZmFunc_RelVelSens",
+    "ZmFunc_PdlCtrkNm",   "ZmFunc_KeyTrigPos",  "ZmFunc_PedTrigPos",  "ZmFunc_KeyRetrigW",
+    "ZmFunc_PedRetrigW",  "ZmFunc_AftrTchRng",  "ZmFunc_AftrTchHld",  "ZmFunc_AftrTchDel",
+    "ZmFunc_PedCtlChng",  "ZmFunc_OrganMapMde", "ZmFunc_AotBooleans", "ZmFunc_Aot_t_delay",
+};
+
+std::string ChannelListText(int index)
+{
+    const int channel = index + 1;
+    return (channel < 10 ? " " : "") + std::to_string(channel);
+}
+
+std::string VelocityNumberText(int value)
+{
+    return (value < 10 ? "  " : " ") + std::to_string(value);
+}
+
+std::string ParameterListText(int number)
+{
+    if (number < 0 || number >= static_cast<int>(kParameterNames.size()))
+        return {};
+    std::string text(kParameterNames[static_cast<size_t>(number)]);
+    const size_t width = number >= 29 ? 19 : 18;
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}

@@ -1,0 +1,34 @@
+#include "editors/MainEditors.h"
+
+#include <utility>
+
+CMainEditors::CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatform> platform,
+                           std::function<void()> transferBoundTexts)
+    : m_pPlatform(std::move(platform))
+    , m_pRings(std::make_unique<CaptureRings>())
+    , m_ports(*m_pPlatform, *m_pRings, controls)
+    , m_portLists(controls, m_ports, std::move(transferBoundTexts))
+    , m_zones(controls, m_held, m_ports.Transmitter())
+    , m_parameters(controls, m_held, m_options, m_ports.Transmitter())
+    , m_presenter(controls, m_held, m_zones, m_parameters)
+    , m_decoder(*m_pRings, m_held, m_options, m_presenter)
+{
+}
+
+CMainEditors::~CMainEditors() = default;
+
+bool CMainEditors::OnCommand(int id)
+{
+    return m_parameters.OnCommand(id);
+}
+
+bool CMainEditors::OnListSelChange(int id, int index)
+{
+    return m_portLists.OnListSelChange(id, index);
+}
+
+void CMainEditors::Tick()
+{
+    m_ports.Transmitter().ReportFailures();
+    m_decoder.Run();
+}

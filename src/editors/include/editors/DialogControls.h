@@ -1,0 +1,46 @@
+// The control interface: the narrow surface through which the editors reach
+// a dialog's controls.
+//
+// Controls are addressed by their numeric identifier (res/resource.h). The
+// dialogs implement it on their widgets, zmctl prints every call, tests
+// record them. Everything here is called on the window thread only.
+#pragma once
+
+#include "midi/MessageSink.h"
+
+#include <string>
+#include <string_view>
+
+class IDialogControls : public IMessageSink {
+public:
+    //! AppendLine (from IMessageSink) appends one line to the message window
+    //! (list box 1005).
+
+    //! Brings the message window's last line into view when the line count
+    //! changed since the previous call (the count is remembered, never reset).
+    virtual void ScrollToLast() = 0;
+
+    //! Replaces the text of an edit or static control.
+    virtual void SetControlText(int id, std::string_view text) = 0;
+
+    //! Selects line `index` of a list box; -1 removes the selection. This is
+    //! not a user selection: the list's own selection handler does not run.
+    virtual void SelectListLine(int id, int index) = 0;
+
+    //! Inserts a line into a list box at `index`, or at the end for -1.
+    virtual void InsertListLine(int id, int index, std::string_view text) = 0;
+
+    //! Adds a line to a list box: at its sorted place when the list keeps its
+    //! lines sorted, otherwise at the end.
+    virtual void AddListLine(int id, std::string_view text) = 0;
+
+    //! Replaces the text of line `index` in place (a sorted list is not
+    //! re-sorted).
+    virtual void ReplaceListLine(int id, int index, std::string_view text) = 0;
+
+    //! Shows a check box checked, or a push-like button pressed.
+    virtual void SetCheck(int id, bool checked) = 0;
+
+    //! Current text of an edit control (empty for an unknown id).
+    virtual std::string ControlText(int id) const = 0;
+};

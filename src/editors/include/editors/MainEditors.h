@@ -1,0 +1,76 @@
+// The main dialog's editors and the device session behind them, without a
+// widget: the MIDI platform, the capture rings, the three ports and the
+// transmitter, the box's mirrored state, the reply decoder, and the
+// presenters that own the controls (port lists, zone editor, parameter
+// table). The main dialog forwards its clicks and list selections here and
+// runs Tick() on its timer; zmctl and the tests drive the same object over
+// their own control interface.
+//
+// Threading contract: window thread only, except that the MIDI driver's
+// callback fills the capture rings (see CMidiCapture).
+#pragma once
+
+#include "editors/DialogControls.h"
+#include "editors/ParameterTable.h"
+#include "editors/PortLists.h"
+#include "editors/ReplyPresenter.h"
+#include "editors/ZoneEditor.h"
+#include "midi/CaptureRings.h"
+#include "midi/MidiPlatform.h"
+#include "midi/PortSession.h"
+#include "protocol/DumpReports.h"
+#include "protocol/HeldValues.h"
+#include "protocol/ReplyDecoder.h"
+
+#include <functional>
+#include <memory>
+
+class CMainEditors {
+public:
+    //! Counts `platform`'s devices and seeds the port state; fills nothing
+    //! yet. `transferBoundTexts` rewrites the dialog's bound texts (after a
+    //! receive-buffer failure). `controls` must outlive this object.
+    CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatform> platform,
+                 std::function<void()> transferBoundTexts = {});
+    //! Closes the ports quietly before the rings and presenters go.
+    ~CMainEditors();
+
+    CMainEditors(const CMainEditors&) = delete;
+    CMainEditors& operator=(const CMainEditors&) = delete;
+
+    //! A button click; false when no editor handles `id`.
+    bool OnCommand(int id);
+    //! A user selection in list `id`; false when no editor handles it.
+    bool OnListSelChange(int id, int index);
+
+    //! One timer tick: the transmitter's send failures, then one decoder pass.
+    void Tick();
+
+    //! Teardown steps 1-3: the input (when marked open), the output and the
+    //! thru/out port.
+    void Teardown() { m_ports.Teardown(); }
+
+    HeldValues& Held() noexcept { return m_held; }
+    ReportOptions& Options() noexcept { return m_options; }
+    CaptureRings& Rings() noexcept { return *m_pRings; }
+    CPortSession& Ports() noexcept { return m_ports; }
+    ISysExSender& Sender() noexcept { return m_ports.Transmitter(); }
+    CReplyDecoder& Decoder() noexcept { return m_decoder; }
+    CPortLists& PortLists() noexcept { return m_portLists; }
+    CZoneEditor& Zones() noexcept { return m_zones; }
+    CParameterTable& Parameters() noexcept { return m_parameters; }
+
+private:
+    // Declared in this order so that the ports (and with them the driver's
+    // callback) go before the rings they fill.
+    std::unique_ptr<IMidiPlatform> m_pPlatform;
+    std::unique_ptr<CaptureRings> m_pRings;
+    HeldValues m_held;
+    ReportOptions m_options;
+    CPortSession m_ports;
+    CPortLists m_portLists;
+    CZoneEditor m_zones;
+    CParameterTable m_parameters;
+    CReplyPresenter m_presenter;
+    CReplyDecoder m_decoder;
+};

@@ -1,0 +1,29 @@
+// Several platforms shown as one: their devices follow each other in the
+// order the platforms were added, so a device number is a line of the
+// combined lists.
+#pragma once
+
+#include "midi/MidiPlatform.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CCombinedMidiPlatform : public IMidiPlatform {
+public:
+    //! Adds `platform`'s devices after those already listed.
+    void Add(std::unique_ptr<IMidiPlatform> platform);
+
+    int InputDeviceCount() const override;
+    int OutputDeviceCount() const override;
+    std::string InputDeviceName(int device) const override;
+    std::string OutputDeviceName(int device) const override;
+    MidiResult OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port) override;
+    MidiResult OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port) override;
+
+private:
+    //! The platform holding combined device `device`, and its own number there.
+    IMidiPlatform* Locate(int device, bool input, int& local) const;
+
+    std::vector<std::unique_ptr<IMidiPlatform>> m_platforms;
+};

@@ -1,0 +1,49 @@
+// The MIDI ports of a running JACK server as devices: sources as inputs,
+// sinks as outputs, listed once when the platform is created. Ports of our
+// own (of this or another instance of the program) are not listed. JACK is
+// used only when its server already runs; none is ever started.
+//
+// Every port the program opens is a port of one JACK client of ours
+// (CJackClient), named after the client name it is given: "zm_config in",
+// "zm_config out", "zm_config out 2" and so on. Opening connects the device
+// to that port by name, so a device that vanished since the listing gives
+// MIDI_ERR_DEVICEGONE and never another device, and returns once the
+// connection carries data (bounded wait). Hardware ports report the MIDI
+// wire speed so that the transmitter paces them.
+//
+// Once the server has shut down, opens and sends fail with
+// MIDI_ERR_NODRIVER and closing never waits for it.
+//
+// Threading contract: everything here runs on the window thread; the ports
+// it opens follow IMidiPlatform's contract, detailed in JackMidiPorts.h and
+// JackClient.h. Ports may outlive the platform.
+#pragma once
+
+#include "midi/jack/JackClient.h"
+#include "midi/MidiPlatform.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CJackMidiPlatform : public IMidiPlatform {
+public:
+    explicit CJackMidiPlatform(const std::string& clientName);
+    ~CJackMidiPlatform() override;
+
+    //! False when no JACK server runs.
+    bool Available() const noexcept { return m_client != nullptr; }
+
+    int InputDeviceCount() const override { return static_cast<int>(m_inputs.size()); }
+    int OutputDeviceCount() const override { return static_cast<int>(m_outputs.size()); }
+    std::string InputDeviceName(int device) const override;
+    std::string OutputDeviceName(int device) const override;
+    MidiResult OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port) override;
+    MidiResult OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port) override;
+
+private:
+    std::string m_clientName;
+    std::shared_ptr<CJackClient> m_client;
+    std::vector<CJackClient::Port> m_inputs;
+    std::vector<CJackClient::Port> m_outputs;
+};

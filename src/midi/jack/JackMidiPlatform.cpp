@@ -1,0 +1,72 @@
+#include "midi/jack/JackMidiPlatform.h"
+
+#include "midi/jack/JackMidiPorts.h"
+
+CJackMidiPlatform::CJackMidiPlatform(const std::string& clientName)
+    : m_clientName(clientName)
+    , m_client(CJackClient::Open(clientName))
+{
+    if (!m_client)
+        return;
+    m_inputs = m_client->MidiPorts(true);
+    m_outputs = m_client->MidiPorts(false);
+}
+
+CJackMidiPlatform::~CJackMidiPlatform() = default;
+
+std::string CJackMidiPlatform::InputDeviceName(int device) const
+{
+    return device >= 0 && device < InputDeviceCount() ? m_inputs[static_cast<size_t>(device)].name : std::string();
+}
+
+std::string CJackMidiPlatform::OutputDeviceName(int device) const
+{
+    return device >= 0 && device < OutputDeviceCount() ? m_outputs[static_cast<size_t>(device)].name
+                                                       : std::string();
+}
+
+MidiResult CJackMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port)
+{
+    port.reset();
+    if (device < 0 || device >= InputDeviceCount())
+        return MIDI_ERR_BADDEVICEID;
+    if (m_client->Gone())
+        return MIDI_ERR_NODRIVER;
+    const std::string& source = m_inputs[static_cast<size_t>(device)].name;
+    if (!m_client->PortExists(source))
+        return MIDI_ERR_DEVICEGONE;
+    int slot = -1;
+    jack_port_t* ours = m_client->Register(true, m_clientName + " in", slot);
+    if (ours == nullptr)
+        return m_client->Gone() ? MIDI_ERR_NODRIVER : MIDI_ERR_OPENFAILED;
+    // Destroying `input` on failure withdraws and unregisters our port.
+    auto input = std::make_unique<CJackInputPort>(handler, m_client, slot, ours);
+    const MidiResult result = m_client->Connect(source, jack_port_name(ours), ours, source);
+    if (result != MIDI_OK)
+        return result;
+    input->Opened();
+    port = std::move(input);
+    return MIDI_OK;
+}
+
+MidiResult CJackMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port)
+{
+    port.reset();
+    if (device < 0 || device >= OutputDeviceCount())
+        return MIDI_ERR_BADDEVICEID;
+    if (m_client->Gone())
+        return MIDI_ERR_NODRIVER;
+    const CJackClient::Port& sink = m_outputs[static_cast<size_t>(device)];
+    if (!m_client->PortExists(sink.name))
+        return MIDI_ERR_DEVICEGONE;
+    int slot = -1;
+    jack_port_t* ours = m_client->Register(false, m_clientName + " out", slot);
+    if (ours == nullptr)
+        return m_client->Gone() ? MIDI_ERR_NODRIVER : MIDI_ERR_OPENFAILED;
+    auto output = std::make_unique<CJackOutputPort>(m_client, slot, ours, sink.physical ? kMidiWireBytesPerSecond : 0);
+    const MidiResult result = m_client->Connect(jack_port_name(ours), sink.name, ours, sink.name);
+    if (result != MIDI_OK)
+        return result;
+    port = std::move(output);
+    return MIDI_OK;
+}

@@ -1,0 +1,52 @@
+#include "midi/rtmidi/RtMidiInputPort.h"
+
+#include "midi/DriverHandoff.h"
+
+CRtMidiInputPort::CRtMidiInputPort(IMidiInputHandler& handler)
+    : CMidiInputPortBase(handler)
+{
+}
+
+CRtMidiInputPort::~CRtMidiInputPort()
+{
+    ForceClose();
+}
+
+void CRtMidiInputPort::OnMessage(double, std::vector<unsigned char>* message, void* user)
+{
+    AcceptFromDriver(user);
+    if (message != nullptr && !message->empty())
+        static_cast<CRtMidiInputPort*>(user)->DeliverMessage(message->data(), message->size());
+}
+
+void CRtMidiInputPort::OnError(RtMidiError::Type type, const std::string&, void* user)
+{
+    AcceptFromDriver(user);
+    if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
+        static_cast<CRtMidiInputPort*>(user)->m_failed.store(true);
+}
+
+MidiResult CRtMidiInputPort::Open(std::unique_ptr<RtMidiIn> midi, unsigned index, const std::string& portName)
+{
+    m_midi = std::move(midi);
+    PublishToDriver(this);
+    m_midi->setErrorCallback(&CRtMidiInputPort::OnError, this);
+    // System Exclusive is dropped by default; timing and active sensing are
+    // passed through like every other short message.
+    m_midi->ignoreTypes(false, false, false);
+    m_midi->setCallback(&CRtMidiInputPort::OnMessage, this);
+    m_midi->openPort(index, portName);
+    if (m_failed.load() || !m_midi->isPortOpen()) {
+        m_midi.reset();
+        return MIDI_ERR_OPENFAILED;
+    }
+    NotifyOpened();
+    return MIDI_OK;
+}
+
+void CRtMidiInputPort::CloseDevice() noexcept
+{
+    // Destroying the RtMidi object closes its client: its ALSA thread does
+    // not call back afterwards.
+    m_midi.reset();
+}

@@ -1,0 +1,149 @@
+#include "midi/rtmidi/RtMidiPlatform.h"
+
+#include "midi/rtmidi/RtMidiInputPort.h"
+#include "midi/rtmidi/RtMidiOutputPort.h"
+
+#include <unistd.h>
+
+#include <cctype>
+
+namespace {
+
+// RtMidi reports through this while we list or look ports up; a failure
+// there simply yields fewer ports.
+void IgnoreError(RtMidiError::Type, const std::string&, void*) {}
+
+bool IsDigits(const std::string& text)
+{
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+} // namespace
+
+AlsaPortName SplitAlsaPortName(const std::string& full)
+{
+    const size_t space = full.rfind(' ');
+    if (space == std::string::npos)
+        return {full, -1};
+    const std::string numbers = full.substr(space + 1);
+    const size_t colon = numbers.find(':');
+    if (colon == std::string::npos || !IsDigits(numbers.substr(0, colon)) || !IsDigits(numbers.substr(colon + 1))
+        || colon > 6)
+        return {full, -1};
+    return {full.substr(0, space), std::stoi(numbers.substr(0, colon))};
+}
+
+CRtMidiPlatform::CRtMidiPlatform(const std::string& clientName)
+    : m_clientName(clientName)
+{
+    List();
+}
+
+CRtMidiPlatform::~CRtMidiPlatform() = default;
+
+void CRtMidiPlatform::List()
+{
+    // Without the sequencer device RtMidi throws and ALSA prints; there is
+    // nothing to list then.
+    if (::access("/dev/snd/seq", R_OK | W_OK) != 0)
+        return;
+    try {
+        RtMidiIn in(RtMidi::LINUX_ALSA, m_clientName);
+        RtMidiOut out(RtMidi::LINUX_ALSA, m_clientName);
+        in.setErrorCallback(&IgnoreError);
+        out.setErrorCallback(&IgnoreError);
+        auto list = [&](RtMidi& midi, std::vector<Device>& devices) {
+            const unsigned count = midi.getPortCount();
+            for (unsigned i = 0; i < count; ++i) {
+                const std::string full = midi.getPortName(i);
+                const AlsaPortName split = SplitAlsaPortName(full);
+                if (full.empty() || IsOwnPort(split.name, m_clientName))
+                    continue;
+                Device device{split.name, 0, split.client >= 0 && split.client < 128};
+                for (const Device& other : devices)
+                    if (other.name == device.name)
+                        ++device.ordinal;
+                devices.push_back(device);
+            }
+        };
+        list(in, m_inputs);
+        list(out, m_outputs);
+        m_available = true;
+    } catch (const RtMidiError&) {
+        m_inputs.clear();
+        m_outputs.clear();
+    }
+}
+
+std::string CRtMidiPlatform::InputDeviceName(int device) const
+{
+    return device >= 0 && device < InputDeviceCount() ? m_inputs[static_cast<size_t>(device)].name : std::string();
+}
+
+std::string CRtMidiPlatform::OutputDeviceName(int device) const
+{
+    return device >= 0 && device < OutputDeviceCount() ? m_outputs[static_cast<size_t>(device)].name : std::string();
+}
+
+int CRtMidiPlatform::FindPort(RtMidi& midi, const Device& device) const
+{
+    const unsigned count = midi.getPortCount();
+    int ordinal = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        const AlsaPortName split = SplitAlsaPortName(midi.getPortName(i));
+        if (split.name != device.name || IsOwnPort(split.name, m_clientName))
+            continue;
+        if (ordinal++ == device.ordinal)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+MidiResult CRtMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port)
+{
+    port.reset();
+    if (device < 0 || device >= InputDeviceCount())
+        return MIDI_ERR_BADDEVICEID;
+    try {
+        auto midi = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, m_clientName);
+        midi->setErrorCallback(&IgnoreError);
+        const int index = FindPort(*midi, m_inputs[static_cast<size_t>(device)]);
+        if (index < 0)
+            return MIDI_ERR_DEVICEGONE;
+        auto input = std::make_unique<CRtMidiInputPort>(handler);
+        const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
+        if (result == MIDI_OK)
+            port = std::move(input);
+        return result;
+    } catch (const RtMidiError&) {
+        return MIDI_ERR_OPENFAILED;
+    }
+}
+
+MidiResult CRtMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port)
+{
+    port.reset();
+    if (device < 0 || device >= OutputDeviceCount())
+        return MIDI_ERR_BADDEVICEID;
+    try {
+        const Device& listed = m_outputs[static_cast<size_t>(device)];
+        auto midi = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, m_clientName);
+        midi->setErrorCallback(&IgnoreError);
+        const int index = FindPort(*midi, listed);
+        if (index < 0)
+            return MIDI_ERR_DEVICEGONE;
+        const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, static_cast<unsigned>(index), m_clientName + " out");
+        if (result != MIDI_OK)
+            return result;
+        port = std::make_unique<CRtMidiOutputPort>(std::move(midi), kAlsaMaxMessage,
+                                                   listed.physical ? kMidiWireBytesPerSecond : 0);
+        return MIDI_OK;
+    } catch (const RtMidiError&) {
+        return MIDI_ERR_OPENFAILED;
+    }
+}
