@@ -1,4 +1,5 @@
 #include "editors/KeyCalibration.h"
+#include "editors/PlayingStatistics.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,9 @@
 #include <vector>
 
 namespace {
+
+using namespace std::chrono_literals;
+using Clock = CPlayingStatistics::Clock;
 
 int RestSlot(int keys, int key) { return keys + 56 + key; }
 int DownSlot(int key) { return 12 + key; }
@@ -121,6 +125,90 @@ TEST(KeyCalibration, TamesShortImagesStrayCountsAndOutOfRangeValues)
     EXPECT_EQ(calibration.Keys()[1].down + calibration.Keys()[121].rest, 0);
     calibration.Load(image, 100, 21);
     EXPECT_EQ(calibration.KeyCount(), 88);
+}
+
+constexpr uint32_t NoteOn(int channel, int note, int velocity)
+{
+    return static_cast<uint32_t>(0x90 | channel | note << 8 | velocity << 16);
+}
+
+TEST(ZoneOverlays, ClipsToTheKeyboardAndTakesFieldsAsTheBoxHoldsThem)
+{
+    const std::array<ZoneKeys, 4> zones = {{{0, 127, 21, 0}, {60, 10, 0, 1}, {100, 110, 0, 2}, {5, 9, -1, 15}}};
+    const ZoneOverlays overlays = MakeZoneOverlays(zones, 0b0101, 88);
+    // zone, empty, first and last key, first note, channel, muted
+    using Row = std::tuple<int, bool, int, int, int, int, bool>;
+    const Row expected[] = {{1, false, 0, 87, 21, 1, false}, {2, true, 0, -1, 0, 2, true},
+                            {3, true, 0, -1, 0, 3, false}, {4, false, 5, 9, 127, 16, true}};
+    for (size_t z = 0; z < 4; ++z) {
+        const ZoneOverlay& o = overlays[z];
+        EXPECT_EQ(Row(o.zone, o.empty, o.firstKey, o.lastKey, o.firstNote, o.channel, o.muted), expected[z]);
+    }
+}
+
+TEST(PlayingStatistics, TracesNotesBackToKeysThroughTheZones)
+{
+    // A split whose upper part is transposed past note 127, an octave layer
+    // over the lower part on the same channel, and a muted zone alone on four
+    // keys.
+    const std::array<ZoneKeys, 4> zones = {{{0, 39, 21, 0}, {44, 87, 100, 1}, {0, 39, 33, 0}, {40, 43, 61, 3}}};
+    struct Case { uint32_t message; int key; uint32_t unmapped, layered; };
+    const Case cases[] = {
+        {NoteOn(0, 21, 64), 0, 0, 0},   {NoteOn(0, 60, 64), 39, 0, 0},  {NoteOn(0, 33, 64), 12, 0, 0},
+        {NoteOn(0, 61, 64), -1, 0, 1},  {NoteOn(0, 73, 64), -1, 1, 0},  {NoteOn(1, 100, 64), 44, 0, 0},
+        {NoteOn(1, 127, 64), 71, 0, 0}, {NoteOn(2, 0, 64), -1, 1, 0},
+        {NoteOn(3, 61, 64), 40, 0, 0},  {NoteOn(5, 60, 64), -1, 1, 0},  {0x00401580, -1, 0, 0}, // note-off
+        {0x004015B0, -1, 0, 0},                                                                  // controller
+    };
+    CPlayingStatistics playing;
+    playing.SetZones(zones, 0b0111);
+    for (const Case& c : cases) {
+        playing.Reset();
+        playing.OnShortMessage(c.message, Clock::time_point{});
+        const std::vector<int> unplayed = playing.NeverPlayedKeys();
+        EXPECT_EQ(unplayed.size(), c.key < 0 ? 88u : 87u) << std::hex << c.message;
+        EXPECT_FALSE(std::binary_search(unplayed.begin(), unplayed.end(), c.key)) << std::hex << c.message;
+        EXPECT_EQ(playing.UnmappedNoteOns(), c.unmapped) << std::hex << c.message;
+        EXPECT_EQ(playing.LayeredNoteOns(), c.layered) << std::hex << c.message;
+    }
+}
+
+TEST(PlayingStatistics, SessionStatisticsAndMisbehavingKeys)
+{
+    const std::array<ZoneKeys, 4> zones = {{{0, 87, 21, 0}, {}, {}, {}}};
+    CPlayingStatistics playing;
+    playing.SetZones(zones, 0b0001);
+    const Clock::time_point t0{};
+    playing.OnShortMessage(NoteOn(0, 21, 64), t0);
+    playing.OnShortMessage(0x00001580, t0 + 100ms);
+    playing.OnShortMessage(NoteOn(0, 21, 100), t0 + 200ms);
+    playing.OnShortMessage(NoteOn(0, 21, 30), t0 + 210ms); // bounce
+    playing.OnShortMessage(NoteOn(0, 21, 0), t0 + 220ms);  // released
+    playing.OnShortMessage(NoteOn(0, 28, 90), t0);
+    playing.OnShortMessage(NoteOn(0, 28, 90), t0 + 30ms); // exactly the window apart: two presses
+    playing.OnShortMessage(NoteOn(0, 26, 80), t0 + 300ms);
+
+    const auto& key0 = playing.Keys()[0];
+    EXPECT_EQ(std::tuple(key0.noteOns, +key0.minVelocity, +key0.maxVelocity, +key0.lastVelocity, key0.held),
+              std::tuple(3u, 30, 100, 30, false));
+    EXPECT_EQ(playing.VelocityHistogram()[90], 2u);
+    EXPECT_EQ(std::accumulate(playing.VelocityHistogram().begin(), playing.VelocityHistogram().end(), 0u), 6u);
+    EXPECT_EQ(playing.DoubleTriggeredKeys(), std::vector<int>{0});
+    EXPECT_EQ(playing.NeverPlayedKeys().size(), 85u);
+    EXPECT_EQ(playing.StuckKeys(t0 + 5300ms), std::vector<int>{7});
+    EXPECT_EQ(playing.StuckKeys(t0 + 5301ms), (std::vector<int>{5, 7}));
+
+    struct Fade { Clock::duration fadeTime, age; double brightness; };
+    for (const Fade f : {Fade{1s, 0ms, 1.0}, Fade{1s, 500ms, 0.5}, Fade{1s, 1s, 0.0}, Fade{2s, 500ms, 0.75}}) {
+        playing.SetFadeTime(f.fadeTime);
+        EXPECT_DOUBLE_EQ(playing.Brightness(5, t0 + 300ms + f.age), f.brightness);
+    }
+    EXPECT_EQ(playing.Brightness(1, t0), 0.0);
+
+    playing.Reset();
+    EXPECT_EQ(playing.NeverPlayedKeys().size(), 88u);
+    EXPECT_TRUE(playing.StuckKeys(t0 + 1h).empty());
+    EXPECT_EQ(playing.VelocityHistogram()[90], 0u);
 }
 
 } // namespace
