@@ -1,5 +1,4 @@
-#include "editors/KeyCalibration.h"
-#include "editors/PlayingStatistics.h"
+#include "editors/KeyboardViewModel.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +126,20 @@ TEST(KeyCalibration, TamesShortImagesStrayCountsAndOutOfRangeValues)
     EXPECT_EQ(calibration.KeyCount(), 88);
 }
 
+TEST(ScanValues, MarksOnlyKeysThatMovedSinceTheDumpBefore)
+{
+    CScanValues scan;
+    scan.Load(std::vector<int32_t>{10, 20, 30}, 88);
+    EXPECT_FALSE(scan.Changed(0) || scan.Changed(1) || scan.Changed(2));
+    scan.Load(std::vector<int32_t>{10, 300}, 88);
+    EXPECT_EQ(scan.Values()[1], 255);
+    EXPECT_EQ(scan.Values()[2], 30); // beyond the dump: kept
+    EXPECT_TRUE(scan.Changed(1));
+    EXPECT_FALSE(scan.Changed(0) || scan.Changed(2) || scan.Changed(-1) || scan.Changed(88));
+    scan.Load(std::vector<int32_t>{10}, 88);
+    EXPECT_FALSE(scan.Changed(1)); // not part of this dump
+}
+
 constexpr uint32_t NoteOn(int channel, int note, int velocity)
 {
     return static_cast<uint32_t>(0x90 | channel | note << 8 | velocity << 16);
@@ -209,6 +222,19 @@ TEST(PlayingStatistics, SessionStatisticsAndMisbehavingKeys)
     EXPECT_EQ(playing.NeverPlayedKeys().size(), 88u);
     EXPECT_TRUE(playing.StuckKeys(t0 + 1h).empty());
     EXPECT_EQ(playing.VelocityHistogram()[90], 0u);
+}
+
+TEST(KeyboardViewModel, ChangingTheKeyboardKeepsTheZonesAndDropsTheRest)
+{
+    CKeyboardViewModel model;
+    model.SetZones(std::array<ZoneKeys, 4>{{{0, 127, 36, 0}, {}, {}, {}}}, 0b1111);
+    model.LoadSmartDump(SmoothImage(88));
+    model.OnShortMessage(NoteOn(0, 36, 64), Clock::time_point{});
+    model.SetKeyboard(122, 36);
+    EXPECT_EQ(model.Calibration().KeyCount(), 0);
+    EXPECT_EQ(model.Zones()[0].lastKey, 121);
+    EXPECT_EQ(model.Playing().NeverPlayedKeys().size(), 122u);
+    EXPECT_EQ(model.KeyNoteName(24), "C4");
 }
 
 } // namespace
