@@ -1,0 +1,108 @@
+#include "editors/KeyCalibration.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::string NoteName(int note)
+{
+    static constexpr const char* kPitchNames[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    const int pitchClass = ((note % 12) + 12) % 12;
+    const int octave = (note - pitchClass) / 12 - 1;
+    return std::string(kPitchNames[pitchClass]) + std::to_string(octave);
+}
+
+namespace {
+
+int ReadSlot(std::span<const int32_t> image, int slot)
+{
+    if (slot < 0 || static_cast<size_t>(slot) >= image.size())
+        return 0;
+    return std::clamp<int32_t>(image[static_cast<size_t>(slot)], 0, 255);
+}
+
+double MedianOf(std::array<double, CKeyCalibration::kNeighbours> values)
+{
+    static_assert(CKeyCalibration::kNeighbours % 2 == 0);
+    constexpr size_t half = CKeyCalibration::kNeighbours / 2;
+    std::sort(values.begin(), values.end());
+    return (values[half - 1] + values[half]) / 2.0;
+}
+
+struct Verdict {
+    bool outlier = false;
+    double median = 0.0;
+};
+
+// Compares key `key` with its eight nearest other keys; near the ends the
+// window slides inwards so that it still holds eight existing keys.
+template <typename ValueOf>
+Verdict Judge(int key, int keyCount, ValueOf valueOf)
+{
+    constexpr int n = CKeyCalibration::kNeighbours;
+    const int first = std::clamp(key - n / 2, 0, keyCount - n - 1);
+    std::array<double, n> neighbours{};
+    size_t count = 0;
+    for (int other = first; other <= first + n; ++other) {
+        if (other != key)
+            neighbours[count++] = valueOf(other);
+    }
+    Verdict verdict;
+    verdict.median = MedianOf(neighbours);
+    for (double& value : neighbours)
+        value = std::abs(value - verdict.median);
+    const double mad = std::max(MedianOf(neighbours), CKeyCalibration::kMadFloor);
+    verdict.outlier = std::abs(valueOf(key) - verdict.median) > CKeyCalibration::kOutlierMads * mad;
+    return verdict;
+}
+
+} // namespace
+
+void CKeyCalibration::Load(std::span<const int32_t> image, int keyCount, int lowestNote)
+{
+    m_keyCount = NormalizedKeyCount(keyCount);
+    m_lowestNote = std::clamp(lowestNote, 0, 127);
+    for (int key = 0; key < m_keyCount; ++key) {
+        KeyCalibrationRow& row = m_rows[static_cast<size_t>(key)];
+        row = {};
+        row.key = key;
+        row.rest = ReadSlot(image, RestSlot(m_keyCount, key));
+        row.down = ReadSlot(image, DownSlot(key));
+        row.travel = row.down - row.rest;
+    }
+    FindOutliers();
+}
+
+void CKeyCalibration::Clear()
+{
+    m_keyCount = 0;
+    m_outliers.clear();
+}
+
+void CKeyCalibration::FindOutliers()
+{
+    m_outliers.clear();
+    const auto travelOf = [this](int key) { return static_cast<double>(m_rows[static_cast<size_t>(key)].travel); };
+    const auto restOf = [this](int key) { return static_cast<double>(m_rows[static_cast<size_t>(key)].rest); };
+    for (int key = 0; key < m_keyCount; ++key) {
+        KeyCalibrationRow& row = m_rows[static_cast<size_t>(key)];
+        const Verdict travel = Judge(key, m_keyCount, travelOf);
+        const Verdict rest = Judge(key, m_keyCount, restOf);
+        row.travelOutlier = travel.outlier;
+        row.restOutlier = rest.outlier;
+        if (travel.outlier)
+            m_outliers.push_back({key, CalibrationQuantity::Travel, row.travel, travel.median, NoteName(m_lowestNote + key)});
+        if (rest.outlier)
+            m_outliers.push_back({key, CalibrationQuantity::Rest, row.rest, rest.median, NoteName(m_lowestNote + key)});
+    }
+}
+
+std::string CKeyCalibration::ToCsv() const
+{
+    std::string csv = "key,note,rest,down,travel,travel_outlier,rest_outlier\n";
+    for (const KeyCalibrationRow& row : Keys()) {
+        csv += std::to_string(row.key) + ',' + NoteName(m_lowestNote + row.key) + ',' + std::to_string(row.rest) + ',' +
+               std::to_string(row.down) + ',' + std::to_string(row.travel) + ',' + (row.travelOutlier ? '1' : '0') +
+               ',' + (row.restOutlier ? '1' : '0') + '\n';
+    }
+    return csv;
+}
