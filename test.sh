@@ -4,7 +4,8 @@
 #      GUI offscreen, automation on a private D-Bus session bus, zmctl);
 #   2. the full suite again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the threaded parts (capture, thru, transmitter) under ThreadSanitizer;
-#   4. the decoder fuzzer for ZM_FUZZ_SECONDS (default 60) seconds.
+#   4. the reply-decoder fuzzer and the simulated-box fuzzer, each for
+#      ZM_FUZZ_SECONDS (default 60) seconds.
 # Each stage has its own build directory; rebuilding is incremental.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -32,10 +33,11 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
     ctest --test-dir build-tsan -L threaded "${ctest_args[@]}"
 
 if [ -f fuzz/CMakeLists.txt ] && grep -q add_executable fuzz/CMakeLists.txt; then
-    stage "fuzzing the decoder for ${ZM_FUZZ_SECONDS:-60} s"
+    stage "fuzzing the decoder and the simulated box, ${ZM_FUZZ_SECONDS:-60} s each"
     CXX=clang++ scripts/build.sh build-fuzz -- -DZM_BUILD_FUZZ=ON -DZM_BUILD_GUI=OFF -DZM_BUILD_TESTS=OFF \
         -DZM_BUILD_BENCH=OFF -DZM_BUILD_TOOLS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    fuzz/run.sh build-fuzz "${ZM_FUZZ_SECONDS:-60}"
+    fuzz/run.sh build-fuzz "${ZM_FUZZ_SECONDS:-60}" decoder_fuzzer
+    fuzz/run.sh build-fuzz "${ZM_FUZZ_SECONDS:-60}" box_fuzzer
 fi
 
 stage "all tests passed"

@@ -33,6 +33,14 @@ uint8_t CKeyPlayer::ShapeVelocity(int setting, int raw)
     return static_cast<uint8_t>(std::clamp(raw * setting / 14, 1, 127));
 }
 
+bool CKeyPlayer::AnyKeyDown() const
+{
+    for (const KeyState& key : m_keys)
+        if (key.down)
+            return true;
+    return false;
+}
+
 bool CKeyPlayer::KeyDown(int key) const
 {
     return key >= 0 && key < kMaxKeys && m_keys[static_cast<size_t>(key)].down;

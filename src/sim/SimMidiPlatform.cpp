@@ -1,8 +1,12 @@
 #include "sim/SimMidiPlatform.h"
 
-#include "sim/LoopbackDevice.h"
+#include "sim/SimulatedBox.h"
 #include "midi/MidiInputPortBase.h"
 #include "midi/MidiOutputPortBase.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -119,8 +123,10 @@ private:
 
 // ---- platform ----
 
-CSimMidiPlatform::CSimMidiPlatform(std::unique_ptr<ISimDevice> device)
-    : m_device(device ? std::move(device) : std::make_unique<CLoopbackDevice>())
+CSimMidiPlatform::CSimMidiPlatform(std::unique_ptr<ISimDevice> device, SimTiming timing)
+    : m_device(device ? std::move(device) : std::make_unique<CSimulatedBox>())
+    , m_timing(timing)
+    , m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     m_thread = std::thread(&CSimMidiPlatform::Run, this);
 }
@@ -128,8 +134,10 @@ CSimMidiPlatform::CSimMidiPlatform(std::unique_ptr<ISimDevice> device)
 CSimMidiPlatform::~CSimMidiPlatform()
 {
     m_stop.store(true, std::memory_order_release);
+    m_pending.store(0);
     Wake();
     m_thread.join();
+    close(m_wakeFd);
 }
 
 std::string CSimMidiPlatform::InputDeviceName(int device) const
@@ -174,27 +182,83 @@ MidiResult CSimMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputP
 void CSimMidiPlatform::Reply(const uint8_t* bytes, size_t count)
 {
     // Called with m_mutex held, by the simulator thread or by a closing output.
+    if (m_timing == SimTiming::Instant) {
+        Deliver(bytes, count);
+        return;
+    }
+    if (m_wireBytes + count > kMaxWireBacklog)
+        return;  // a real box would be busy this long; the excess is lost
+    // Each byte takes 1/3125 s on the cable; a message is delivered once its
+    // last byte is in, as a driver hands over whole messages.
+    const auto now = Clock::now();
+    const auto start = std::max(now, m_wireFreeAt);
+    m_wireFreeAt = start + std::chrono::microseconds(count * 1000000 / kMidiWireBytesPerSecond);
+    m_wire.push_back({std::vector<uint8_t>(bytes, bytes + count), m_wireFreeAt});
+    m_wireBytes += count;
+}
+
+void CSimMidiPlatform::Deliver(const uint8_t* bytes, size_t count)
+{
     for (CInputPort* input : m_inputs)
         input->DeliverMessage(bytes, count);
 }
 
+CSimMidiPlatform::Clock::time_point CSimMidiPlatform::DeliverDue(Clock::time_point now)
+{
+    while (!m_wire.empty() && m_wire.front().due <= now) {
+        const WireMessage& message = m_wire.front();
+        Deliver(message.bytes.data(), message.bytes.size());
+        m_wireBytes -= message.bytes.size();
+        m_wire.pop_front();
+    }
+    return m_wire.empty() ? Clock::time_point::max() : m_wire.front().due;
+}
+
 void CSimMidiPlatform::Wake() noexcept
 {
-    m_pending.fetch_add(1, std::memory_order_release);
-    m_pending.notify_one();
+    // One write per batch: a sender finding the flag set knows the thread
+    // has yet to look. Writing to an eventfd neither locks nor allocates.
+    if (m_pending.exchange(1, std::memory_order_acq_rel) == 0)
+        (void)eventfd_write(m_wakeFd, 1);
 }
 
 void CSimMidiPlatform::Run()
 {
+    // How often a device that needs time (the box playing) gets it.
+    constexpr auto kTick = std::chrono::milliseconds(5);
+
     std::vector<uint8_t> scratch;
+    auto lastAdvance = Clock::now();
     while (!m_stop.load(std::memory_order_acquire)) {
-        if (m_pending.exchange(0, std::memory_order_acquire) == 0) {
-            m_pending.wait(0, std::memory_order_acquire);
-            continue;
+        const bool sent = m_pending.exchange(0, std::memory_order_acq_rel) != 0;
+        Clock::time_point wakeAt;
+        {
+            std::lock_guard lock(m_mutex);
+            const auto now = Clock::now();
+            if (m_device->NeedsTime()) {
+                const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - lastAdvance);
+                m_device->Advance(static_cast<uint64_t>(elapsed.count()), *this);
+            }
+            lastAdvance = now;
+            if (sent)
+                for (COutputPort* output : m_outputs)
+                    output->Drain(scratch,
+                                  [&](const uint8_t* bytes, size_t count) { m_device->OnMessage(bytes, count, *this); });
+            wakeAt = DeliverDue(Clock::now());
+            if (m_device->NeedsTime())
+                wakeAt = std::min(wakeAt, now + kTick);
         }
-        std::lock_guard lock(m_mutex);
-        for (COutputPort* output : m_outputs)
-            output->Drain(scratch, [&](const uint8_t* bytes, size_t count) { m_device->OnMessage(bytes, count, *this); });
+        // Sleep until something is sent, or until the next timed event.
+        int timeout = -1;
+        if (wakeAt != Clock::time_point::max()) {
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wakeAt - Clock::now());
+            timeout = static_cast<int>(std::max<int64_t>(0, wait.count()));
+        }
+        pollfd fd{m_wakeFd, POLLIN, 0};
+        if (poll(&fd, 1, timeout) > 0) {
+            eventfd_t ignored;
+            (void)eventfd_read(m_wakeFd, &ignored);
+        }
     }
 }
 

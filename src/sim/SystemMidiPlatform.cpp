@@ -19,6 +19,6 @@ std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& opt
             combined->Add(std::move(jack));
     }
     if (options.simulator)
-        combined->Add(std::make_unique<CSimMidiPlatform>());
+        combined->Add(std::make_unique<CSimMidiPlatform>(nullptr, options.simulatorTiming));
     return combined;
 }

@@ -2,6 +2,7 @@
 // transmitter and the capture callback.
 #include "RecordingControls.h"
 #include "editors/PortLists.h"
+#include "sim/LoopbackDevice.h"
 #include "sim/SimMidiPlatform.h"
 #include "sim/SystemMidiPlatform.h"
 
@@ -61,7 +62,7 @@ TEST(SimulatedDevices, AreListedAfterTheSystemDevicesUnderTheirName)
 
 TEST(SimulatedDevices, FramesSentToTheSimulatorComeBackOnItsInput)
 {
-    CSimMidiPlatform platform;
+    CSimMidiPlatform platform(std::make_unique<CLoopbackDevice>(), SimTiming::Instant);
     CaptureRings rings;
     CRecordingControls controls;
     CPortSession session(platform, rings, controls);
@@ -86,7 +87,7 @@ TEST(SimulatedDevices, FramesSentToTheSimulatorComeBackOnItsInput)
 
 TEST(SimulatedDevices, AThruPortOnTheSimulatorDoesNotFeedItsOwnInput)
 {
-    CSimMidiPlatform platform;
+    CSimMidiPlatform platform(std::make_unique<CLoopbackDevice>(), SimTiming::Instant);
     CaptureRings rings;
     CRecordingControls controls;
     CPortSession session(platform, rings, controls);
@@ -108,7 +109,7 @@ TEST(SimulatedDevices, AThruPortOnTheSimulatorDoesNotFeedItsOwnInput)
 
 TEST(SimulatedDevices, TheLoopbackCanBeReplacedByADeviceModel)
 {
-    CSimMidiPlatform platform(std::make_unique<CAnsweringDevice>());
+    CSimMidiPlatform platform(std::make_unique<CAnsweringDevice>(), SimTiming::Instant);
     CaptureRings rings;
     CRecordingControls controls;
     CPortSession session(platform, rings, controls);
@@ -122,7 +123,7 @@ TEST(SimulatedDevices, TheLoopbackCanBeReplacedByADeviceModel)
 
 TEST(SimulatedDevices, WhatAnOutputWasSentBeforeClosingStillArrives)
 {
-    CSimMidiPlatform platform;
+    CSimMidiPlatform platform(std::make_unique<CLoopbackDevice>(), SimTiming::Instant);
     CaptureRings rings;
     CRecordingControls controls;
     CPortSession session(platform, rings, controls);

@@ -1,7 +1,11 @@
-// The main window on the built-in simulated MIDI devices: the port lists,
-// clicks that open ports with their lines, the fixed requests leaving on the
-// output and the replies coming back through the capture rings and the
-// decoder on the window's own timer.
+// The main window against the built-in simulated box, end to end: the port
+// lists, clicks that open ports with their lines, requests leaving on the
+// output and the box's replies coming back through the capture rings and
+// the decoder on the window's own timer into the controls.
+#include "FakeMidiPlatform.h"
+#include "WaitFor.h"
+#include "midi/CombinedMidiPlatform.h"
+#include "protocol/RequestBuilders.h"
 #include "res/resource.h"
 #include "sim/SimMidiPlatform.h"
 #include "ui/ListBox.h"
@@ -37,6 +41,8 @@ protected:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     }
     void Click(int id) { QTest::mouseClick(dlg.Control(id), Qt::LeftButton); }
+    QString Text(int id) { return qobject_cast<QLineEdit*>(dlg.Control(id))->text(); }
+    QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(dlg.Control(id)); }
 
     //! Message-window lines from `from` on.
     std::vector<std::string> LinesFrom(size_t from)
@@ -55,7 +61,8 @@ protected:
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
 
-    CZm_configDlg dlg{nullptr, std::make_unique<CSimMidiPlatform>()};
+    // The simulated box answers at once: the tests need not wait for the wire.
+    CZm_configDlg dlg{nullptr, std::make_unique<CSimMidiPlatform>(nullptr, SimTiming::Instant)};
 };
 
 } // namespace
@@ -81,25 +88,90 @@ TEST_F(DialogMidiTest, PortListsShowTheDevicesAndClicksOpenThemWithTheirLines)
     EXPECT_EQ(List(IDC_MIDI_THRU_LIST)->currentRow(), 0) << "back on the thru index";
 }
 
-TEST_F(DialogMidiTest, RequestsGoOutAndTheirEchoIsDecodedOnTheTimer)
+TEST_F(DialogMidiTest, SynchronizeDataShowsWhatTheBoxHolds)
 {
     ClickLine(IDC_MIDI_IN_LIST, 0);
     ClickLine(IDC_MIDI_OUT_LIST, 0);
     const size_t mark = LineCount();
 
-    // The simulated device sends back what it receives: the revision request
-    // comes back under a code the program does not read.
-    Click(IDC_REVISION_REQUEST);
-    QTRY_VERIFY_WITH_TIMEOUT(
-        HasLine(mark, "unimplemented or undefined marrowvale/midi tessel sysex number f0091a"), 3000);
-
-    // Synchronize Data: four zone reads come back as one-byte zone replies
-    // and fill zone 1 to 4's key range boxes; eleven inquiries follow.
     Click(IDC_SYNCHRONIZE);
-    QTRY_VERIFY_WITH_TIMEOUT(HasLine(mark, "GetZone4  lo_key 000 "), 3000);
-    EXPECT_TRUE(HasLine(mark, "GetZone1  lo_key 000 "));
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dlg.Control(1020))->text(), "  0    0");
-    EXPECT_EQ(qobject_cast<QLineEdit*>(dlg.Control(1068))->text(), "  0      0");
+    // The last of the fifteen replies is the delay of the automatic stream.
+    ASSERT_TRUE(WaitFor([&] { return HasLine(mark, "43  parameter#: 031 value 000 ZmFunc_Aot_t_delay"); }));
+    EXPECT_TRUE(HasLine(mark, "GetZone1  lo_key 000 hi_key 087 lo_note 021 midi_chan   0 atk_vel  14 "
+                              "rel_vel   0  atk_type   0  aftrtch_type   0 "));
+    // The box's "Piano" layout: keys 0-87 from note 21, channels 1-4, "14 Normal".
+    for (size_t zone = 0; zone < 4; ++zone) {
+        SCOPED_TRACE(zone);
+        EXPECT_EQ(Text(kZoneKeyRange[zone]), zone == 0 ? "  0   87" : "  0     87");
+        EXPECT_EQ(Text(kZoneLowestNote[zone]), " 21");
+        EXPECT_EQ(List(kZoneChannelList[zone])->SelectedLine(), static_cast<int>(zone));
+        EXPECT_EQ(List(kZoneAttackList[zone])->SelectedLine(), 14);
+        EXPECT_FALSE(Button(kZoneMute[zone])->isChecked()) << "every zone sounds";
+    }
+    EXPECT_EQ(Text(IDC_NUMBER_KEYS), " 88");
+    EXPECT_EQ(Text(IDC_IDENTIFICATION), "ZM1 Station 1");
+    EXPECT_EQ(dlg.Held().XtableValues[ZmFunc_AftrTchDel], 200);
+
+    // The revision request fills the identification box again.
+    Click(IDC_REVISION_REQUEST);
+    ASSERT_TRUE(WaitFor([&] { return Text(IDC_IDENTIFICATION).startsWith("ZM1 key scanner software 2.03"); }));
+}
+
+TEST_F(DialogMidiTest, SmartDumpIsLaidOutForTheScannersKeyCount)
+{
+    ClickLine(IDC_MIDI_IN_LIST, 0);
+    ClickLine(IDC_MIDI_OUT_LIST, 0);
+    struct Case {
+        int keys;
+        const char* misc;
+    };
+    for (const Case& c : {Case{88, "Number of Keys  88 Lowest Key Number 21 Keyboard direction 0"},
+                          Case{122, "Number of Keys 122 Lowest Key Number 21 Keyboard direction 0"}}) {
+        SCOPED_TRACE(c.keys);
+        SendSetParameter(dlg.Editors().Sender(), ZmFunc_NumberKeys, c.keys);
+        dlg.Editors().Options().ScannerKeyCount = c.keys;
+        dlg.Editors().Options().ShowMisc = 1;
+        const size_t mark = LineCount();
+        Click(IDC_SMART_DUMP);
+        // The report ends with the conversion parameter.
+        ASSERT_TRUE(WaitFor([&] {
+            const auto lines = LinesFrom(mark);
+            return !lines.empty() && lines.back().rfind("conv param hm?", 0) == 0;
+        }));
+        const auto lines = LinesFrom(mark);
+        EXPECT_TRUE(HasLine(mark, c.misc));
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "key rest information"), 1);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "Misc information"), 1);
+    }
+}
+
+TEST_F(DialogMidiTest, ThruPassesTheBoxsKeyStreamToASecondOutput)
+{
+    // The simulator plus a synthesiser that records what it is sent.
+    auto* synth = new CFakeMidiPlatform({}, {"Synth"});
+    auto combined = std::make_unique<CCombinedMidiPlatform>();
+    combined->Add(std::make_unique<CSimMidiPlatform>(nullptr, SimTiming::Instant));
+    combined->Add(std::unique_ptr<IMidiPlatform>(synth));
+    CZm_configDlg two{nullptr, std::move(combined)};
+    two.OnInitDialog();
+    auto clickLine = [&](int id, int row) {
+        auto* list = qobject_cast<CListBox*>(two.Control(id));
+        list->SelectLine(row);
+        two.Editors().OnListSelChange(id, row);
+    };
+    clickLine(IDC_MIDI_IN_LIST, 0);
+    clickLine(IDC_MIDI_OUT_LIST, 0);
+    clickLine(IDC_MIDI_THRU_LIST, 1);
+    SendSetParameter(two.Editors().Sender(), 8, 1);   // the box starts playing
+
+    ASSERT_TRUE(WaitFor([&] {
+        const auto it = synth->liveOutputs.find(0);
+        if (it == synth->liveOutputs.end())
+            return false;
+        const auto sent = it->second->Sent();
+        return std::count_if(sent.begin(), sent.end(), [](const auto& m) { return (m[0] & 0xF0) == 0x90 && m[2] != 0; }) >= 4;
+    }, 10000));
+    SendSetParameter(two.Editors().Sender(), 8, 0);
 }
 
 TEST_F(DialogMidiTest, CancelClosesThePortsAndEndsTheRun)

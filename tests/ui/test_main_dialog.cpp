@@ -2,6 +2,7 @@
 // timer, the control interface, the About box and the teardown on every way
 // out, with and without an automation client.
 #include "FakeMidiPlatform.h"
+#include "WaitFor.h"
 #include "app/AutomationModule.h"
 #include "app/Zm_configDlgAutoProxy.h"
 #include "res/resource.h"
@@ -202,7 +203,7 @@ TEST_F(MainDialogTest, EachTickRunsTheDecoderThenKeepsItsNewLinesInView)
         frame.push_back(0xF7);
         ASSERT_TRUE(ring.Write(frame.data(), frame.size()));
     }
-    QTRY_VERIFY_WITH_TIMEOUT(dlg.MessageWindow().StoredCount() == kExpectedHelp.size() + 120, 5000);
+    ASSERT_TRUE(WaitFor([&] { return dlg.MessageWindow().StoredCount() == kExpectedHelp.size() + 120; }));
     QTest::qWait(150);   // one more tick, after the last lines
     EXPECT_EQ(MessageLines().back(), "reply 119");
 
@@ -336,7 +337,7 @@ TEST_F(MainDialogTest, AboutBoxFromTheSystemCommandTheMenuAndF1)
     });
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&dlg, &event);
-    QTRY_COMPARE(captions.size(), size_t{3});
+    ASSERT_TRUE(WaitFor([&] { return captions.size() == 3; }));
     EXPECT_EQ(captions, (std::vector<QString>(3, "About zm_config")));
 
     dlg.OnSysCommand(0xF060);   // any other system command: no About box

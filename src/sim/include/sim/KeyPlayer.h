@@ -59,6 +59,8 @@ public:
 
     uint64_t Now() const { return m_now; }
     bool KeyDown(int key) const;
+    //! True while some key is down (a stopped player lets go at the next Advance).
+    bool AnyKeyDown() const;
 
     //! The velocity a zone sends for a raw key velocity: setting 0 ("off")
     //! sends a fixed 64, 14 ("normal") the raw velocity, any other setting

@@ -1,23 +1,36 @@
 // The built-in simulated MIDI devices: "ZM1 Simulator" as one input and one
-// output device, connected through an ISimDevice (a loopback unless another
-// device is given). With them the program works with no MIDI hardware.
+// output device, connected through an ISimDevice: the simulated box unless
+// another device is given. With them the program works with no MIDI
+// hardware.
+//
+// What the device sends travels as over a MIDI cable: at the wire speed of
+// 3,125 bytes/s, one message after the other, each delivered once its last
+// byte has arrived, so a long dump spans several decoder ticks as with real
+// hardware. SimTiming::Instant delivers at once, for tests.
 //
 // Threading contract: the platform's own thread plays the MIDI driver: it
-// takes what the simulated outputs were sent, passes it to the device and
-// delivers the replies to the open simulated inputs, calling their handlers
-// as a driver would. Sending on a simulated output takes no lock and
-// allocates nothing (each output has a fixed ring of its own), so the
-// capture callback may forward to one.
+// takes what the simulated outputs were sent, passes it to the device,
+// keeps the device's clock, and delivers the replies to the open simulated
+// inputs, calling their handlers as a driver would. Sending on a simulated
+// output takes no lock and allocates nothing (each output has a fixed ring
+// of its own), so the capture callback may forward to one.
 #pragma once
 
 #include "midi/MidiPlatform.h"
 #include "sim/SimDevice.h"
 
 #include <atomic>
+#include <chrono>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+enum class SimTiming {
+    WireSpeed,  //!< replies take the time a MIDI cable needs
+    Instant,    //!< replies arrive at once
+};
 
 class CSimMidiPlatform : public IMidiPlatform, private ISimReplySink {
 public:
@@ -27,8 +40,13 @@ public:
     //! The longest message a simulated output accepts.
     static constexpr size_t kMaxMessage = 32768;
 
-    //! Uses a loopback device when `device` is null.
-    explicit CSimMidiPlatform(std::unique_ptr<ISimDevice> device = nullptr);
+    //! Bytes the wire may hold back before further replies are dropped (a
+    //! client flooding the box with dump requests).
+    static constexpr size_t kMaxWireBacklog = 1 << 20;
+
+    //! Uses the simulated box when `device` is null.
+    explicit CSimMidiPlatform(std::unique_ptr<ISimDevice> device = nullptr,
+                              SimTiming timing = SimTiming::WireSpeed);
     ~CSimMidiPlatform() override;
 
     int InputDeviceCount() const override { return 1; }
@@ -42,17 +60,32 @@ private:
     class CInputPort;
     class COutputPort;
 
+    using Clock = std::chrono::steady_clock;
+    struct WireMessage {
+        std::vector<uint8_t> bytes;
+        Clock::time_point due;  //!< when its last byte has arrived
+    };
+
     void Reply(const uint8_t* bytes, size_t count) override;
+    void Deliver(const uint8_t* bytes, size_t count);
+    //! Under m_mutex: delivers what the wire has carried by `now`; returns
+    //! when the next message is due (max() when none waits).
+    Clock::time_point DeliverDue(Clock::time_point now);
     void Run();
     void Wake() noexcept;
     void Unregister(CInputPort* port);
     void Unregister(COutputPort* port);
 
     std::unique_ptr<ISimDevice> m_device;
-    std::mutex m_mutex;  //!< guards the port lists; held while the simulator thread delivers
+    const SimTiming m_timing;
+    std::mutex m_mutex;  //!< guards the device, the wire and the port lists
+    std::deque<WireMessage> m_wire;
+    size_t m_wireBytes = 0;
+    Clock::time_point m_wireFreeAt{};
     std::vector<CInputPort*> m_inputs;
     std::vector<COutputPort*> m_outputs;
-    std::atomic<uint32_t> m_pending{0};
+    std::atomic<uint32_t> m_pending{0};  //!< something was sent since the thread last looked
+    const int m_wakeFd;                  //!< eventfd the thread sleeps on
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

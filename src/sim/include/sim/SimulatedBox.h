@@ -57,7 +57,9 @@ public:
     void OnMessage(const uint8_t* bytes, size_t count, ISimReplySink& replies) override;
 
     //! Moves the box's clock on and emits the notes due (see CKeyPlayer).
-    void Advance(uint64_t micros, ISimReplySink& out);
+    void Advance(uint64_t micros, ISimReplySink& out) override;
+    //! While playing, and until the last key is let go after a stop.
+    bool NeedsTime() const override { return m_player.Playing() || m_player.AnyKeyDown(); }
     void SetPlaying(bool playing);
     bool Playing() const { return m_player.Playing(); }
     uint64_t NowMicros() const { return m_player.Now(); }

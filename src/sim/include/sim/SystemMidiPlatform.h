@@ -4,6 +4,7 @@
 #pragma once
 
 #include "midi/MidiPlatform.h"
+#include "sim/SimMidiPlatform.h"
 
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@ struct MidiPlatformOptions {
     bool alsa = true;
     bool jack = true;
     bool simulator = true;
+    SimTiming simulatorTiming = SimTiming::WireSpeed;
     std::string clientName = "zm_config";
 };
 
