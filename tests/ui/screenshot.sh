@@ -1,25 +1,15 @@
 #!/usr/bin/env bash
-# Takes the main window's picture for docs/main-window.png: runs the program
-# on a virtual X display, grabs the screen and crops it to the window.
-# Usage: tests/ui/screenshot.sh [PROGRAM [OUTPUT]]
+# Takes the main window's picture for docs/main-window.png: runs a short
+# session against the built-in simulated box on a virtual X display (ports
+# picked, Synchronize Data pressed) and saves the window.
+# Usage: tests/ui/screenshot.sh [BUILD_DIR [OUTPUT]]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-program=$(realpath "${1:-build/src/app/zm_config}")
+build=${1:-build}
 output=${2:-docs/main-window.png}
+cmake --build "$build" --target zm_snapshot >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-cat > "$work/grab.sh" <<GRAB
-#!/usr/bin/env bash
-# A private data folder: the program's activation file must not land in the user's.
-XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work" "$program" &
-pid=\$!
-sleep 3
-import -window root "$work/screen.png"
-kill \$pid
-GRAB
-chmod +x "$work/grab.sh"
-xvfb-run -a -s "-screen 0 1280x800x24" "$work/grab.sh"
-# The root window is black around the dialog: trim to the window.
-convert "$work/screen.png" -trim +repage -strip "$output"
-echo "wrote $output ($(identify -format '%wx%h' "$output"))"
+# A private runtime folder: nothing of the session lands in the user's.
+XDG_RUNTIME_DIR="$work" XDG_DATA_HOME="$work/data" QT_QPA_PLATFORM=xcb \
+    xvfb-run -a -s "-screen 0 1600x900x24" "$build/tests/ui/zm_snapshot" main-window "$output"
