@@ -12,7 +12,9 @@ CMainEditors::CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatf
     , m_parameters(controls, m_held, m_options, m_ports.Transmitter())
     , m_presenter(controls, m_held, m_zones, m_parameters)
     , m_decoder(*m_pRings, m_held, m_options, m_presenter)
+    , m_keyboardView(m_held, m_options, m_decoder.Reports())
 {
+    m_presenter.AddObserver(m_keyboardView);
 }
 
 CMainEditors::~CMainEditors() = default;

@@ -9,12 +9,64 @@ CReplyPresenter::CReplyPresenter(IDialogControls& controls, HeldValues& held, CZ
 {
 }
 
+void CReplyPresenter::AddObserver(IReplyObserver& observer)
+{
+    m_observers.push_back(&observer);
+}
+
+void CReplyPresenter::RemoveObserver(IReplyObserver& observer)
+{
+    std::erase(m_observers, &observer);
+}
+
+void CReplyPresenter::ZoneRead(int zone)
+{
+    m_zones.ShowZone(zone);
+    for (IReplyObserver* observer : m_observers)
+        observer->ZonesChanged();
+}
+
+void CReplyPresenter::SplitDone(int zone)
+{
+    m_zones.ShowSplitDone(zone);
+    for (IReplyObserver* observer : m_observers)
+        observer->ZonesChanged();
+}
+
 void CReplyPresenter::ParameterReported(int32_t number, int32_t value)
 {
-    if (number == ZmFunc_ZoneMutBits)
+    if (number == ZmFunc_ZoneMutBits) {
         m_zones.ShowMuteBits(m_held.MuteBits);
-    else
+        for (IReplyObserver* observer : m_observers)
+            observer->ZonesChanged();
+    } else {
         m_parameters.ShowParameter(number, value);
+    }
+}
+
+void CReplyPresenter::PassEnded()
+{
+    m_controls.ScrollToLast();
+    for (IReplyObserver* observer : m_observers)
+        observer->PassEnded();
+}
+
+void CReplyPresenter::SmartDumpReported()
+{
+    for (IReplyObserver* observer : m_observers)
+        observer->SmartDumpReported();
+}
+
+void CReplyPresenter::ScanDumpReported()
+{
+    for (IReplyObserver* observer : m_observers)
+        observer->ScanDumpReported();
+}
+
+void CReplyPresenter::ShortMessage(uint32_t packed, std::chrono::steady_clock::time_point arrival)
+{
+    for (IReplyObserver* observer : m_observers)
+        observer->ShortMessage(packed, arrival);
 }
 
 void CReplyPresenter::IdentificationText(std::string_view text)

@@ -45,13 +45,13 @@ void CDumpReports::ShortFrame(const FrameView& frame)
     m_line.Clear();
 }
 
-void CDumpReports::PeekAcknowledge(const FrameView& frame, ReportOptions& options)
+bool CDumpReports::PeekAcknowledge(const FrameView& frame, ReportOptions& options)
 {
     if (!frame.HasBody(kHeaderBodyBytes)) {
         // Without address and length this is no acknowledgement; a pending
         // smart report waits for a real one.
         ShortFrame(frame);
-        return;
+        return false;
     }
     const uint32_t address = frame.Nibbles(kAddressPos, 5);
     const uint32_t length = frame.Nibbles(kLengthPos, 4);
@@ -68,7 +68,7 @@ void CDumpReports::PeekAcknowledge(const FrameView& frame, ReportOptions& option
     if (options.SmartDumpPending) {
         options.SmartDumpPending = false;
         SmartReport(options);
-        return;
+        return true;
     }
 
     m_line.Clear();
@@ -84,6 +84,7 @@ void CDumpReports::PeekAcknowledge(const FrameView& frame, ReportOptions& option
     }
     // Appended whatever it holds: a dump of whole lines ends with an empty one.
     AppendLine();
+    return false;
 }
 
 void CDumpReports::SixSlots(std::string_view label, int32_t firstSlot)
@@ -157,7 +158,7 @@ void CDumpReports::SmartReport(const ReportOptions& options)
     }
 }
 
-void CDumpReports::ScanDump(const FrameView& frame)
+bool CDumpReports::ScanDump(const FrameView& frame)
 {
     const int32_t bodyLength = frame.BodyLength();
     const int32_t values = (bodyLength + 1) / 2;
@@ -179,6 +180,7 @@ void CDumpReports::ScanDump(const FrameView& frame)
     }
     if (entries != 0)
         AppendLine();
+    return true;
 }
 
 void CDumpReports::KeyMaps(const FrameView& frame)

@@ -1,5 +1,7 @@
 #include "protocol/MidiStreamParser.h"
 
+#include <chrono>
+
 #include <utility>
 
 namespace {
@@ -54,6 +56,7 @@ void CMidiStreamParser::Post(uint32_t kind, uint32_t param1)
     if (MidiEventSlot* slot = m_rings.events.BeginWrite()) {
         slot->kind = kind;
         slot->param1 = param1;
+        slot->time = std::chrono::steady_clock::now().time_since_epoch().count();
         slot->text[0] = '\0';
         m_rings.events.Publish();
     }

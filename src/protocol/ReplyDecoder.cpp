@@ -124,7 +124,8 @@ void CReplyDecoder::Dispatch(const FrameView& frame)
         EightBitTextString(frame);
         break;
     case kNumber(CMD_SCAN_DUMP_DATA):
-        m_reports.ScanDump(frame);
+        if (m_reports.ScanDump(frame))
+            m_sink.ScanDumpReported();
         break;
     case kNumber(CMD_REVISION_ACKNOWLEDGE):
         Line("revision request");
@@ -147,7 +148,8 @@ void CReplyDecoder::Dispatch(const FrameView& frame)
         AppendLine();
         break;
     case kNumber(CMD_EEPROM_PEEK_ACKNOWLEDGE):
-        m_reports.PeekAcknowledge(frame, m_options);
+        if (m_reports.PeekAcknowledge(frame, m_options))
+            m_sink.SmartDumpReported();
         break;
     case kNumber(CMD_EEPROM_POKE_REQUEST):
         m_reports.PokeRequest(frame);
@@ -381,6 +383,8 @@ void CReplyDecoder::DrainEvents()
             const uint32_t status = slot.param1 & 0xFF;
             const uint32_t note = (slot.param1 >> 8) & 0xFF;
             const uint32_t velocity = (slot.param1 >> 16) & 0xFF;
+            m_sink.ShortMessage(slot.param1,
+                                std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(slot.time)));
             if ((status & 0xF0) == 0x90 && velocity != 0) {
                 m_line.Clear();
                 m_line.Text("Chan ").Dec((status & 0x0F) + 1, 2, true).Text(" NOTE_ON        # ").Dec(note, 3, true);

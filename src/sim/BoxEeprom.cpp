@@ -1,6 +1,7 @@
 #include "sim/BoxEeprom.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -48,15 +49,22 @@ uint8_t CBoxEeprom::Spread(int salt, int key, int range) const
 }
 
 // Optical sensors: an open gap (key up) reads high, a key pressed home
-// shadows it and reads low. Every sensor sits a little differently.
+// shadows it and reads low. Every sensor sits a little differently, and the
+// readings drift slowly along the rail as the mounting does.
+int CBoxEeprom::Drift(int key, int amplitude) const
+{
+    const double turn = 6.283185307179586 * key / std::max(1, m_keys);
+    return static_cast<int>(std::lround(amplitude * std::sin(turn + static_cast<double>(m_seed % 7))));
+}
+
 uint8_t CBoxEeprom::FactoryRest(int key) const
 {
-    return ClampByte(0xD0 - 10 + Spread(1, key, 10));
+    return ClampByte(0xD0 + Drift(key, 6) - 2 + Spread(1, key, 2));
 }
 
 uint8_t CBoxEeprom::FactoryDown(int key) const
 {
-    return ClampByte(0x38 - 12 + Spread(2, key, 12));
+    return ClampByte(0x38 + Drift(key, 8) - 2 + Spread(2, key, 2));
 }
 
 void CBoxEeprom::WriteHeader()

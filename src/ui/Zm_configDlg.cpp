@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "sim/SystemMidiPlatform.h"
 #include "ui/AboutDlg.h"
+#include "ui/KeyboardView.h"
 #include "ui/MessageWindowModel.h"
 #include "ui/MessageWindowView.h"
 
@@ -39,9 +40,11 @@ CZm_configDlg::CZm_configDlg(QWidget* parent, std::unique_ptr<IMidiPlatform> pla
 
 CZm_configDlg::~CZm_configDlg()
 {
-    // The ports close quietly (no window to log to any more) before the
-    // controls their lines would reach. The automation proxy lets go of
-    // this dialog when it is destroyed.
+    // The views of the editors go first, then the ports close quietly (no
+    // window to log to any more) before the controls their lines would
+    // reach. The automation proxy lets go of this dialog when it is
+    // destroyed.
+    m_pKeyboardView.reset();
     m_pEditors.reset();
 }
 
@@ -86,6 +89,8 @@ bool CZm_configDlg::OnInitDialog()
         connect(m_pAboutAction, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
         addAction(m_pAboutAction);
     }
+    m_pKeyboardViewAction = new QAction(QStringLiteral("Keyboard View"), this);
+    connect(m_pKeyboardViewAction, &QAction::triggered, this, [this] { OpenKeyboardView(); });
 
     m_pEditors->Zones().FillLists();
     m_pEditors->Parameters().FillList();
@@ -155,7 +160,20 @@ void CZm_configDlg::contextMenuEvent(QContextMenuEvent* event)
     }
     QMenu menu(this);
     menu.addAction(m_pAboutAction);
+    menu.addAction(m_pKeyboardViewAction);
     menu.exec(event->globalPos());
+}
+
+CKeyboardViewWindow& CZm_configDlg::OpenKeyboardView()
+{
+    // A window of this dialog's own: the application-modal main dialog does
+    // not block it.
+    if (!m_pKeyboardView)
+        m_pKeyboardView = std::make_unique<CKeyboardViewWindow>(*m_pEditors, this);
+    m_pKeyboardView->show();
+    m_pKeyboardView->raise();
+    m_pKeyboardView->activateWindow();
+    return *m_pKeyboardView;
 }
 
 bool CZm_configDlg::IsWindowEnabled() const

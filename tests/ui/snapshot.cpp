@@ -3,8 +3,14 @@
 // box, and saves what the screen shows.
 //   zm_snapshot main-window OUTPUT.png
 //       the input and output on "ZM1 Simulator", after Synchronize Data
+//   zm_snapshot keyboard-view OUTPUT.png
+//       the Keyboard View after a smart dump of a box with one key of short
+//       travel, a Scan Dump and a few seconds of the box's playing
+#include "protocol/ProtocolCodes.h"
+#include "protocol/RequestBuilders.h"
 #include "res/resource.h"
 #include "sim/SimMidiPlatform.h"
+#include "ui/KeyboardView.h"
 #include "ui/ListBox.h"
 #include "ui/Zm_configDlg.h"
 
@@ -38,8 +44,9 @@ void Pick(CZm_configDlg& dlg, int list, int line)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc != 3 || std::strcmp(argv[1], "main-window") != 0) {
-        std::fprintf(stderr, "usage: zm_snapshot main-window OUTPUT.png\n");
+    const bool keyboardView = argc == 3 && std::strcmp(argv[1], "keyboard-view") == 0;
+    if (argc != 3 || (!keyboardView && std::strcmp(argv[1], "main-window") != 0)) {
+        std::fprintf(stderr, "usage: zm_snapshot main-window|keyboard-view OUTPUT.png\n");
         return 2;
     }
     CZm_configDlg dlg(nullptr, std::make_unique<CSimMidiPlatform>());
@@ -50,7 +57,19 @@ int main(int argc, char** argv)
     Pick(dlg, IDC_MIDI_OUT_LIST, 0);
     dlg.Editors().OnCommand(IDC_SYNCHRONIZE);
     Wait(1500);   // the replies at wire speed, and a few ticks to show them
-    const QPixmap shot = dlg.screen()->grabWindow(dlg.winId());
+    QWidget* window = &dlg;
+    if (keyboardView) {
+        ISysExSender& box = dlg.Editors().Sender();
+        SendSetParameter(box, 5, 41);   // key 40's sensor travels short
+        dlg.Editors().OnCommand(IDC_SMART_DUMP);
+        dlg.Editors().OnCommand(IDC_SCAN_DUMP);
+        SendSetParameter(box, 8, 1);    // the box plays
+        CKeyboardViewWindow& view = dlg.OpenKeyboardView();
+        view.resize(1280, 600);
+        Wait(5000);
+        window = &view;
+    }
+    const QPixmap shot = window->screen()->grabWindow(window->winId());
     if (!shot.save(QString::fromLocal8Bit(argv[2]))) {
         std::fprintf(stderr, "zm_snapshot: cannot write %s\n", argv[2]);
         return 1;

@@ -329,7 +329,7 @@ TEST_F(MainDialogTest, AboutBoxFromTheSystemCommandTheMenuAndF1)
     QTimer::singleShot(50, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
-        ASSERT_EQ(menu->actions().size(), 1);
+        ASSERT_GE(menu->actions().size(), 1);
         EXPECT_EQ(menu->actions().at(0)->text(), "&About zm_config...");
         closeAboutSoon();
         menu->actions().at(0)->trigger();

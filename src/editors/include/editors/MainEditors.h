@@ -11,6 +11,7 @@
 #pragma once
 
 #include "editors/DialogControls.h"
+#include "editors/KeyboardViewFeed.h"
 #include "editors/ParameterTable.h"
 #include "editors/PortLists.h"
 #include "editors/ReplyPresenter.h"
@@ -59,6 +60,9 @@ public:
     CPortLists& PortLists() noexcept { return m_portLists; }
     CZoneEditor& Zones() noexcept { return m_zones; }
     CParameterTable& Parameters() noexcept { return m_parameters; }
+    CReplyPresenter& Presenter() noexcept { return m_presenter; }
+    //! What the keyboard view draws, fed for the whole session.
+    CKeyboardViewFeed& KeyboardView() noexcept { return m_keyboardView; }
 
 private:
     // Declared in this order so that the ports (and with them the driver's
@@ -73,4 +77,5 @@ private:
     CParameterTable m_parameters;
     CReplyPresenter m_presenter;
     CReplyDecoder m_decoder;
+    CKeyboardViewFeed m_keyboardView;
 };

@@ -7,22 +7,33 @@
 
 #include "editors/DialogControls.h"
 #include "editors/ParameterTable.h"
+#include "editors/ReplyObserver.h"
 #include "editors/ZoneEditor.h"
 #include "protocol/ReplySink.h"
+
+#include <vector>
 
 class CReplyPresenter : public IReplySink {
 public:
     //! All four must outlive the presenter.
     CReplyPresenter(IDialogControls& controls, HeldValues& held, CZoneEditor& zones, CParameterTable& parameters);
 
+    //! Adds `observer` (not owned) to those told after the controls.
+    void AddObserver(IReplyObserver& observer);
+    void RemoveObserver(IReplyObserver& observer);
+
     void AppendLine(std::string_view line) override { m_controls.AppendLine(line); }
-    void ZoneRead(int zone) override { m_zones.ShowZone(zone); }
-    void SplitDone(int zone) override { m_zones.ShowSplitDone(zone); }
+    void ZoneRead(int zone) override;
+    void SplitDone(int zone) override;
     void ParameterReported(int32_t number, int32_t value) override;
     void IdentificationText(std::string_view text) override;
-    void PassEnded() override { m_controls.ScrollToLast(); }
+    void PassEnded() override;
+    void SmartDumpReported() override;
+    void ScanDumpReported() override;
+    void ShortMessage(uint32_t packed, std::chrono::steady_clock::time_point arrival) override;
 
 private:
+    std::vector<IReplyObserver*> m_observers;
     IDialogControls& m_controls;
     HeldValues& m_held;
     CZoneEditor& m_zones;

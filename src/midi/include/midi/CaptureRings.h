@@ -82,6 +82,7 @@ private:
 struct MidiEventSlot {
     uint32_t kind;      //!< a MidiInMessage value
     uint32_t param1;    //!< packed short message, or what the notification carried
+    int64_t time;       //!< arrival, in std::chrono::steady_clock ticks
     char text[128];     //!< release result text of the receive buffer (MIM_LONGDATA while resetting)
 };
 

@@ -34,9 +34,10 @@ public:
 
     //! Command 30: fills the image from slot 0 and prints the plain dump, or,
     //! when `SmartDumpPending` is on, clears it and prints the smart report.
-    void PeekAcknowledge(const FrameView& frame, ReportOptions& options);
-    //! Command 15.
-    void ScanDump(const FrameView& frame);
+    //! True when it printed the smart report.
+    bool PeekAcknowledge(const FrameView& frame, ReportOptions& options);
+    //! Command 15. True when the frame carried a scan (even an empty one).
+    bool ScanDump(const FrameView& frame);
     //! Command 5A, operation 17.
     void KeyMaps(const FrameView& frame);
     //! Command 31.

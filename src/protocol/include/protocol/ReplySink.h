@@ -10,6 +10,7 @@
 
 #include "midi/MessageSink.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string_view>
 
@@ -31,4 +32,13 @@ public:
 
     //! The pass is over; the newest line belongs in view.
     virtual void PassEnded() = 0;
+
+    //! An EEPROM PEEK Acknowledge was printed as the smart report: the dump
+    //! reports' image holds the calibration it printed.
+    virtual void SmartDumpReported() {}
+    //! A Scan Dump was printed: the dump reports' scan store holds it.
+    virtual void ScanDumpReported() {}
+    //! A short message arrived on the input at `arrival` (the box's note
+    //! stream), packed as the input delivers it.
+    virtual void ShortMessage(uint32_t /*packed*/, std::chrono::steady_clock::time_point /*arrival*/) {}
 };

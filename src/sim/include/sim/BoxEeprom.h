@@ -65,6 +65,8 @@ public:
 
     //! What a freshly calibrated key reads up and down.
     uint8_t FactoryRest(int key) const;
+    //! A slow drift along the keyboard, -amplitude … amplitude.
+    int Drift(int key, int amplitude) const;
     uint8_t FactoryDown(int key) const;
 
     //! Back to the factory image for the current N (calibration and

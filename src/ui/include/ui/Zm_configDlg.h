@@ -28,6 +28,7 @@
 
 #include <memory>
 
+class CKeyboardViewWindow;
 class CMessageWindowModel;
 class CMessageWindowView;
 class CZm_configDlgAutoProxy;
@@ -72,6 +73,9 @@ public:
     //! False while another modal window (the About box) blocks this one.
     bool IsWindowEnabled() const;
 
+    //! Opens the Keyboard View (context menu), or brings it forward.
+    CKeyboardViewWindow& OpenKeyboardView();
+
     // IDialogControls: list box 1005 is the message window, which takes
     // lines only at its end, so InsertListLine on it appends whatever the
     // index. Texts written here are remembered for the bound-text transfer.
@@ -115,6 +119,8 @@ private:
     CMessageWindowModel* m_pMessages = nullptr;
     CMessageWindowView* m_pMessageView = nullptr;
     QAction* m_pAboutAction = nullptr;
+    QAction* m_pKeyboardViewAction = nullptr;
+    std::unique_ptr<CKeyboardViewWindow> m_pKeyboardView;
     CBoundTexts m_bound;
     std::unique_ptr<CMainEditors> m_pEditors;
 

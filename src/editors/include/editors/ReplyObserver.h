@@ -1,0 +1,24 @@
+// A second listener to the box's replies, beside the controls: a window that
+// shows the same news in its own way (the keyboard view). The reply
+// presenter calls every observer after it has updated the controls.
+// Window thread only.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+class IReplyObserver {
+public:
+    virtual ~IReplyObserver() = default;
+
+    //! A zone record or the mute bits changed in the mirror.
+    virtual void ZonesChanged() {}
+    //! A smart dump report was printed; the dump reports' image holds it.
+    virtual void SmartDumpReported() {}
+    //! A Scan Dump was printed; the dump reports' scan store holds it.
+    virtual void ScanDumpReported() {}
+    //! A short message arrived on the input (the box's note stream).
+    virtual void ShortMessage(uint32_t /*packed*/, std::chrono::steady_clock::time_point /*arrival*/) {}
+    //! A decoder pass is over.
+    virtual void PassEnded() {}
+};
