@@ -26,6 +26,8 @@ public:
     void ReplaceListLine(int, int, std::string_view) override {}
     void SetCheck(int, bool checked) override { m_count += checked; }
     std::string ControlText(int) const override { return {}; }
+    void SetTextLimit(int, int) override {}
+    void FocusDialog() override {}
     size_t Count() const { return m_count; }
 
 private:

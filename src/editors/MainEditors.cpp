@@ -21,12 +21,13 @@ CMainEditors::~CMainEditors() = default;
 
 bool CMainEditors::OnCommand(int id)
 {
-    return m_parameters.OnCommand(id);
+    return m_parameters.OnCommand(id) || m_zones.OnCommand(id);
 }
 
 bool CMainEditors::OnListSelChange(int id, int index)
 {
-    return m_portLists.OnListSelChange(id, index);
+    return m_portLists.OnListSelChange(id, index) || m_zones.OnListSelChange(id, index) ||
+           m_parameters.OnListSelChange(id, index);
 }
 
 void CMainEditors::Tick()

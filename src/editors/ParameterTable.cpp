@@ -5,6 +5,33 @@
 #include "protocol/TextBuffer.h"
 #include "res/resource.h"
 
+#include <optional>
+
+namespace {
+
+constexpr int32_t kMaxParameterValue = 16383;   // 14 bits on the wire
+
+//! `text` as a parameter value: a whole number 0-16383, blanks around it
+//! allowed; nothing for anything else.
+std::optional<int32_t> ParseParameterValue(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    int32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > kMaxParameterValue)
+            return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
 CParameterTable::CParameterTable(IDialogControls& controls, HeldValues& held, ReportOptions& options,
                                  ISysExSender& sender)
     : m_controls(controls), m_held(held), m_options(options), m_sender(sender)
@@ -15,6 +42,7 @@ void CParameterTable::FillList()
 {
     for (int number = 0; number < static_cast<int>(kParameterNames.size()); ++number)
         m_controls.AddListLine(IDC_PARAMETER_LIST, ParameterListText(number));
+    m_controls.SetTextLimit(IDC_XTABLE_DATA, kXtableDataChars);
 }
 
 void CParameterTable::ShowSwitches()
@@ -22,7 +50,7 @@ void CParameterTable::ShowSwitches()
     m_controls.SetCheck(IDC_SHOW_KEYS, m_options.ShowKeys != 0);
     m_controls.SetCheck(IDC_SHOW_XOPTO, m_options.ShowXopto != 0);
     m_controls.SetCheck(IDC_SHOW_MISC, m_options.ShowMisc != 0);
-    m_controls.SetCheck(IDC_SCANNER_122, Scanner122 != 0);
+    m_controls.SetCheck(IDC_SCANNER_122, Scanner122());
 }
 
 void CParameterTable::ShowParameter(int32_t number, int32_t value)
@@ -57,7 +85,69 @@ bool CParameterTable::OnCommand(int id)
     case IDC_SYNCHRONIZE:
         SendSynchronizeData(m_sender, m_held);
         return true;
+    case IDC_INQUIRE_XTABLE:
+        SendInquireParameter(m_sender, SelectedParameter);
+        return true;
+    case IDC_SEND_XTABLE:
+        SendXtableData();
+        return true;
+    case IDC_SHOW_KEYS:
+    case IDC_SHOW_XOPTO:
+    case IDC_SHOW_MISC:
+    case IDC_SCANNER_122:
+        ToggleReportSwitch(id);
+        return true;
     default:
         return false;
     }
+}
+
+bool CParameterTable::OnListSelChange(int id, int index)
+{
+    if (id != IDC_PARAMETER_LIST)
+        return false;
+    if (index >= 0 && index < static_cast<int>(kParameterNames.size()))
+        SelectedParameter = index;
+    return true;
+}
+
+void CParameterTable::SendXtableData()
+{
+    // The box takes whatever value arrives, so a typo must not reach it as
+    // some other number: what is sent is exactly what the edit shows.
+    const std::string text = m_controls.ControlText(IDC_XTABLE_DATA);
+    if (const std::optional<int32_t> value = ParseParameterValue(text)) {
+        SendSetParameter(m_sender, SelectedParameter, *value);
+        return;
+    }
+    CLineBuffer line;
+    line.Text("Send Xtable Data: \"")
+        .Text(std::string_view(text).substr(0, 32))   // the edit holds five; keep the line whole anyway
+        .Text("\" is not a whole number from 0 to 16383, nothing sent");
+    m_controls.AppendLine(line.View());
+}
+
+void CParameterTable::ToggleReportSwitch(int id)
+{
+    switch (id) {
+    case IDC_SHOW_KEYS:
+        m_options.ShowKeys = m_options.ShowKeys ? 0 : 1;
+        m_options.ShowXopto = 0;
+        m_options.ShowMisc = 0;
+        break;
+    case IDC_SHOW_XOPTO:
+        m_options.ShowXopto = m_options.ShowXopto ? 0 : 1;
+        break;
+    case IDC_SHOW_MISC:
+        m_options.ShowMisc = m_options.ShowMisc ? 0 : 1;
+        break;
+    case IDC_SCANNER_122:
+        m_options.ScannerKeyCount = Scanner122() ? kScannerKeys88 : kScannerKeys122;
+        break;
+    default:
+        return;
+    }
+    // Whatever the window system did to the box on the click, it now shows
+    // the flags.
+    ShowSwitches();
 }

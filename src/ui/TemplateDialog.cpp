@@ -159,3 +159,16 @@ std::string CTemplateDialog::ControlText(int id) const
         return edit->text().toLatin1().toStdString();
     return {};
 }
+
+void CTemplateDialog::SetTextLimit(int id, int chars)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(Control(id)))
+        edit->setMaxLength(chars);
+    else
+        qWarning("zm_config: control %d is not an edit", id);
+}
+
+void CTemplateDialog::FocusDialog()
+{
+    setFocus(Qt::OtherFocusReason);
+}

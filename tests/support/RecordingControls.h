@@ -17,6 +17,9 @@ public:
     void ScrollToLast() override { ++scrollCalls; }
     void SetControlText(int id, std::string_view text) override
     {
+        // An edit with a limit keeps only what it can hold, as the dialog's does.
+        if (const auto limit = limits.find(id); limit != limits.end() && limit->second >= 0)
+            text = text.substr(0, static_cast<size_t>(limit->second));
         texts[id] = std::string(text);
         calls.push_back("@" + std::to_string(id) + " text " + std::string(text));
     }
@@ -57,6 +60,13 @@ public:
         return it == texts.end() ? std::string() : it->second;
     }
 
+    void SetTextLimit(int id, int chars) override
+    {
+        limits[id] = chars;
+        calls.push_back("@" + std::to_string(id) + " limit " + std::to_string(chars));
+    }
+    void FocusDialog() override { calls.emplace_back("@dialog focus"); }
+
     //! Control writes only (no message-window lines), in order.
     std::vector<std::string> ControlCalls() const
     {
@@ -73,6 +83,7 @@ public:
     std::map<int, std::string> texts;
     std::map<int, int> selections;
     std::map<int, bool> checks;
+    std::map<int, int> limits;
     std::map<int, std::vector<std::string>> listLines;
     int scrollCalls = 0;
 };

@@ -38,6 +38,7 @@ protected:
     void ClickLine(int id, int row)
     {
         CListBox* list = List(id);
+        list->scrollToItem(list->item(row));   // most lists are one line high
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     }
     void Click(int id) { QTest::mouseClick(dlg.Control(id), Qt::LeftButton); }
@@ -115,6 +116,33 @@ TEST_F(DialogMidiTest, SynchronizeDataShowsWhatTheBoxHolds)
     // The revision request fills the identification box again.
     Click(IDC_REVISION_REQUEST);
     ASSERT_TRUE(WaitFor([&] { return Text(IDC_IDENTIFICATION).startsWith("ZM1 key scanner software 2.03"); }));
+}
+
+// Writes show after the next Synchronize Data; Mute, Set Zone and the
+// readouts follow what the box reports.
+TEST_F(DialogMidiTest, TheBoxShowsWhatTheEditorsWrote)
+{
+    ClickLine(IDC_MIDI_IN_LIST, 0);
+    ClickLine(IDC_MIDI_OUT_LIST, 0);
+    Click(IDC_SYNCHRONIZE);
+    ASSERT_TRUE(WaitFor([&] { return Text(kZoneLowestNote[0]) == " 21"; }));
+    Click(kZoneUp[0]);
+    Click(kZonePlus12[0]);
+    ClickLine(kZoneCurveList[1], 5);
+    List(kZoneCurveList[1])->SelectLine(0);
+    EXPECT_EQ(Text(kZoneLowestNote[0]), " 21") << "the edit waits for the box";
+    Click(IDC_SYNCHRONIZE);
+    EXPECT_TRUE(WaitFor([&] { return Text(kZoneLowestNote[0]) == " 34" && List(kZoneCurveList[1])->SelectedLine() == 5; }));
+
+    ClickLine(IDC_PARAMETER_LIST, ZmFunc_NumberKeys);
+    QTest::keyClicks(dlg.Control(IDC_XTABLE_DATA), "122");
+    Click(IDC_SEND_XTABLE);
+    EXPECT_TRUE(WaitFor([&] { return Text(IDC_NUMBER_KEYS) == "122"; }));
+    Click(kZoneMute[1]);
+    EXPECT_TRUE(WaitFor([&] { return Button(kZoneMute[1])->isChecked(); }));
+    Click(kZoneSetZone[2]);
+    EXPECT_TRUE(Button(kZoneSetZone[2])->isChecked());
+    EXPECT_TRUE(WaitFor([&] { return !Button(kZoneSetZone[2])->isChecked(); }));
 }
 
 TEST_F(DialogMidiTest, SmartDumpIsLaidOutForTheScannersKeyCount)

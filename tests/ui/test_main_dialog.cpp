@@ -2,6 +2,7 @@
 // timer, the control interface, the About box and the teardown on every way
 // out, with and without an automation client.
 #include "FakeMidiPlatform.h"
+#include "RecordingSender.h"
 #include "WaitFor.h"
 #include "app/AutomationModule.h"
 #include "app/Zm_configDlgAutoProxy.h"
@@ -93,6 +94,12 @@ protected:
         return lines;
     }
     void Click(int id) { QTest::mouseClick(Get(id), Qt::LeftButton); }
+    void ClickLine(int id, int row)   // most lists are one line high: scroll first
+    {
+        auto* list = Get<CListBox>(id);
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
     // Runs `action` once the modal run has started.
     void Soon(std::function<void()> action) { QTimer::singleShot(0, &dlg, std::move(action)); }
 
@@ -126,7 +133,7 @@ TEST_F(MainDialogTest, StartsWithTheHelpTheReadoutsAndNothingElse)
     EXPECT_TRUE(Get<QAbstractButton>(IDC_SHOW_KEYS)->isChecked());
     EXPECT_FALSE(Get<QAbstractButton>(IDC_SHOW_XOPTO)->isChecked());
     EXPECT_FALSE(Get<QAbstractButton>(IDC_SHOW_MISC)->isChecked());
-    EXPECT_TRUE(Get<QAbstractButton>(IDC_SCANNER_122)->isChecked());
+    EXPECT_FALSE(Get<QAbstractButton>(IDC_SCANNER_122)->isChecked()) << "laid out for 88 keys";
     EXPECT_EQ(dlg.Editors().Options().ScannerKeyCount, 88);
     for (size_t zone = 0; zone < 4; ++zone) {
         EXPECT_FALSE(Get<QAbstractButton>(kZoneMute[zone])->isChecked());
@@ -278,6 +285,37 @@ TEST_F(MainDialogTest, UserClicksReachThePortLists)
 
     Click(IDC_KEYBOARD_CONFIG);
     EXPECT_EQ(platform->Calls().size(), 5u) << "no teardown from other buttons";
+}
+
+TEST_F(MainDialogTest, EditorClicksSendTheirFramesTheProgramsSelectionsNothing)
+{
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    Get<CListBox>(IDC_MIDI_OUT_LIST)->SelectLine(0);
+    dlg.Editors().OnListSelChange(IDC_MIDI_OUT_LIST, 0);
+    ClickLine(kZoneAttackList[1], 0);
+    Get(IDC_XTABLE_DATA)->setFocus();
+    Click(kZoneMute[2]);
+    EXPECT_EQ(QApplication::focusWidget(), &dlg) << "Mute gives the focus back to the dialog";
+    ClickLine(IDC_PARAMETER_LIST, 12);
+    QTest::keyClicks(Get(IDC_XTABLE_DATA), "123456");
+    Click(IDC_SEND_XTABLE);
+    // An "Off" button, a decoder redraw and the bound-text transfer select
+    // lines without a list's handler.
+    Click(kZoneAttackOff[2]);
+    const std::vector<uint8_t> zoneReply = Hex("F0 09 5A 09 02 00 08 15 6C 15 01 0E 00 02 01 F7");
+    dlg.Editors().Rings().sysex.Write(zoneReply.data(), zoneReply.size());
+    dlg.Editors().Tick();
+    dlg.TransferBoundTexts();
+    EXPECT_EQ(Get<CListBox>(kZoneChannelList[2])->SelectedLine(), 1);
+
+    ASSERT_TRUE(dlg.Editors().Ports().Transmitter().WaitUntilSent(std::chrono::seconds(2)));
+    std::vector<std::string> sent;
+    for (const auto& frame : platform->liveOutputs.at(0)->Sent())
+        sent.push_back(HexText(frame));
+    EXPECT_EQ(sent, (std::vector<std::string>{"F0 09 5A 08 01 04 01 00 F7", "F0 09 43 06 00 04 00 F7",
+                                              "F0 09 43 0C 00 39 60 F7"}));   // 12345: five characters
 }
 
 TEST_F(MainDialogTest, OkAndCancelTearDownOnceAndEndWithTheirResult)

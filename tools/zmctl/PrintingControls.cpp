@@ -1,5 +1,6 @@
 #include "PrintingControls.h"
 
+#include <algorithm>
 #include <string>
 
 void CPrintingControls::AppendLine(std::string_view line)
@@ -20,6 +21,9 @@ void CPrintingControls::ControlLine(int id, std::string_view what, std::string_v
 
 void CPrintingControls::SetControlText(int id, std::string_view text)
 {
+    // An edit with a limit keeps only what it can hold, as the dialog's does.
+    if (const auto limit = m_limits.find(id); limit != m_limits.end())
+        text = text.substr(0, limit->second);
     m_texts[id] = std::string(text);
     ControlLine(id, "text", text);
 }
@@ -53,4 +57,16 @@ std::string CPrintingControls::ControlText(int id) const
 {
     const auto it = m_texts.find(id);
     return it == m_texts.end() ? std::string() : it->second;
+}
+
+void CPrintingControls::SetTextLimit(int id, int chars)
+{
+    m_limits[id] = static_cast<size_t>(std::max(chars, 0));
+    ControlLine(id, "limit", std::to_string(chars));
+}
+
+void CPrintingControls::FocusDialog()
+{
+    if (m_showControls)
+        std::fputs("@dialog focus\n", m_out);
 }

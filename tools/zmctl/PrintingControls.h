@@ -1,6 +1,7 @@
 // The dialog stand-in of zmctl: prints each message-window line and,
 // on request, each control write in the forms "@ID text TEXT",
-// "@ID select INDEX", "@ID check 0|1", in call order.
+// "@ID select INDEX", "@ID check 0|1", "@ID limit CHARS", "@dialog focus",
+// in call order.
 #pragma once
 
 #include "editors/DialogControls.h"
@@ -21,6 +22,8 @@ public:
     void ReplaceListLine(int id, int index, std::string_view text) override;
     void SetCheck(int id, bool checked) override;
     std::string ControlText(int id) const override;
+    void SetTextLimit(int id, int chars) override;
+    void FocusDialog() override;
 
 private:
     void ControlLine(int id, std::string_view what, std::string_view value);
@@ -28,4 +31,5 @@ private:
     std::FILE* m_out;
     bool m_showControls;
     std::map<int, std::string> m_texts;
+    std::map<int, size_t> m_limits;
 };

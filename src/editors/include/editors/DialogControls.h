@@ -43,4 +43,12 @@ public:
 
     //! Current text of an edit control (empty for an unknown id).
     virtual std::string ControlText(int id) const = 0;
+
+    //! Lets edit `id` hold at most `chars` characters: the user cannot type
+    //! more, and longer text written by the program is cut to that length.
+    virtual void SetTextLimit(int id, int chars) = 0;
+
+    //! Gives the keyboard focus to the dialog window itself, away from the
+    //! control that holds it.
+    virtual void FocusDialog() = 0;
 };

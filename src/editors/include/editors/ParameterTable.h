@@ -15,20 +15,37 @@ public:
     //! All four must outlive the table.
     CParameterTable(IDialogControls& controls, HeldValues& held, ReportOptions& options, ISysExSender& sender);
 
-    //! Fills list 1037 with the 32 parameter names, in number order.
+    //! Fills list 1037 with the 32 parameter names, in number order, and
+    //! lets the "Xtable Data" edit hold no more than a value's five digits.
     void FillList();
     //! Sets the four switches' check marks from the flags.
     void ShowSwitches();
     //! A parameter report took effect: the readouts show what they follow.
     void ShowParameter(int32_t number, int32_t value);
 
-    //! A click on one of the table's buttons; false for any other control.
+    //! A click on one of the table's buttons or switches; false for any
+    //! other control.
     bool OnCommand(int id);
+    //! The user selected line `index` of list 1037; false for any other list.
+    bool OnListSelChange(int id, int index);
 
-    //! The "122 Scanner" flag (the check box shows it).
-    int32_t Scanner122 = 1;
+    //! What "122 Scanner" shows: the smart dump report is laid out for 122
+    //! keys. Derived from the key count, so the check box never claims a
+    //! layout the report does not use.
+    bool Scanner122() const { return m_options.ScannerKeyCount == kScannerKeys122; }
+
+    //! The parameter that "Inquire Xtable" and "Send Xtable Data" address.
+    int32_t SelectedParameter = 0;
+
+    static constexpr int32_t kScannerKeys88 = 88;
+    static constexpr int32_t kScannerKeys122 = 122;
+    //! Characters edit 1009 holds: enough for any value 0-16383.
+    static constexpr int kXtableDataChars = 5;
 
 private:
+    void SendXtableData();
+    void ToggleReportSwitch(int id);
+
     IDialogControls& m_controls;
     HeldValues& m_held;
     ReportOptions& m_options;

@@ -39,11 +39,15 @@ inline int32_t& ZoneRecord::Field(int offset)
 struct HeldValues {
     static constexpr int kZoneCount = 4;
 
-    //! Mirror of the box's four zone records, zone 0-3.
+    //! Mirror of the box's four zone records, zone 0-3. All fields start at
+    //! 0: the transpose, "Off" and "Mute" buttons compute from the mirror and
+    //! may be used before the box has reported anything.
     std::array<ZoneRecord, kZoneCount> Zones{};
-    //! Last reported value of each parameter 0-31 (0 until the box reports it).
+    //! Last reported value of each parameter 0-31. Every slot starts at 0,
+    //! since the Keyboard Configurator may read them before the box answers.
     std::array<int32_t, 32> XtableValues{};
-    //! Last reported parameter 6: bit z set means zone z+1 sounds.
+    //! Last reported parameter 6: bit z set means zone z+1 sounds; 0 until
+    //! the box reports it.
     int32_t MuteBits = 0;
     //! Low 8 bits of the last reported parameters 30 and 31.
     int32_t HeldAotBooleans = 0;

@@ -42,6 +42,8 @@ public:
     void ReplaceListLine(int id, int index, std::string_view text) override;
     void SetCheck(int id, bool checked) override;
     std::string ControlText(int id) const override;
+    void SetTextLimit(int id, int chars) override;
+    void FocusDialog() override;
 
 protected:
     //! Builds the controls of template `templateId` (with `builder`'s

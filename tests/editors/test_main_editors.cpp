@@ -1,0 +1,108 @@
+// Each user action on the zone columns and the parameter table, row by row
+// through one session: the frames, control writes and lines, in order.
+#include "RecordingControls.h"
+#include "RecordingSender.h"
+#include "editors/ParameterTable.h"
+#include "editors/ZoneEditor.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// Frames join the control writes in one record, so a row shows their order.
+struct CCallSender : ISysExSender {
+    explicit CCallSender(CRecordingControls& c) : controls(c) {}
+    void SendSysEx(int32_t count, const uint8_t* bytes) override
+    {
+        controls.calls.push_back(HexText(std::vector<uint8_t>(bytes, bytes + count + 2)));
+    }
+    CRecordingControls& controls;
+};
+
+struct Row {
+    int id;
+    int line;          // >= 0: the user selects this line of list `id`; else a click
+    int32_t preset;    // >= 0: every zone's lo_note and atk_vel, and MuteBits
+    const char* typed; // edit 1009 before the click
+    Lines out;
+};
+Row Click(int id, Lines out, int32_t preset = -1) { return {id, -1, preset, nullptr, std::move(out)}; }
+Row Pick(int id, int line, Lines out) { return {id, line, -1, nullptr, std::move(out)}; }
+Row Send(const char* typed, const char* frame)
+{
+    return {IDC_SEND_XTABLE, -1, -1, typed, {frame ? frame : "Send Xtable Data: \"" + std::string(typed) +
+                                                 "\" is not a whole number from 0 to 16383, nothing sent"}};
+}
+//! The four switches' writes: "Keys Xopto Misc 122" as digits.
+Lines Switches(const char* flags)
+{
+    Lines out;
+    for (int id : {IDC_SHOW_KEYS, IDC_SHOW_XOPTO, IDC_SHOW_MISC, IDC_SCANNER_122})
+        out.push_back("@" + std::to_string(id) + " check " + *flags++);
+    return out;
+}
+
+} // namespace
+
+TEST(MainEditors, EachUserActionSendsAndShowsExactlyItsPart)
+{
+    HeldValues held;
+    ReportOptions options;
+    CRecordingControls controls;
+    CCallSender sender{controls};
+    CZoneEditor zones{controls, held, sender};
+    CParameterTable table{controls, held, options, sender};
+    table.FillList();   // also limits edit 1009 to five characters
+
+    const Row script[] = {
+        Pick(kZoneAttackList[1], 14, {"F0 09 5A 08 01 04 01 0E F7"}),     // "14 Normal" in zone 2
+        Click(kZoneAttackOff[1], {"@1048 select 0"}),                     // "Off": selects, sends nothing
+        Pick(kZoneChannelList[0], 9, {"F0 09 5A 08 00 03 01 09 F7"}),     // the line that reads 10
+        Pick(kZoneCurveList[2], 7, {"F0 09 5A 08 02 06 01 07 F7"}),
+        Pick(kZoneAftertouchList[3], 8, {}),                              // no such line
+        Click(kZoneAttackOff[0], {"@1043 select 0"}, 20),
+        Click(kZoneAttackOff[0], {"@1043 select 20"}),
+        Click(kZoneAttackOff[2], {"@1060 select 4"}, 0),
+        Click(kZoneUp[0], {"F0 09 5A 08 00 02 01 3D F7"}, 60),
+        Click(kZoneDown[1], {"F0 09 5A 08 01 02 01 00 F7"}, 0),           // no wrap to 127
+        Click(kZonePlus12[2], {"F0 09 5A 08 02 02 01 7F F7"}, 120),       // no wrap to 4
+        Click(kZoneMute[2], {"F0 09 43 06 00 0B 00 F7", "@dialog focus"}, 15),
+        Click(kZoneSetZone[3], {"@1077 check 1", "F0 09 5A 0A 04 7F 7F 7F F7", "@dialog focus"}),
+        Click(kZoneDebugA[0], {"F0 09 5A 10 00 00 00 00 F7"}),           // "Ens"
+        Click(kZoneReleaseOff[0], {}),
+        Click(IDC_INQUIRE_XTABLE, {"F0 09 44 00 00 F7"}),                // nothing picked: parameter 0
+        Pick(IDC_PARAMETER_LIST, 27, {}),
+        Send("400", "F0 09 43 1B 00 10 03 F7"),
+        Send("    42", "F0 09 43 1B 00 04 00 F7"),                       // the edit holds "    4"
+        Send("16384", nullptr),
+        Send("4O", nullptr),
+        Click(IDC_INQUIRE_XTABLE, {"F0 09 44 1B 00 F7"}),
+        Click(IDC_SCANNER_122, Switches("1001")),                         // the box shows the count
+        Click(IDC_SHOW_KEYS, Switches("0001")),
+        Click(IDC_SHOW_XOPTO, Switches("0101")),
+        Click(IDC_SHOW_KEYS, Switches("1001")),
+        Click(IDC_SCANNER_122, Switches("1000")),
+    };
+    for (size_t i = 0; i < std::size(script); ++i) {
+        const Row& r = script[i];
+        SCOPED_TRACE(testing::Message() << "row " << i << ", control " << r.id);
+        if (r.preset >= 0) {
+            for (ZoneRecord& zone : held.Zones)
+                zone.lo_note = zone.atk_vel = r.preset;
+            held.MuteBits = r.preset;
+        }
+        if (r.typed)
+            controls.SetControlText(IDC_XTABLE_DATA, r.typed);
+        controls.calls.clear();
+        if (r.line >= 0)
+            (void)(table.OnListSelChange(r.id, r.line) || zones.OnListSelChange(r.id, r.line));
+        else
+            (void)(table.OnCommand(r.id) || zones.OnCommand(r.id));
+        EXPECT_EQ(controls.calls, r.out);
+    }
+    EXPECT_EQ(held.MuteBits, 15) << "only the box's report changes the mute bits";
+    EXPECT_EQ(options.ScannerKeyCount, 88);
+}
