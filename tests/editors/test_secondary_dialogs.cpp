@@ -10,17 +10,15 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
 
 namespace {
 
-class CFrameRecorder : public ISysExSender {
-public:
+struct CFrameRecorder : ISysExSender {
     void SendSysEx(int32_t count, const uint8_t* bytes) override
     {
         std::string text;
@@ -35,13 +33,14 @@ public:
     std::vector<std::string> frames;
 };
 
-std::vector<std::string> Entries(int count, int step, const char* format, int labelAt, const char* label,
-                                 const char* formatFrom10 = nullptr)
+//! The entries of a list as the dialog's formats make them.
+std::vector<std::string> Entries(int count, int step, const char* format, const char* from10, int labelAt,
+                                 const char* label)
 {
     std::vector<std::string> out;
     char text[32];
     for (int i = 0; i < count; ++i) {
-        std::snprintf(text, sizeof text, formatFrom10 && i >= 10 ? formatFrom10 : format, i * step);
+        std::snprintf(text, sizeof text, i >= 10 ? from10 : format, i * step);
         out.emplace_back(i == labelAt ? label : text);
     }
     return out;
@@ -59,47 +58,38 @@ struct ConfiguratorTest : ::testing::Test {
 TEST_F(ConfiguratorTest, OpensWithTheFiveListsAndTheHeldValuesSelected)
 {
     configurator.Initialise();
-    EXPECT_EQ(controls.listLines[IDC_KEY_TRIGGER_LIST], Entries(16, 1, "  %d", 3, "3 normal", " %d"));
-    EXPECT_EQ(controls.listLines[IDC_KEY_RETRIGGER_LIST], Entries(16, 1, "  %d", 8, "8 normal", " %d"));
-    EXPECT_EQ(controls.listLines[IDC_AFTERTOUCH_RANGE_LIST], Entries(20, 1, " %d ", -1, ""));
-    EXPECT_EQ(controls.listLines[IDC_AFTERTOUCH_HOLDOFF_LIST], Entries(20, 1, " %d ", -1, ""));
-    EXPECT_EQ(controls.listLines[IDC_AFTERTOUCH_DELAY_LIST], Entries(32, 25, "  %d mSec", 8, "200 mSec Default"));
+    EXPECT_EQ(controls.listLines[1031], Entries(16, 1, "  %d", " %d", 3, "3 normal"));
+    EXPECT_EQ(controls.listLines[1032], Entries(16, 1, "  %d", " %d", 8, "8 normal"));
+    EXPECT_EQ(controls.listLines[1037], Entries(20, 1, " %d ", " %d ", -1, ""));
+    EXPECT_EQ(controls.listLines[1038], Entries(20, 1, " %d ", " %d ", -1, ""));
+    EXPECT_EQ(controls.listLines[1030], Entries(32, 25, "  %d mSec", "  %d mSec", 8, "200 mSec Default"));
     for (int id : {1025, 1026, 1027, 1028, 1029, 1036})
         EXPECT_FALSE(controls.checks.at(id)) << id;
-    EXPECT_THAT(sender.frames, IsEmpty());
 
-    // Held values -> selected entries (-1: none). The delay is in milliseconds.
-    struct Case {
-        int32_t trigger, retrigger, range, holdoff, delay;
-        std::vector<int> selected;
+    // Held values of 21, 23, 25, 26, 27 -> selected entries (-1: none). The
+    // delay is held in milliseconds.
+    const std::pair<std::vector<int32_t>, std::vector<int>> cases[] = {
+        {{3, 16, 19, 20, 210}, {3, -1, 19, -1, 8}},
+        {{15, 15, 0, 10, 799}, {15, 15, 0, 10, 31}},
+        {{16, -1, 20, -1, 800}, {-1, -1, -1, -1, -1}},
     };
-    for (const Case& c : {Case{0, 0, 0, 0, 0, {0, 0, 0, 0, 0}},
-                          Case{3, 16, 19, 20, 210, {3, -1, 19, -1, 8}},
-                          Case{15, 15, 10, 10, 799, {15, 15, 10, 10, 31}},
-                          Case{16, -1, 20, -1, 800, {-1, -1, -1, -1, -1}}}) {
-        held.XtableValues[21] = c.trigger;
-        held.XtableValues[23] = c.retrigger;
-        held.XtableValues[25] = c.range;
-        held.XtableValues[26] = c.holdoff;
-        held.XtableValues[27] = c.delay;
+    for (const auto& [values, selected] : cases) {
+        const int parameters[] = {21, 23, 25, 26, 27};
+        for (size_t i = 0; i < 5; ++i)
+            held.XtableValues[static_cast<size_t>(parameters[i])] = values[i];
         controls.Reset();
         configurator.Initialise();
-        EXPECT_EQ((std::vector<int>{controls.selections[1031], controls.selections[1032], controls.selections[1037],
-                                    controls.selections[1038], controls.selections[1030]}),
-                  c.selected)
-            << c.delay;
+        const auto& s = controls.selections;
+        EXPECT_EQ((std::vector<int>{s.at(1031), s.at(1032), s.at(1037), s.at(1038), s.at(1030)}), selected);
     }
+    EXPECT_TRUE(sender.frames.empty());
 }
 
-TEST_F(ConfiguratorTest, EachLayoutWritesItsFourZones)
+TEST_F(ConfiguratorTest, EachLayoutWritesItsFourZonesEveryTime)
 {
     // F0 09 5A, op 8, zone, start 0, length 8, then lo_key hi_key lo_note
     // midi_chan atk_vel rel_vel atk_type aftrtch_type.
-    struct Case {
-        int id;
-        std::vector<std::string> frames;
-    };
-    const Case cases[] = {
+    const std::pair<int, std::vector<std::string>> cases[] = {
         {1025, {"F0 09 5A 08 00 00 08 00 57 15 00 0E 00 00 00 F7", "F0 09 5A 08 01 00 08 00 57 15 01 0E 00 00 00 F7",
                 "F0 09 5A 08 02 00 08 00 57 15 02 0E 00 00 00 F7", "F0 09 5A 08 03 00 08 00 57 15 03 0E 00 00 00 F7"}},
         {1026, {"F0 09 5A 08 00 00 08 00 48 1C 00 0E 00 00 00 F7", "F0 09 5A 08 01 00 08 00 48 1C 01 0E 00 00 00 F7",
@@ -113,33 +103,28 @@ TEST_F(ConfiguratorTest, EachLayoutWritesItsFourZones)
         {1036, {"F0 09 5A 08 00 00 08 00 57 78 00 0E 00 00 00 F7", "F0 09 5A 08 01 00 08 00 57 15 01 0E 00 00 00 F7",
                 "F0 09 5A 08 02 00 08 00 57 15 02 0E 00 00 00 F7", "F0 09 5A 08 03 00 08 00 57 15 03 0E 00 00 00 F7"}},
     };
-    for (const Case& c : cases) {
-        for (int click = 0; click < 2; ++click) {   // the layout already chosen is sent again
-            EXPECT_TRUE(configurator.OnCommand(c.id));
-            EXPECT_EQ(sender.Take(), c.frames) << c.id;
+    for (const auto& [id, frames] : cases) {
+        for (int click = 0; click < 2; ++click) {
+            EXPECT_TRUE(configurator.OnCommand(id));
+            EXPECT_EQ(sender.Take(), frames) << id;
         }
     }
     EXPECT_TRUE(configurator.OnCommand(IDC_EDIT_KEY_MAP));
-    EXPECT_FALSE(configurator.OnCommand(IDOK));
-    EXPECT_THAT(sender.frames, IsEmpty());
-    EXPECT_THAT(controls.calls, IsEmpty()) << "the window system checks the radio buttons";
+    EXPECT_TRUE(sender.frames.empty() && controls.calls.empty()) << "Edit Key Map does nothing";
 }
 
 TEST_F(ConfiguratorTest, SelectionsAndRestoreDefaultsSendTheirParameters)
 {
-    struct Case {
-        int id, index;
-        const char* frame;
+    const std::tuple<int, int, const char*> cases[] = {
+        {1031, 15, "F0 09 43 15 00 0F 00 F7"}, {1032, 0, "F0 09 43 17 00 00 00 F7"},
+        {1037, 19, "F0 09 43 19 00 13 00 F7"}, {1038, 4, "F0 09 43 1A 00 04 00 F7"},
+        {1030, 8, "F0 09 43 1B 00 48 01 F7"},  {1030, 31, "F0 09 43 1B 00 07 06 F7"},   // 200 ms, 775 ms
     };
-    for (const Case& c : {Case{1031, 15, "F0 09 43 15 00 0F 00 F7"}, Case{1032, 0, "F0 09 43 17 00 00 00 F7"},
-                          Case{1037, 19, "F0 09 43 19 00 13 00 F7"}, Case{1038, 4, "F0 09 43 1A 00 04 00 F7"},
-                          Case{1030, 8, "F0 09 43 1B 00 48 01 F7"},     // 200 ms
-                          Case{1030, 31, "F0 09 43 1B 00 07 06 F7"}}) {  // 775 ms
-        EXPECT_TRUE(configurator.OnListSelChange(c.id, c.index));
-        EXPECT_THAT(sender.Take(), ElementsAre(c.frame)) << c.id << " " << c.index;
+    for (const auto& [id, index, frame] : cases) {
+        EXPECT_TRUE(configurator.OnListSelChange(id, index));
+        EXPECT_THAT(sender.Take(), ElementsAre(frame)) << id << " " << index;
     }
 
-    controls.Reset();
     EXPECT_TRUE(configurator.OnCommand(IDC_RESTORE_DEFAULTS));
     EXPECT_THAT(sender.Take(), ElementsAre("F0 09 43 15 00 03 00 F7", "F0 09 43 17 00 08 00 F7", "F0 09 43 19 00 0A 00 F7",
                                            "F0 09 43 1A 00 0A 00 F7", "F0 09 43 1B 00 10 03 F7"));
@@ -147,37 +132,7 @@ TEST_F(ConfiguratorTest, SelectionsAndRestoreDefaultsSendTheirParameters)
                                                      "@1038 select 10", "@1030 select 16"));
 }
 
-TEST(AotSetupTest, OptionClicksToggleTheirBitAndSendAllEight)
-{
-    HeldValues held;
-    held.HeldAotDelay = 255;
-    CRecordingControls controls;
-    CFrameRecorder sender;
-    CAotSetup setup(controls, held, sender);
-
-    setup.Open(0x81);
-    EXPECT_THAT(controls.ControlCalls(),
-                ElementsAre("@1048 check 1", "@1049 check 0", "@1050 check 0", "@1051 check 0", "@1052 check 0",
-                            "@1053 check 0", "@1054 check 0", "@1056 check 1", "@1055 text 255"));
-
-    setup.Open(0);
-    controls.Reset();
-    struct Case {
-        int id;
-        const char* frame;
-        bool mark;
-    };
-    for (const Case& c : {Case{1056, "F0 09 43 1E 00 00 01 F7", true}, Case{1049, "F0 09 43 1E 00 02 01 F7", true},
-                          Case{1056, "F0 09 43 1E 00 02 00 F7", false}, Case{1049, "F0 09 43 1E 00 00 00 F7", false},
-                          Case{1054, "F0 09 43 1E 00 40 00 F7", true}}) {
-        EXPECT_TRUE(setup.OnCommand(c.id));
-        EXPECT_THAT(sender.Take(), ElementsAre(c.frame)) << c.id;
-        EXPECT_EQ(controls.checks.at(c.id), c.mark) << c.id;
-    }
-    EXPECT_FALSE(setup.OnCommand(IDC_AOT_DELAY));
-}
-
-TEST(AotSetupTest, OkSendsADelayThatDiffersAndRefusesWhatIsNoDelay)
+TEST(AotSetupTest, OptionsToggleAndSendAllEightBitsAndOkSendsAChangedDelay)
 {
     HeldValues held;
     held.HeldAotDelay = 20;
@@ -185,21 +140,27 @@ TEST(AotSetupTest, OkSendsADelayThatDiffersAndRefusesWhatIsNoDelay)
     CFrameRecorder sender;
     CAotSetup setup(controls, held, sender);
     setup.Open(0);
-
-    struct Case {
-        const char* text;
-        bool closes;
-        std::vector<std::string> frames;
+    EXPECT_EQ(controls.texts[IDC_AOT_DELAY], "20");
+    const std::tuple<int, const char*, bool> clicks[] = {
+        {1056, "F0 09 43 1E 00 00 01 F7", true},  {1049, "F0 09 43 1E 00 02 01 F7", true},
+        {1056, "F0 09 43 1E 00 02 00 F7", false}, {1049, "F0 09 43 1E 00 00 00 F7", false},
     };
-    for (const Case& c : {Case{"20", true, {}}, Case{" 21 ", true, {"F0 09 43 1F 00 15 00 F7"}},
-                          Case{"255", true, {"F0 09 43 1F 00 7F 01 F7"}}, Case{"0", true, {"F0 09 43 1F 00 00 00 F7"}},
-                          Case{"256", false, {}}, Case{"-1", false, {}}, Case{"", false, {}}, Case{"1.5", false, {}},
-                          Case{"12a", false, {}}, Case{"99999999999", false, {}}}) {
-        controls.texts[IDC_AOT_DELAY] = c.text;
-        controls.texts.erase(IDC_AOT_DELAY_PROBLEM);
-        EXPECT_EQ(setup.OnOK(), c.closes) << c.text;
-        EXPECT_EQ(sender.Take(), c.frames) << c.text;
-        EXPECT_EQ(setup.DelayText, c.text);
-        EXPECT_EQ(controls.texts[IDC_AOT_DELAY_PROBLEM], c.closes ? "" : std::string(kAotDelayProblem)) << c.text;
+    for (const auto& [id, frame, mark] : clicks) {
+        EXPECT_TRUE(setup.OnCommand(id));
+        EXPECT_THAT(sender.Take(), ElementsAre(frame)) << id;
+        EXPECT_EQ(controls.checks.at(id), mark) << id;
+    }
+
+    // Delay text -> frames sent on OK; no frame and no closing for a text
+    // that is no delay, which the dialog then explains.
+    const std::tuple<const char*, bool, std::vector<std::string>> delays[] = {
+        {"20", true, {}}, {" 21 ", true, {"F0 09 43 1F 00 15 00 F7"}}, {"255", true, {"F0 09 43 1F 00 7F 01 F7"}},
+        {"256", false, {}}, {"-1", false, {}}, {"", false, {}}, {"12a", false, {}}, {"99999999999", false, {}},
+    };
+    for (const auto& [text, closes, frames] : delays) {
+        controls.texts[IDC_AOT_DELAY] = text;
+        EXPECT_EQ(setup.OnOK(), closes) << text;
+        EXPECT_EQ(sender.Take(), frames) << text;
+        EXPECT_EQ(controls.texts[IDC_AOT_DELAY_PROBLEM], closes ? "" : std::string(kAotDelayProblem)) << text;
     }
 }

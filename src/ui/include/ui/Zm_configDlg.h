@@ -4,11 +4,10 @@
 // 100 ms timer), the message window (list box 1005) with its Clear and Copy
 // buttons, the About box, the two modeless secondary windows (Keyboard
 // Configurator, Automatic Stream Controls), and the teardown on every way
-// out. Everything the
-// box is concerned with (ports, requests, replies, the zone columns, the
-// parameter table) belongs to the editors (CMainEditors), to which the
-// dialog forwards clicks and list selections, and whose decoder pass runs on
-// every tick.
+// out. Everything the box is concerned with (ports, requests, replies, the
+// zone columns, the parameter table) belongs to the editors (CMainEditors),
+// to which the dialog forwards clicks and list selections, and whose
+// decoder pass runs on every tick.
 //
 // Closing: the close box, "OK" and "Cancel" run the same teardown (input
 // port, output port, thru/out port), then ask CanExit(): while an automation
