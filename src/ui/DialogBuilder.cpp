@@ -5,9 +5,11 @@
 
 #include "res/resource.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -70,11 +72,23 @@ QHash<int, QWidget*> CDialogBuilder::Build(QWidget* window, const DialogTemplate
     window->setFixedSize(DialogUnitsToPixelsX(dialog.w, m_units), DialogUnitsToPixelsY(dialog.h, m_units));
 
     QHash<int, QWidget*> controls;
+    QButtonGroup* radioGroup = nullptr;   // automatic radio buttons since the last group start
     for (const ControlTemplate& control : dialog.controls) {
         const auto factory = m_factories.constFind(control.id);
         QWidget* widget = factory != m_factories.constEnd() ? (*factory)(control, window)
                                                             : CreateControl(control, window);
         widget->setObjectName(QString::number(control.id));
+        if (control.style & kStyleGroup)
+            radioGroup = nullptr;
+        if (control.kind == ControlKind::RadioButton && (control.style & kStyleAutoCheck)) {
+            // Qt would make every automatic radio button of the window one
+            // group; the template's groups decide instead.
+            if (auto* radio = qobject_cast<QAbstractButton*>(widget)) {
+                if (!radioGroup)
+                    radioGroup = new QButtonGroup(window);
+                radioGroup->addButton(radio);
+            }
+        }
         QRect rect = ToPixels(control);
         if (control.kind == ControlKind::Bitmap && control.w == 0 && control.h == 0)
             rect.setSize(widget->sizeHint());
@@ -135,6 +149,10 @@ QWidget* CDialogBuilder::CreateControl(const ControlTemplate& control, QWidget* 
         picture->setPixmap(QPixmap(ResourceImagePath(control.image)));
         return picture;
     }
+    case ControlKind::GroupBox:
+        // Only a frame: the controls inside are the dialog's own, created
+        // after it and so drawn above it.
+        return new QGroupBox(caption, parent);
     }
     return new QWidget(parent);
 }

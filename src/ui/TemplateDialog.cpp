@@ -4,6 +4,7 @@
 #include "ui/ListBox.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -147,10 +148,19 @@ void CTemplateDialog::ReplaceListLine(int id, int index, std::string_view text)
 void CTemplateDialog::SetCheck(int id, bool checked)
 {
     auto* button = qobject_cast<QAbstractButton*>(Control(id));
-    if (button && button->isCheckable())
-        button->setChecked(checked);
-    else
+    if (!button || !button->isCheckable()) {
         qWarning("zm_config: control %d cannot be checked", id);
+        return;
+    }
+    // An exclusive group refuses to clear its checked button; the program
+    // may clear it all the same, as it may any radio button.
+    QButtonGroup* group = button->group();
+    const bool exclusive = group && group->exclusive();
+    if (exclusive && !checked)
+        group->setExclusive(false);
+    button->setChecked(checked);
+    if (exclusive && !checked)
+        group->setExclusive(true);
 }
 
 std::string CTemplateDialog::ControlText(int id) const

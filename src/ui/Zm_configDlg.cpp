@@ -1,10 +1,15 @@
 #include "ui/Zm_configDlg.h"
 
+#include "editors/KeyboardConfigurator.h"
 #include "editors/MainDialogTexts.h"
+#include "protocol/ProtocolCodes.h"
+#include "protocol/RequestBuilders.h"
 #include "res/Strings.h"
 #include "res/resource.h"
 #include "sim/SystemMidiPlatform.h"
 #include "ui/AboutDlg.h"
+#include "ui/AotSetupDlg.h"
+#include "ui/KeyboardConfigDlg.h"
 #include "ui/KeyboardView.h"
 #include "ui/MessageWindowModel.h"
 #include "ui/MessageWindowView.h"
@@ -40,10 +45,13 @@ CZm_configDlg::CZm_configDlg(QWidget* parent, std::unique_ptr<IMidiPlatform> pla
 
 CZm_configDlg::~CZm_configDlg()
 {
-    // The views of the editors go first, then the ports close quietly (no
-    // window to log to any more) before the controls their lines would
+    // The secondary windows and the Keyboard View go first: they hold on to
+    // the editors' held values and transmitter. Then the ports close quietly
+    // (no window to log to any more) before the controls their lines would
     // reach. The automation proxy lets go of this dialog when it is
     // destroyed.
+    delete m_pKeyboardConfigDlg;
+    delete m_pAotSetupDlg;
     m_pKeyboardView.reset();
     m_pEditors.reset();
 }
@@ -56,6 +64,12 @@ void CZm_configDlg::OnCommand(int id)
         break;
     case IDC_COPY_MESSAGES:
         OnCopyMessages();
+        break;
+    case IDC_KEYBOARD_CONFIG:
+        OnKeyboardConfig();
+        break;
+    case IDC_AOT_SETUP:
+        OnAotSetup();
         break;
     default:
         if (!m_pEditors->OnCommand(id))
@@ -195,6 +209,27 @@ void CZm_configDlg::OnCopyMessages()
     auto* data = new QMimeData;
     data->setData(QStringLiteral("text/plain"), m_pMessages->CopyText());
     QGuiApplication::clipboard()->setMimeData(data);
+}
+
+// --- secondary windows ---------------------------------------------------------
+
+void CZm_configDlg::OnKeyboardConfig()
+{
+    // The answers update the held values on later ticks; the window built
+    // now shows the values held before the click.
+    SendKeyboardConfigInquiries(m_pEditors->Sender());
+    delete m_pKeyboardConfigDlg;
+    m_pKeyboardConfigDlg = new CKeyboardConfigDlg(Held(), m_pEditors->Sender(), this);
+    m_pKeyboardConfigDlg->ShowModeless();
+}
+
+void CZm_configDlg::OnAotSetup()
+{
+    SendInquireParameter(m_pEditors->Sender(), ZmFunc_AotBooleans);
+    delete m_pAotSetupDlg;   // shown or hidden
+    m_pAotSetupDlg = new CAotSetupDlg(Held(), m_pEditors->Sender(), this);
+    m_pAotSetupDlg->Open(Held().HeldAotBooleans);
+    m_pAotSetupDlg->ShowModeless();
 }
 
 // --- teardown ------------------------------------------------------------------

@@ -19,6 +19,7 @@ enum class ControlKind : uint8_t {
     Edit,
     Static,           //!< a text label
     Bitmap,           //!< a picture; `image` names the bitmap resource
+    GroupBox,         //!< a titled frame around the controls inside its rectangle
 };
 
 //! Style flags of a control (any combination).
@@ -31,6 +32,8 @@ enum ControlStyle : uint32_t {
     kStyleReadOnly = 1u << 4,     //!< edit: the user cannot type into it
     kStyleAutoCheck = 1u << 5,    //!< check box / radio: a click changes its own state
     kStyleCentre = 1u << 6,       //!< static: text centred in its rectangle
+    kStyleGroup = 1u << 7,        //!< starts a new group: automatic radio buttons clear
+                                  //!< only the others of their own group
 };
 
 //! One control: rectangle in dialog units, caption as shown.
@@ -54,3 +57,6 @@ struct DialogTemplate {
 
 //! The dialog template with resource id `id`, or nullptr.
 const DialogTemplate* FindDialogTemplate(int id);
+
+//! Resource ids of every dialog template, ascending.
+std::span<const int> DialogTemplateIds();

@@ -99,3 +99,46 @@ enum LabelId : int {
     IDC_LABEL_DEBUG = 1229,
 };
 inline constexpr ZoneIds kZoneHeader = {1230, 1231, 1232, 1233};  // "Zone 1" … "Zone 4"
+
+// Keyboard Configurator, template 129. Its numbers overlap the main
+// dialog's; ids are unique per dialog only.
+enum KeyboardConfigControlId : int {
+    IDC_PRESET_PIANO = 1025,
+    IDC_PRESET_RHODES_73 = 1026,
+    IDC_PRESET_ORGAN_61 = 1027,
+    IDC_PRESET_DUAL_MANUAL = 1028,
+    IDC_PRESET_WURLITZER_64 = 1029,
+    IDC_AFTERTOUCH_DELAY_LIST = 1030,   // parameter 27
+    IDC_KEY_TRIGGER_LIST = 1031,        // parameter 21
+    IDC_KEY_RETRIGGER_LIST = 1032,      // parameter 23
+    IDC_RESTORE_DEFAULTS = 1034,
+    IDC_EDIT_KEY_MAP = 1035,
+    IDC_PRESET_CUSTOM = 1036,
+    IDC_AFTERTOUCH_RANGE_LIST = 1037,   // parameter 25
+    IDC_AFTERTOUCH_HOLDOFF_LIST = 1038, // parameter 26
+    IDC_GROUP_ONE_TOUCH = 1240,         // group boxes and labels
+    IDC_GROUP_SCANNING = 1241,
+    IDC_LABEL_KEY_TRIGGER = 1242,
+    IDC_LABEL_KEY_RETRIGGER = 1243,
+    IDC_LABEL_AFTERTOUCH_RANGE = 1244,
+    IDC_NOTE_AFTERTOUCH_RANGE = 1245,
+    IDC_LABEL_AFTERTOUCH_HOLDOFF = 1246,
+    IDC_NOTE_AFTERTOUCH_HOLDOFF = 1247,
+    IDC_LABEL_AFTERTOUCH_DELAY = 1248,
+};
+
+// Automatic Stream Controls, template 133: the option buttons carry the
+// bit they stand for (see editors/AotOptions.h).
+enum AotSetupControlId : int {
+    IDC_AOT_DETECT_TAB = 1048,          // bit 0
+    IDC_AOT_SECOND_GUESS_ALWAYS = 1049, // bit 1
+    IDC_AOT_BACKGROUND_GUESS = 1050,    // bit 2
+    IDC_AOT_TAB_MUTE = 1051,            // bit 3
+    IDC_AOT_NOTE_ONS_GUESS = 1052,      // bit 4
+    IDC_AOT_NOTE_ONS_UNMUTE = 1053,     // bit 5
+    IDC_AOT_CC_MUTE = 1054,             // bit 6
+    IDC_AOT_DELAY = 1055,               // edit: parameter 31
+    IDC_AOT_INVERT_TAB_MUTE = 1056,     // bit 7
+    IDC_LABEL_AOT_DELAY = 1260,
+    IDC_AOT_DELAY_PROBLEM = 1261,       // why the delay was not taken
+};

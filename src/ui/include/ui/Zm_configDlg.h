@@ -2,11 +2,12 @@
 //
 // Its own features: initialisation (lists, help lines, bound texts, the
 // 100 ms timer), the message window (list box 1005) with its Clear and Copy
-// buttons, the About box, and the teardown on every way out. Everything the
-// box is concerned with (ports, requests, replies, the zone columns, the
-// parameter table) belongs to the editors (CMainEditors), to which the
-// dialog forwards clicks and list selections, and whose decoder pass runs on
-// every tick.
+// buttons, the About box, the two modeless secondary windows (Keyboard
+// Configurator, Automatic Stream Controls), and the teardown on every way
+// out. Everything the box is concerned with (ports, requests, replies, the
+// zone columns, the parameter table) belongs to the editors (CMainEditors),
+// to which the dialog forwards clicks and list selections, and whose
+// decoder pass runs on every tick.
 //
 // Closing: the close box, "OK" and "Cancel" run the same teardown (input
 // port, output port, thru/out port), then ask CanExit(): while an automation
@@ -25,10 +26,13 @@
 #include "ui/TemplateDialog.h"
 
 #include <QIcon>
+#include <QPointer>
 
 #include <memory>
 
 class CKeyboardViewWindow;
+class CAotSetupDlg;
+class CKeyboardConfigDlg;
 class CMessageWindowModel;
 class CMessageWindowView;
 class CZm_configDlgAutoProxy;
@@ -96,6 +100,11 @@ public:
     CBoundTexts& BoundTexts() { return m_bound; }
 
     CZm_configDlgAutoProxy* m_pAutoProxy = nullptr;   //!< set and cleared by the proxy
+    //! The modeless secondary windows, owned by this dialog: null until the
+    //! first "Keyboard Config" / "AOT setup" click, and again once the
+    //! configurator destroyed itself.
+    QPointer<CKeyboardConfigDlg> m_pKeyboardConfigDlg;
+    QPointer<CAotSetupDlg> m_pAotSetupDlg;
     QIcon m_hIcon;                                    //!< icon 128
     int m_nTimer = 0;                                 //!< window timer 1 (100 ms)
 
@@ -112,6 +121,8 @@ protected:
 private:
     void OnClearMessages();
     void OnCopyMessages();
+    void OnKeyboardConfig();
+    void OnAotSetup();
     void Teardown();
     void EndDialog(int result);
     void EndModalLoop(int result);

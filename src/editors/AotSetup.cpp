@@ -1,0 +1,77 @@
+#include "editors/AotSetup.h"
+
+#include "editors/AotOptions.h"
+#include "protocol/ProtocolCodes.h"
+#include "protocol/RequestBuilders.h"
+#include "protocol/TextBuffer.h"
+#include "res/resource.h"
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+} // namespace
+
+CAotSetup::CAotSetup(IDialogControls& controls, const HeldValues& held, ISysExSender& sender)
+    : m_controls(controls), m_held(held), m_sender(sender)
+{
+}
+
+void CAotSetup::Open(int32_t heldAotBooleans)
+{
+    AotOptions = static_cast<uint8_t>(heldAotBooleans);
+    for (const AotOption& option : kAotOptions)
+        m_controls.SetCheck(option.id, (AotOptions >> option.bit) & 1);
+    CLineBuffer text;
+    text.Dec(m_held.HeldAotDelay);
+    m_controls.SetControlText(IDC_AOT_DELAY, text.View());
+}
+
+bool CAotSetup::OnCommand(int id)
+{
+    for (const AotOption& option : kAotOptions) {
+        if (option.id != id)
+            continue;
+        AotOptions ^= static_cast<uint8_t>(1u << option.bit);
+        m_controls.SetCheck(id, (AotOptions >> option.bit) & 1);
+        SendSetParameter(m_sender, ZmFunc_AotBooleans, AotOptions);
+        return true;
+    }
+    return false;
+}
+
+bool CAotSetup::OnOK()
+{
+    DelayText = m_controls.ControlText(IDC_AOT_DELAY);
+    const std::optional<int32_t> delay = ParseAotDelay(DelayText);
+    if (!delay) {
+        m_controls.SetControlText(IDC_AOT_DELAY_PROBLEM, kAotDelayProblem);
+        return false;
+    }
+    m_controls.SetControlText(IDC_AOT_DELAY_PROBLEM, "");
+    if (*delay != m_held.HeldAotDelay)
+        SendSetParameter(m_sender, ZmFunc_Aot_t_delay, *delay);
+    return true;
+}
+
+std::optional<int32_t> ParseAotDelay(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    if (text.empty())
+        return std::nullopt;
+    int32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > 255)   // also keeps a long run of digits from overflowing
+            return std::nullopt;
+    }
+    return value;
+}

@@ -1,0 +1,58 @@
+// The Automatic Stream Controls (dialog 133) without a widget: the eight
+// option buttons of the box's automatic-stream byte (parameter 30) and the
+// "Piston Pending and Transpose Delay" (parameter 31).
+//
+// The option byte is worked on in a copy of its own, loaded once when the
+// window opens: every click toggles one bit of the copy and sends all eight
+// bits; what the box reports later reaches neither the copy nor the marks.
+// The delay goes to the box on OK only, and only when it is a number the box
+// can hold that differs from the held one. Window thread only.
+#pragma once
+
+#include "editors/DialogControls.h"
+#include "midi/SysExSender.h"
+#include "protocol/HeldValues.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class CAotSetup {
+public:
+    //! All three must outlive the presenter.
+    CAotSetup(IDialogControls& controls, const HeldValues& held, ISysExSender& sender);
+
+    //! Loads `AotOptions` from `heldAotBooleans`, marks each option button
+    //! from its bit and shows the held delay in the edit ("%d").
+    void Open(int32_t heldAotBooleans);
+
+    //! An option button: toggles its bit, marks the button and sends
+    //! parameter 30. False for any other control.
+    bool OnCommand(int id);
+
+    //! OK (or Enter): takes the edit's text. A whole number 0-255 that
+    //! differs from the held delay is sent as parameter 31. Returns false,
+    //! and says why in the dialog, when the text is no such number: the
+    //! dialog then stays open for correction.
+    bool OnOK();
+
+    //! The working copy of the option byte.
+    uint8_t AotOptions = 0;
+
+    //! The delay edit's text as last taken by OnOK().
+    std::string DelayText;
+
+private:
+    IDialogControls& m_controls;
+    const HeldValues& m_held;
+    ISysExSender& m_sender;
+};
+
+//! `text` as a delay: a whole decimal number 0-255, blanks around it allowed;
+//! nothing for anything else.
+std::optional<int32_t> ParseAotDelay(std::string_view text);
+
+//! What the dialog says when the delay text is no such number.
+inline constexpr std::string_view kAotDelayProblem =
+    "Not sent: the delay must be a whole number from 0 to 255.";

@@ -1,0 +1,35 @@
+// CAotSetupDlg: the Allen Organ Automatic Stream Controls window, dialog
+// template 133.
+//
+// A thin window over CAotSetup, which keeps the working copy of the option
+// byte (`AotOptions`), marks the eight option buttons and decides about the
+// delay. The main dialog builds a fresh one on every "AOT setup" click and
+// owns it; OK, Enter, Cancel, Escape and the close box only hide it. OK
+// stays open, with the reason shown under the delay, while the delay text
+// is no number the box can hold. Window thread only.
+#pragma once
+
+#include "editors/AotSetup.h"
+#include "ui/TemplateDialog.h"
+
+class CAotSetupDlg : public CTemplateDialog {
+    Q_OBJECT
+public:
+    //! Builds template 133 as a window of `owner`; Open() fills it. `held`
+    //! and `sender` must outlive the window.
+    CAotSetupDlg(const HeldValues& held, ISysExSender& sender, QWidget* owner);
+
+    //! Loads `AotOptions` from `heldAotBooleans`, sets the marks and shows
+    //! the held delay.
+    void Open(int32_t heldAotBooleans) { m_setup.Open(heldAotBooleans); }
+
+    //! The working copy of the option byte.
+    uint8_t AotOptions() const { return m_setup.AotOptions; }
+
+protected:
+    void OnCommand(int id) override;
+    void OnOK() override;
+
+private:
+    CAotSetup m_setup;
+};
