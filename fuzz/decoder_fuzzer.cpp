@@ -28,7 +28,7 @@
 namespace {
 
 // Cheap sink that checks what no input may ever produce.
-class CCheckingControls : public IDialogControls {
+class CCheckingSink : public IReplySink {
 public:
     void AppendLine(std::string_view line) override
     {
@@ -37,28 +37,38 @@ public:
             std::abort();
         m_sum += line.size();
     }
-    void ScrollToLast() override {}
-    void SetControlText(int, std::string_view text) override
+    void ZoneRead(int zone) override { CheckZone(zone); }
+    void SplitDone(int zone) override { CheckZone(zone); }
+    void ParameterReported(int32_t number, int32_t value) override
+    {
+        if (number < 0 || number > 31 || value < 0 || value > 16383)
+            std::abort();
+        m_sum += static_cast<size_t>(value);
+    }
+    void IdentificationText(std::string_view text) override
     {
         if (text.size() > 127)
             std::abort();
         m_sum += text.size();
     }
-    void SelectListLine(int, int index) override { m_sum += static_cast<size_t>(index); }
-    void InsertListLine(int, int, std::string_view) override { std::abort(); }  // the decoder never inserts
-    void SetCheck(int, bool checked) override { m_sum += checked; }
-    std::string ControlText(int) const override { return {}; }
+    void PassEnded() override {}
+    void ShortMessage(uint32_t packed, std::chrono::steady_clock::time_point) override { m_sum += packed; }
 
 private:
+    static void CheckZone(int zone)
+    {
+        if (zone < 0 || zone > 3)
+            std::abort();
+    }
     size_t m_sum = 0;
 };
 
-void ApplySettings(uint8_t b, HeldValues& held, CaptureRings& rings)
+void ApplySettings(uint8_t b, HeldValues& held, ReportOptions& options, CaptureRings& rings)
 {
-    held.ShowKeys = b & 1;
-    held.ShowXopto = (b >> 1) & 1;
-    held.ShowMisc = (b >> 2) & 1;
-    held.SmartDumpPending = (b >> 3) & 1;
+    options.ShowKeys = b & 1;
+    options.ShowXopto = (b >> 1) & 1;
+    options.ShowMisc = (b >> 2) & 1;
+    options.SmartDumpPending = (b >> 3) & 1;
     held.IdentificationPending = (b >> 4) & 1;
     rings.inputResetting = (b >> 5) & 1;
 }
@@ -73,10 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     auto rings = std::make_unique<CaptureRings>();
     HeldValues held;
-    CCheckingControls controls;
-    CReplyDecoder decoder(*rings, held, controls);
-    ApplySettings(data[0], held, *rings);
-    held.ScannerKeyCount = static_cast<int16_t>(data[1] | (data[2] << 8));
+    ReportOptions options;
+    CCheckingSink sink;
+    CReplyDecoder decoder(*rings, held, options, sink);
+    ApplySettings(data[0], held, options, *rings);
+    options.ScannerKeyCount = static_cast<int16_t>(data[1] | (data[2] << 8));
 
     size_t i = 3;
     if (data[0] & 0x40) {
@@ -114,9 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 rings->events.Publish();
             }
         } else if (op == 0xC1 && i < size) {
-            ApplySettings(data[i++], held, *rings);
+            ApplySettings(data[i++], held, options, *rings);
         } else if (op == 0xC2 && i + 1 < size) {
-            held.ScannerKeyCount = static_cast<int16_t>(data[i] | (data[i + 1] << 8));
+            options.ScannerKeyCount = static_cast<int16_t>(data[i] | (data[i + 1] << 8));
             i += 2;
         } else {
             decoder.Run();
