@@ -1,8 +1,14 @@
-#include "PrintingSender.h"
+#include "FrameText.h"
 
-void CPrintingSender::SendSysEx(int32_t count, const uint8_t* bytes)
+#include <cstdio>
+
+std::string FrameText(const uint8_t* bytes, size_t count)
 {
-    for (int32_t i = 0; i < count + 2; ++i)
-        std::fprintf(m_out, i == 0 ? "%02X" : " %02X", bytes[i]);
-    std::fputc('\n', m_out);
+    std::string text;
+    char byte[4];
+    for (size_t i = 0; i < count; ++i) {
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02X" : " %02X", bytes[i]);
+        text += byte;
+    }
+    return text;
 }
