@@ -42,6 +42,21 @@ bool KnownCommand(const char* name)
     return false;
 }
 
+//! The first word that is neither an option nor a global option's value:
+//! the command's name, or null.
+const char* CommandWord(int argc, char** argv)
+{
+    static constexpr const char* kTakeValue[] = {"--in", "--out", "--timeout", "--sim-timing"};
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-')
+            return argv[i];
+        for (const char* option : kTakeValue)
+            if (std::strcmp(argv[i], option) == 0)
+                ++i;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,9 +136,9 @@ int main(int argc, char** argv)
     }
 
     // Without this CLI11 would only say that a subcommand is required.
-    if (argc >= 2 && argv[1][0] != '-' && !KnownCommand(argv[1])) {
+    if (const char* word = CommandWord(argc, argv); word != nullptr && !KnownCommand(word)) {
         std::fprintf(stderr, "zmctl: error: unknown command '%s' (commands: %s)\nRun with --help for more information.\n",
-                     Escaped(argv[1]).c_str(), CommandList().c_str());
+                     Escaped(word).c_str(), CommandList().c_str());
         return kUsageExit;
     }
     try {
