@@ -150,7 +150,7 @@ TEST(ZmctlLive, FailuresEndWithTheirDocumentedStatus)
          "(the box said: ZmFunc_SoftwareRev is read-only)"},
         {{"sync", "--in", "999", "--out", "ZM1 Simulator"}, 4, "", "no input device 999: there are"},
         {{"sync", "--in", "ZM1 Simulator", "--out", "NoSuchDevice"}, 4, "", "no output device matches 'NoSuchDevice'"},
-        {{"sync", "--in", "", "--out", "ZM1 Simulator"}, 4, "", "no input port given: use --in DEV"},
+        {{"sync", "--in", "", "--out", "ZM1 Simulator"}, 2, "", "no input port given: use --in DEV"},
         {WithBox({"backup", "/nonexistent/dir/box.syx"}), 6, "", "cannot write /nonexistent/dir/box.syx: No such file"},
         {WithBox({"restore", TempFile("garbage.syx", "hello")}), 2, "", "garbage.syx: malformed backup at byte 0: expected F0"},
         {WithBox({"restore", TempFile("cut.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00}))}), 2, "", "frame without its F7"},

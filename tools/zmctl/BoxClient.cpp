@@ -135,8 +135,7 @@ int CBoxClient::Resolve(const std::string& spec, bool input) const
     const std::vector<DeviceEntry> list = input ? Inputs() : Outputs();
     const std::string hint = " (zmctl ports lists them)";
     if (spec.empty())
-        throw CCommandError(kExitPort, std::string("no ") + kind + " port given: use --" + (input ? "in" : "out") +
-                                           " DEV" + hint);
+        throw CUsageError(std::string("no ") + kind + " port given: use --" + (input ? "in" : "out") + " DEV" + hint);
     if (AllDigits(spec)) {
         const size_t n = spec.size() > 9 ? list.size() : std::stoul(spec);
         if (n >= list.size())

@@ -3,7 +3,8 @@
 // Exit statuses (also in zmctl(1)):
 //   0    success; diff: the box matches the backup
 //   1    diff: the box differs from the backup
-//   2    bad arguments or unusable input (bad hex, malformed backup file)
+//   2    bad arguments (a missing --in or --out among them) or unusable
+//        input (bad hex, malformed backup file)
 //   3    the box did not answer (all or part) within the timeout
 //   4    no such port, an ambiguous port name, a port that cannot be
 //        opened, a MIDI system that is not there
