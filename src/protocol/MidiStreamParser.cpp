@@ -1,6 +1,6 @@
 #include "protocol/MidiStreamParser.h"
 
-#include <chrono>
+#include "midi/MidiInputPortBase.h"
 
 #include <utility>
 
@@ -29,10 +29,33 @@ int DataBytesOf(uint8_t status)
 
 } // namespace
 
+// The input port the stream "arrives" on: started at once, with no device
+// behind it; the parser delivers into it as a driver thread would.
+class CMidiStreamParser::CStreamPort : public CMidiInputPortBase {
+public:
+    explicit CStreamPort(IMidiInputHandler& handler)
+        : CMidiInputPortBase(handler)
+    {
+        Start();
+    }
+    ~CStreamPort() override { ForceClose(); }
+
+protected:
+    void CloseDevice() noexcept override {}
+};
+
 CMidiStreamParser::CMidiStreamParser(CaptureRings& rings, MessageHandler afterMessage)
-    : m_rings(rings), m_afterMessage(std::move(afterMessage))
+    : m_afterMessage(std::move(afterMessage))
+    , m_capture(rings)
+    , m_port(std::make_unique<CStreamPort>(m_capture))
 {
+    // As the port session does for a live input: one receive buffer, which
+    // the callback re-arms after every System Exclusive message.
+    m_capture.PrepareReceiveBuffer(*m_port);
+    m_capture.QueueReceiveBuffer(*m_port);
 }
+
+CMidiStreamParser::~CMidiStreamParser() = default;
 
 void CMidiStreamParser::Feed(const uint8_t* bytes, size_t count)
 {
@@ -42,71 +65,44 @@ void CMidiStreamParser::Feed(const uint8_t* bytes, size_t count)
 
 void CMidiStreamParser::Finish()
 {
-    if (m_inSysEx) {
-        m_inSysEx = false;
-        m_sysexLength = 0;
-        Post(MIM_LONGERROR, 0);
-    }
+    m_assembler.Flush([this](const uint8_t* bytes, size_t n) { Deliver(bytes, n); });
     AbandonShortMessage();
 }
 
-void CMidiStreamParser::Post(uint32_t kind, uint32_t param1)
+void CMidiStreamParser::Deliver(const uint8_t* bytes, size_t count)
 {
-    // A full event ring counts the event as lost; the decoder reports it.
-    if (MidiEventSlot* slot = m_rings.events.BeginWrite()) {
-        slot->kind = kind;
-        slot->param1 = param1;
-        slot->time = std::chrono::steady_clock::now().time_since_epoch().count();
-        slot->text[0] = '\0';
-        m_rings.events.Publish();
-    }
+    m_port->DeliverMessage(bytes, count);
     if (m_afterMessage)
         m_afterMessage();
-}
-
-void CMidiStreamParser::DeliverSysEx()
-{
-    // A piece that does not fit is dropped and counted by the ring itself.
-    m_rings.sysex.Write(m_sysex, m_sysexLength);
-    const uint32_t length = static_cast<uint32_t>(m_sysexLength);
-    m_sysexLength = 0;
-    Post(MIM_LONGDATA, length);
 }
 
 void CMidiStreamParser::AbandonShortMessage()
 {
     if (!m_messageOpen)
         return;
-    const uint32_t packed = PackShortMessage(m_status, m_dataCount > 0 ? m_data[0] : 0, m_dataCount > 1 ? m_data[1] : 0);
+    const uint8_t message[3] = {m_status, m_data[0], m_data[1]};
+    const size_t count = 1 + static_cast<size_t>(m_dataCount);
     m_messageOpen = false;
     m_dataCount = 0;
-    Post(MIM_ERROR, packed);
+    Deliver(message, count);
 }
 
 void CMidiStreamParser::Byte(uint8_t byte)
 {
+    auto deliver = [this](const uint8_t* bytes, size_t n) { Deliver(bytes, n); };
+    if (m_assembler.Assembling()) {
+        // Data, the closing F7 and real-time bytes belong to the SysEx; any
+        // other status byte cuts it off and then counts as itself.
+        if (byte < 0x80 || byte == 0xF7 || byte >= 0xF8) {
+            m_assembler.Feed(&byte, 1, deliver);
+            return;
+        }
+        m_assembler.Flush(deliver);
+    }
     if (byte >= 0xF8) {
         // Real-time: on its own, whatever it arrives in the middle of.
-        Post(MIM_DATA, PackShortMessage(byte));
+        Deliver(&byte, 1);
         return;
-    }
-    if (m_inSysEx) {
-        if (byte < 0x80) {
-            m_sysex[m_sysexLength++] = byte;
-            if (m_sysexLength == kSysExPiece)
-                DeliverSysEx();
-            return;
-        }
-        if (byte == 0xF7) {
-            m_sysex[m_sysexLength++] = byte;
-            m_inSysEx = false;
-            DeliverSysEx();
-            return;
-        }
-        // Any other status byte cuts the message off, then counts as itself.
-        m_inSysEx = false;
-        m_sysexLength = 0;
-        Post(MIM_LONGERROR, 0);
     }
     if (byte >= 0x80)
         StatusByte(byte);
@@ -122,9 +118,7 @@ void CMidiStreamParser::StatusByte(uint8_t byte)
 
     if (byte == 0xF0) {
         m_status = 0;
-        m_inSysEx = true;
-        m_sysexLength = 0;
-        m_sysex[m_sysexLength++] = byte;
+        m_assembler.Feed(&byte, 1, [this](const uint8_t* bytes, size_t n) { Deliver(bytes, n); });
         return;
     }
     if (byte < 0xF0) {
@@ -135,13 +129,11 @@ void CMidiStreamParser::StatusByte(uint8_t byte)
     }
     // System common messages end running status.
     m_status = 0;
-    if (byte == 0xF4 || byte == 0xF5 || byte == 0xF7) {
-        Post(MIM_ERROR, PackShortMessage(byte));
-        return;
-    }
     m_dataNeeded = DataBytesOf(byte);
     if (m_dataNeeded == 0) {
-        Post(MIM_DATA, PackShortMessage(byte));
+        // F6, and the undefined F4, F5 and a stray F7, which the port
+        // reports as errors.
+        Deliver(&byte, 1);
         return;
     }
     m_status = byte;
@@ -153,7 +145,7 @@ void CMidiStreamParser::DataByte(uint8_t byte)
     if (m_status == 0) {
         if (!m_inStrayRun) {
             m_inStrayRun = true;
-            Post(MIM_ERROR, PackShortMessage(byte));
+            Deliver(&byte, 1);
         }
         return;
     }
@@ -161,10 +153,11 @@ void CMidiStreamParser::DataByte(uint8_t byte)
     m_data[m_dataCount++] = byte;
     if (m_dataCount < m_dataNeeded)
         return;
-    const uint8_t status = m_status;
+    const uint8_t message[3] = {m_status, m_data[0], m_data[1]};
+    const size_t count = 1 + static_cast<size_t>(m_dataNeeded);
     m_messageOpen = false;
     m_dataCount = 0;
-    if (status >= 0xF0)
+    if (m_status >= 0xF0)
         m_status = 0;  // system common: no running status
-    Post(MIM_DATA, PackShortMessage(status, m_data[0], m_dataNeeded > 1 ? m_data[1] : 0));
+    Deliver(message, count);
 }

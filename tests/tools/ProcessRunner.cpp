@@ -18,7 +18,7 @@ namespace {
 std::string ZmctlPath()
 {
     const char* path = std::getenv("ZMCTL");
-    return path ? path : "";
+    return path ? path : ZMCTL_BINARY;
 }
 
 struct TempDir {
@@ -37,36 +37,41 @@ struct TempDir {
     }
 };
 
-} // namespace
-
-std::string TempFile(const std::string& name, const std::string& contents)
+TempDir& Dir()
 {
     static TempDir dir;
-    const auto file = dir.path / name;
-    std::ofstream(file, std::ios::binary) << contents;
-    return file.string();
+    return dir;
 }
 
-ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& input)
+//! Forks zmctl with its standard streams on the given descriptors (-1:
+//! a pipe, returned in the same variable).
+pid_t Spawn(const std::vector<std::string>& args, int& in, int& out, int& err, const std::string& stdinPath,
+            const std::string& stdoutPath)
 {
-    ProcessResult result;
     const std::string program = ZmctlPath();
     if (program.empty()) {
-        ADD_FAILURE() << "ZMCTL is not set; run the tests through ctest";
-        return result;
+        ADD_FAILURE() << "no zmctl to run";
+        return -1;
     }
-    int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    int inPipe[2] = {-1, -1}, outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
+    if ((stdinPath.empty() && pipe(inPipe) != 0) || (stdoutPath.empty() && pipe(outPipe) != 0) || pipe(errPipe) != 0) {
         ADD_FAILURE() << "pipe: " << std::strerror(errno);
-        return result;
+        return -1;
     }
+    signal(SIGPIPE, SIG_IGN);
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
-            close(fd);
+        const int childIn = stdinPath.empty() ? inPipe[0] : open(stdinPath.c_str(), O_RDONLY);
+        const int childOut = stdoutPath.empty() ? outPipe[1] : open(stdoutPath.c_str(), O_WRONLY);
+        dup2(childIn, 0);
+        dup2(childOut, 1);
+        dup2(errPipe[1], 2);
+        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            if (fd > 2)
+                close(fd);
+        signal(SIGPIPE, SIG_DFL);
+        // The built-in simulated box answers at once unless a test asks.
+        setenv("ZMCTL_SIM_TIMING", "instant", 0);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
         for (const auto& a : args)
@@ -75,24 +80,56 @@ ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& 
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    signal(SIGPIPE, SIG_IGN);
+    for (int fd : {inPipe[0], outPipe[1], errPipe[1]})
+        if (fd >= 0)
+            close(fd);
+    in = inPipe[1];
+    out = outPipe[0];
+    err = errPipe[0];
+    return pid;
+}
+
+void Collect(ProcessResult& result, int status)
+{
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+}
+
+} // namespace
+
+std::string TempDirectory()
+{
+    return Dir().path.string();
+}
+
+std::string TempFile(const std::string& name, const std::string& contents)
+{
+    const auto file = Dir().path / name;
+    std::ofstream(file, std::ios::binary) << contents;
+    return file.string();
+}
+
+ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath)
+{
+    ProcessResult result;
+    int in = -1, out = -1, err = -1;
+    const pid_t pid = Spawn(args, in, out, err, "", stdoutPath);
+    if (pid < 0)
+        return result;
 
     // Feed stdin and drain both outputs together so no pipe can fill up.
     size_t written = 0;
     if (input.empty()) {
-        close(in[1]);
-        in[1] = -1;
+        close(in);
+        in = -1;
     } else {
-        fcntl(in[1], F_SETFL, O_NONBLOCK);
+        fcntl(in, F_SETFL, O_NONBLOCK);
     }
-    pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
-    int open = 2;
-    while (open > 0 || in[1] >= 0) {
-        fds[2].fd = in[1];
-        if (poll(fds, 3, 10000) <= 0)
+    pollfd fds[3] = {{out, POLLIN, 0}, {err, POLLIN, 0}, {in, POLLOUT, 0}};
+    int open = (out >= 0) + 1;
+    while (open > 0 || in >= 0) {
+        fds[2].fd = in;
+        if (poll(fds, 3, 30000) <= 0)
             break;
         for (int k = 0; k < 2; ++k) {
             if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP)))
@@ -107,21 +144,113 @@ ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& 
                 --open;
             }
         }
-        if (in[1] >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            const ssize_t n = write(in[1], input.data() + written, input.size() - written);
+        if (in >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            const ssize_t n = write(in, input.data() + written, input.size() - written);
             if (n > 0)
                 written += static_cast<size_t>(n);
             if (n < 0 || written == input.size()) {
-                close(in[1]);
-                in[1] = -1;
+                close(in);
+                in = -1;
             }
         }
     }
-    for (int fd : {fds[0].fd, fds[1].fd, in[1]})
+    for (int fd : {fds[0].fd, fds[1].fd, in})
         if (fd >= 0)
             close(fd);
     int status = 0;
     waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Collect(result, status);
     return result;
+}
+
+CZmctlProcess::CZmctlProcess(const std::vector<std::string>& args, const std::string& stdinPath)
+{
+    m_pid = Spawn(args, m_in, m_out, m_err, stdinPath, "");
+}
+
+CZmctlProcess::~CZmctlProcess()
+{
+    if (m_pid > 0) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+    for (int fd : {m_in, m_out, m_err})
+        if (fd >= 0)
+            close(fd);
+}
+
+bool CZmctlProcess::Pump(std::chrono::milliseconds wait)
+{
+    pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
+    if (m_out < 0 && m_err < 0)
+        return false;
+    if (poll(fds, 2, static_cast<int>(wait.count())) <= 0)
+        return true;
+    for (int k = 0; k < 2; ++k) {
+        if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP)))
+            continue;
+        char buf[4096];
+        const ssize_t n = read(fds[k].fd, buf, sizeof buf);
+        if (n > 0) {
+            (k == 0 ? m_result.out : m_result.err).append(buf, static_cast<size_t>(n));
+        } else {
+            close(fds[k].fd);
+            (k == 0 ? m_out : m_err) = -1;
+        }
+    }
+    return m_out >= 0 || m_err >= 0;
+}
+
+bool CZmctlProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (m_result.out.find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() >= deadline || !Pump(std::chrono::milliseconds(20)))
+            return m_result.out.find(text) != std::string::npos;
+    }
+    return true;
+}
+
+void CZmctlProcess::Write(const std::string& bytes)
+{
+    size_t written = 0;
+    while (m_in >= 0 && written < bytes.size()) {
+        const ssize_t n = write(m_in, bytes.data() + written, bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += static_cast<size_t>(n);
+    }
+}
+
+void CZmctlProcess::CloseInput()
+{
+    if (m_in >= 0)
+        close(m_in);
+    m_in = -1;
+}
+
+void CZmctlProcess::Signal(int signal)
+{
+    if (m_pid > 0)
+        kill(m_pid, signal);
+}
+
+ProcessResult CZmctlProcess::Finish(std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    int status = 0;
+    while (waitpid(m_pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ADD_FAILURE() << "zmctl did not end within " << timeout.count() << " ms; killed";
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, &status, 0);
+            break;
+        }
+        Pump(std::chrono::milliseconds(10));
+    }
+    m_pid = -1;
+    while (Pump(std::chrono::milliseconds(100))) {
+    }
+    Collect(m_result, status);
+    return m_result;
 }

@@ -1,18 +1,59 @@
 // Runs zmctl as a child process with given standard input and collects its
-// output and exit status.
+// output and exit status; or starts it in the background to talk to it
+// while it runs (monitor, simulate, decode from a pipe).
 #pragma once
 
+#include <chrono>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct ProcessResult {
     std::string out;
     std::string err;
     int status = -1;  //!< exit status, or -1 when it did not exit normally
+    int signal = 0;   //!< the signal that ended it, if one did
 };
 
-//! Runs the zmctl named by the ZMCTL environment variable with `args`.
-ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& input = "");
+//! Runs zmctl (the one the build made, or the one ZMCTL names) with `args`,
+//! ZMCTL_SIM_TIMING=instant unless the environment sets it.
+//! With `stdoutPath`, standard output goes to that file instead (for
+//! instance /dev/full).
+ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& input = "",
+                       const std::string& stdoutPath = "");
 
 //! A file in a fresh temporary directory, removed with the directory at exit.
 std::string TempFile(const std::string& name, const std::string& contents);
+//! That temporary directory.
+std::string TempDirectory();
+
+//! zmctl running in the background; killed at destruction if still running.
+class CZmctlProcess {
+public:
+    //! `stdinPath` empty: a pipe the test writes to; otherwise that file.
+    explicit CZmctlProcess(const std::vector<std::string>& args, const std::string& stdinPath = "");
+    ~CZmctlProcess();
+    CZmctlProcess(const CZmctlProcess&) = delete;
+    CZmctlProcess& operator=(const CZmctlProcess&) = delete;
+
+    //! Reads standard output until it holds `text`; false after `timeout`.
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout);
+    void Write(const std::string& bytes);
+    void CloseInput();
+    void Signal(int signal);
+    //! Waits for the end (killing it after `timeout`) and collects the rest.
+    ProcessResult Finish(std::chrono::milliseconds timeout);
+
+    pid_t Pid() const { return m_pid; }
+    const std::string& Out() const { return m_result.out; }
+
+private:
+    //! Reads what is there, waiting at most `wait`; false once both outputs closed.
+    bool Pump(std::chrono::milliseconds wait);
+
+    pid_t m_pid = -1;
+    int m_in = -1;
+    int m_out = -1;
+    int m_err = -1;
+    ProcessResult m_result;
+};

@@ -13,6 +13,9 @@ TEST(ZmctlCli, HelpOnEveryCommand)
         {{"--help"}, "Usage: zmctl [OPTIONS] SUBCOMMAND", "decode"},
         {{"decode", "--help"}, "Usage: zmctl decode [OPTIONS] [FILE...]", "--sections"},
         {{"request", "-h"}, "Usage: zmctl request [OPTIONS] NAME [ARGS...]", "write-field OP FIELD START BYTE..."},
+        {{"sync", "--help"}, "Usage: zmctl sync [OPTIONS]", "--timeout"},
+        {{"backup", "--help"}, "Usage: zmctl backup [OPTIONS] FILE", "7 ZmFunc_DumpEEprom"},
+        {{"simulate", "--help"}, "Usage: zmctl simulate [OPTIONS]", "--backend"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = RunZmctl(c.args);
@@ -53,14 +56,39 @@ TEST(ZmctlCli, BadArgumentsExitWithStatusTwoAndSayWhy)
         {{"request", "keymap", "6"}, "FIELD: 6 is out of range 0..5"},
         {{"request", "field-op", "9", "0", "0", "129", "0"}, "LEN: 129 is out of range 0..128"},
         {{"request", "field-op", "128", "0", "0", "8", "0"}, "OP: 128 is out of range 0..127"},
-        {{"request", "field-op", "9", "0", "-1", "8", "0"}, "START: -1 is out of range"},
+        {{"request", "field-op", "9", "0", "-1", "8", "0"}, "START: -1 is out of range 0..127"},
         {{"request", "write-field", "8", "0", "0"}, "got 3"},
-        {{"request", "write-field", "8", "0", "0", "256"}, "BYTE: 256 is out of range 0..255"},
+        {{"request", "write-field", "8", "0", "126", "1", "2", "3"}, "3 bytes from START 126 run past offset 128"},
+        // What a request cannot carry is refused alike by every command,
+        // before any port is opened.
+        {{"request", "set-param", "6", "-1"}, "V: -1 is out of range 0..16383"},
+        {{"request", "set-param", "200", "16384"}, "V: 16384 is out of range 0..16383"},
+        {{"set", "6", "-1"}, "V: -1 is out of range 0..16383"},
+        {{"set", "16384", "0"}, "parameter: 16384 is out of range 0..16383"},
+        {{"get", "128"}, "parameter: 128 is out of range 0..127"},
+        {{"get", "NoSuchThing"}, "no parameter is named 'NoSuchThing'"},
+        {{"request", "write-field", "8", "0", "0", "128"}, "BYTE: 128 is out of range 0..127"},
+        {{"zone", "4"}, "Z: 4 is out of range 0..3"},
+        {{"zone", "0", "lo_note=128"}, "lo_note: 128 is out of range 0..127"},
+        {{"zone", "0", "midi_chan=16"}, "midi_chan: 16 is out of range 0..15"},
+        {{"zone", "0", "lo_note"}, "'lo_note' is not of the form FIELD=VALUE"},
+        {{"mute", "-1", "on"}, "Z: -1 is out of range 0..3"},
+        {{"mute", "0", "maybe"}, "STATE: 'maybe' is neither on nor off"},
+        {{"preset", "harpsichord"}, "no layout is named 'harpsichord'"},
+        {{"aot", "cc-mute=on", "--delay", "256"}, "--delay: 256 is out of range 0..255"},
+        {{"aot", "loud=on"}, "no option 'loud'"},
+        {{"dump", "keymap", "6"}, "TABLE: 6 is out of range 0..5"},
+        {{"dump", "keymap"}, "TABLE is required"},
+        {{"simulate", "--fault", "256"}, "--fault: 256 is out of range 0..255"},
+        // Offending input is shown escaped, never as raw control characters.
+        {{"request", "inquire", "\x1B[2J"}, "P: '\\x1B[2J' is not a number"},
+        {{"frob\x07"}, "unknown command 'frob\\x07'"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = RunZmctl(c.args);
         EXPECT_EQ(r.status, 2) << c.message;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << "expected '" << c.message << "' in: " << r.err;
         EXPECT_EQ(r.out, "") << c.message;
+        EXPECT_EQ(r.err.find_first_of(std::string("\x07\x1B\0", 3)), std::string::npos) << c.message;
     }
 }

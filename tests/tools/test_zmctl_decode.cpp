@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fstream>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 std::string Binary(std::initializer_list<int> bytes)
@@ -99,18 +104,101 @@ TEST(ZmctlDecode, SmartReportFollowsKeysAndSections)
     }
 }
 
-TEST(ZmctlDecode, BadHexTokenNamesFileAndPositionAndPrintsNothing)
+TEST(ZmctlDecode, BadHexTokenIsNamedByPlaceAndShownEscaped)
 {
+    // Input is decoded as it comes: what stands before the bad token is out.
     const std::string good = TempFile("good.txt", "F0 09 27 F7\n");
     const std::string bad = TempFile("bad.txt", "F0 09 27 F7\n  90 3C\tG1 40\n");
-    const ProcessResult r = RunZmctl({"decode", "--hex", good, bad});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find(bad + ":2:9: 'G1' is not a hexadecimal byte value"), std::string::npos) << r.err;
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        const char* out;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"decode", "--hex", good, bad}, "", "eeprom echo test no argument\neeprom echo test no argument\n",
+         ":2:9: 'G1' is not a hexadecimal byte value"},
+        {{"decode", "--hex"}, "F0 100 F7", "", "<stdin>:1:4: '100'"},
+        {{"decode", "--hex"}, "F0 09\n\x1B[2J F7", "", "<stdin>:2:1: '\\x1B[2J'"},
+        {{"decode", "--hex"}, std::string("F0 a\0b F7", 10), "", "<stdin>:1:4: 'a\\x00b'"},
+        {{"decode", "--hex"}, "F0 " + std::string(30, 'z'), "", "'zzzzzzzzzzzzzzzzzzzz...'"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = RunZmctl(c.args, c.input);
+        EXPECT_EQ(r.status, 2) << c.message;
+        EXPECT_EQ(r.out, c.out) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find_first_of(std::string("\x1B\0", 2)), std::string::npos) << c.message;
+    }
+}
 
-    const ProcessResult r2 = RunZmctl({"decode", "--hex"}, "F0 100 F7");
-    EXPECT_EQ(r2.status, 2);
-    EXPECT_NE(r2.err.find("<stdin>:1:4: '100'"), std::string::npos) << r2.err;
+TEST(ZmctlDecode, CutOffSysExNeverSwallowsTheNextFrame)
+{
+    // Longer than a frame holds, cut off by the next frame's F0: the
+    // window's live path drops it and shows "hello"; so does decode.
+    std::string stream = Binary({0xF0, 0x09, 0x11}) + std::string(9000, 'A');
+    stream += Binary({0xF0, 0x09, 0x11}) + "hello" + Binary({0x00, 0xF7});
+    const ProcessResult r = RunZmctl({"decode"}, stream);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "incomplete sysex message dropped\nhello\n");
+}
+
+TEST(ZmctlDecode, FailedWriteIsAnErrorWithAMessage)
+{
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    close(pipeFds[0]);  // nobody reads: the output is closed
+    struct Case {
+        std::string stdoutPath;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"/dev/full", "cannot write to standard output: No space left on device"},
+        {"/proc/self/fd/" + std::to_string(pipeFds[1]), "cannot write to standard output: Broken pipe"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = RunZmctl({"decode", "--hex"}, "F0 09 27 F7", c.stdoutPath);
+        EXPECT_EQ(r.status, 6) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    close(pipeFds[1]);
+}
+
+TEST(ZmctlDecode, StreamsFromAPipeThatStaysOpen)
+{
+    CZmctlProcess decode({"decode", "--hex"});
+    decode.Write("F0 09 27 F7\n");
+    EXPECT_TRUE(decode.WaitForOutput("eeprom echo test no argument\n", std::chrono::seconds(10)));
+    decode.Signal(SIGINT);
+    const ProcessResult r = decode.Finish(std::chrono::seconds(10));
+    EXPECT_EQ(r.status, 130);
+    EXPECT_NE(r.err.find("zmctl: error: interrupted"), std::string::npos) << r.err;
+}
+
+TEST(ZmctlDecode, EndlessInputTakesBoundedMemory)
+{
+    CZmctlProcess decode({"decode"}, "/dev/zero");
+    const std::string proc = "/proc/" + std::to_string(decode.Pid());
+    auto field = [&](const std::string& file, const std::string& key) -> long {
+        std::ifstream in(proc + "/" + file);
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind(key, 0) == 0)
+                return std::stol(line.substr(key.size()));
+        return -1;
+    };
+    // Until far more than memory would hold as a whole has gone through.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (field("io", "rchar:") < 300'000'000L && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const long peakKiB = field("status", "VmHWM:");
+    EXPECT_GE(field("io", "rchar:"), 300'000'000L);
+    EXPECT_GT(peakKiB, 0);
+    EXPECT_LT(peakKiB, 200'000L);
+    decode.Signal(SIGINT);
+    const ProcessResult r = decode.Finish(std::chrono::seconds(10));
+    EXPECT_EQ(r.status, 130);
+    EXPECT_EQ(r.out, " BAD BAD BAD BAD MIDI ERROR #000\n");
 }
 
 TEST(ZmctlDecode, BrokenStreamIsReportedNotLost)

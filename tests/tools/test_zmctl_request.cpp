@@ -15,15 +15,14 @@ TEST(ZmctlRequest, PrintsTheBuildersFrames)
         {{"echo-test"}, "F0 09 27 F7\n"},
         {{"smart-peek"}, "F0 09 2F 00 00 00 00 00 00 00 02 00 F7\n"},
         {{"set-param", "27", "400"}, "F0 09 43 1B 00 10 03 F7\n"},
-        {{"set-param", "6", "-1"}, "F0 09 43 06 00 7F 7F F7\n"},
-        {{"set-param", "0x1F", "-0x10"}, "F0 09 43 1F 00 70 7F F7\n"},
-        {{"set-param", "0", "16384"}, "F0 09 43 00 00 00 00 F7\n"},
+        {{"set-param", "6", "16383"}, "F0 09 43 06 00 7F 7F F7\n"},
+        {{"set-param", "0x1F", "0x3FF0"}, "F0 09 43 1F 00 70 7F F7\n"},
+        {{"set-param", "200", "0"}, "F0 09 43 48 01 00 00 F7\n"},
         {{"inquire", "31"}, "F0 09 44 1F 00 F7\n"},
         {{"field-op", "9", "2", "0", "8", "0"}, "F0 09 5A 09 02 00 08 00 F7\n"},
-        {{"field-op", "8", "1", "300", "128", "0xFF"}, "F0 09 5A 08 01 7F 00 7F F7\n"},
-        {{"write-field", "8", "3", "124", "1", "2", "3", "4", "5", "6", "7", "0x88"},
-         "F0 09 5A 08 03 7C 04 01 02 03 04 F7\n"},
-        {{"write-field", "0", "0", "0", "0x80"}, "F0 09 5A 00 00 00 01 00 F7\n"},
+        {{"field-op", "8", "1", "127", "128", "0x7F"}, "F0 09 5A 08 01 7F 00 7F F7\n"},
+        {{"write-field", "8", "3", "124", "1", "2", "3", "0x7F"}, "F0 09 5A 08 03 7C 04 01 02 03 7F F7\n"},
+        {{"write-field", "0", "0", "0", "0x40"}, "F0 09 5A 00 00 00 01 40 F7\n"},
         {{"get-zone", "3"}, "F0 09 5A 09 03 00 08 00 F7\n"},
         {{"set-split", "4"}, "F0 09 5A 0A 04 7F 7F 7F F7\n"},
         {{"keymap", "5"}, "F0 09 5A 10 05 00 00 00 F7\n"},
@@ -61,7 +60,7 @@ TEST(ZmctlRequest, SyncPrintsFifteenFramesInOrder)
 TEST(ZmctlRequest, WriteFieldOfAFullFieldSends128Bytes)
 {
     std::vector<std::string> args = {"request", "write-field", "8", "0", "0"};
-    for (int i = 0; i < 130; ++i)
+    for (int i = 0; i < 128; ++i)
         args.push_back(std::to_string(i));
     const ProcessResult r = RunZmctl(args);
     EXPECT_EQ(r.status, 0);

@@ -1,6 +1,9 @@
 // zmctl decode: runs a raw MIDI byte stream through the reply decoder and
-// prints what the message window (and, on request, the controls) would get.
+// prints what the message window (and, on request, the controls) would
+// get, as the input arrives.
 #pragma once
+
+#include "Output.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,4 +21,4 @@ struct DecodeOptions {
 };
 
 CLI::App* AddDecodeCommand(CLI::App& app, DecodeOptions& options);
-int RunDecode(const DecodeOptions& options);
+int RunDecode(const DecodeOptions& options, COutput& out);

@@ -1,36 +1,21 @@
 #include "InputReader.h"
 
+#include "Escape.h"
+#include "Interrupt.h"
 #include "UsageError.h"
 
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
 std::string DisplayName(const std::string& name)
 {
-    return name == "-" ? std::string("<stdin>") : name;
-}
-
-std::string ReadAll(const std::string& name)
-{
-    std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
-    if (file == nullptr)
-        throw CUsageError("cannot open " + name + ": " + std::strerror(errno));
-    std::string data;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) != 0)
-        data.append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
-    const int error = errno;
-    if (file != stdin)
-        std::fclose(file);
-    if (failed)
-        throw CUsageError("cannot read " + DisplayName(name) + ": " + std::strerror(error));
-    return data;
+    return name == "-" ? std::string("<stdin>") : Escaped(name);
 }
 
 int HexDigit(char c)
@@ -43,59 +28,138 @@ int HexDigit(char c)
     return -1;
 }
 
-} // namespace
-
-std::vector<uint8_t> ParseHexText(const std::string& text, const std::string& name)
+//! The byte value of a token ("F0", "f0", "0xF0", "7"), or -1.
+int TokenValue(const std::string& token)
 {
-    std::vector<uint8_t> bytes;
-    size_t line = 1;
-    size_t lineStart = 0;
-    size_t i = 0;
-    while (i < text.size()) {
-        if (std::isspace(static_cast<unsigned char>(text[i]))) {
-            if (text[i] == '\n') {
-                ++line;
-                lineStart = i + 1;
-            }
-            ++i;
-            continue;
-        }
-        const size_t start = i;
-        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
-            ++i;
-        std::string token = text.substr(start, i - start);
-        std::string digits = token;
-        if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
-            digits = digits.substr(2);
-        int value = -1;
-        if (digits.size() == 1 && HexDigit(digits[0]) >= 0)
-            value = HexDigit(digits[0]);
-        else if (digits.size() == 2 && HexDigit(digits[0]) >= 0 && HexDigit(digits[1]) >= 0)
-            value = HexDigit(digits[0]) * 16 + HexDigit(digits[1]);
-        if (value < 0) {
-            if (token.size() > 20)
-                token = token.substr(0, 20) + "...";
-            throw CUsageError(DisplayName(name) + ":" + std::to_string(line) + ":" + std::to_string(start - lineStart + 1) +
-                              ": '" + token + "' is not a hexadecimal byte value (00-FF)");
-        }
-        bytes.push_back(static_cast<uint8_t>(value));
-    }
-    return bytes;
+    std::string digits = token;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits = digits.substr(2);
+    if (digits.size() == 1)
+        return HexDigit(digits[0]);
+    if (digits.size() == 2 && HexDigit(digits[0]) >= 0 && HexDigit(digits[1]) >= 0)
+        return HexDigit(digits[0]) * 16 + HexDigit(digits[1]);
+    return -1;
 }
 
-std::vector<InputSource> ReadInputs(const std::vector<std::string>& names, bool hex)
+// Enough of a token to show it: the longest valid one has four characters.
+constexpr size_t kShownTokenChars = 20;
+
+} // namespace
+
+CInputReader::CInputReader(const std::vector<std::string>& names, bool hex)
+    : m_hex(hex)
 {
-    std::vector<std::string> list = names.empty() ? std::vector<std::string>{"-"} : names;
-    std::vector<InputSource> sources;
+    const std::vector<std::string> list = names.empty() ? std::vector<std::string>{"-"} : names;
     for (const std::string& name : list) {
-        std::string data = ReadAll(name);
-        InputSource source;
-        source.name = name;
-        if (hex)
-            source.bytes = ParseHexText(data, name);
-        else
-            source.bytes.assign(data.begin(), data.end());
-        sources.push_back(std::move(source));
+        const int fd = name == "-" ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            const int error = errno;
+            // The destructor does not run when the constructor throws.
+            for (const Source& opened : m_sources)
+                if (opened.fd != STDIN_FILENO)
+                    ::close(opened.fd);
+            throw CUsageError("cannot open " + Escaped(name) + ": " + std::strerror(error));
+        }
+        m_sources.push_back({name, fd});
     }
-    return sources;
+}
+
+CInputReader::~CInputReader()
+{
+    for (const Source& source : m_sources)
+        if (source.fd != STDIN_FILENO)
+            ::close(source.fd);
+}
+
+void CInputReader::Run(const Sink& sink)
+{
+    for (const Source& source : m_sources)
+        ReadSource(source, sink);
+}
+
+void CInputReader::ReadSource(const Source& source, const Sink& sink)
+{
+    std::vector<uint8_t> buffer(kChunk);
+    std::vector<uint8_t> bytes;
+    m_state = HexState{};
+    for (;;) {
+        // Waits in slices, so that Ctrl-C ends a read from a quiet pipe.
+        pollfd fd{source.fd, POLLIN, 0};
+        while (::poll(&fd, 1, 100) == 0)
+            ThrowIfInterrupted();
+        ThrowIfInterrupted();
+        const ssize_t n = ::read(source.fd, buffer.data(), buffer.size());
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n < 0)
+            throw CUsageError("cannot read " + DisplayName(source.name) + ": " + std::strerror(errno));
+        if (n == 0)
+            break;
+        if (!m_hex) {
+            sink(buffer.data(), static_cast<size_t>(n));
+            continue;
+        }
+        bytes.clear();
+        const std::string error =
+            HexChunk(source, reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(n), bytes);
+        if (!bytes.empty())
+            sink(bytes.data(), bytes.size());
+        if (!error.empty())
+            throw CUsageError(error);
+    }
+    if (m_hex) {
+        bytes.clear();
+        const std::string error = EndToken(source, bytes);
+        if (!bytes.empty())
+            sink(bytes.data(), bytes.size());
+        if (!error.empty())
+            throw CUsageError(error);
+    }
+}
+
+std::string CInputReader::HexChunk(const Source& source, const char* text, size_t count, std::vector<uint8_t>& bytes)
+{
+    HexState& s = m_state;
+    for (size_t i = 0; i < count; ++i) {
+        const char c = text[i];
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            std::string error = EndToken(source, bytes);
+            if (!error.empty())
+                return error;
+            if (c == '\n') {
+                ++s.line;
+                s.column = 0;
+            } else {
+                ++s.column;
+            }
+            continue;
+        }
+        ++s.column;
+        if (s.tokenLength == 0) {
+            s.tokenLine = s.line;
+            s.tokenColumn = s.column;
+        }
+        if (s.token.size() < kShownTokenChars + 1)
+            s.token += c;
+        ++s.tokenLength;
+    }
+    return {};
+}
+
+std::string CInputReader::EndToken(const Source& source, std::vector<uint8_t>& bytes)
+{
+    HexState& s = m_state;
+    if (s.tokenLength == 0)
+        return {};
+    const int value = s.tokenLength <= 4 ? TokenValue(s.token) : -1;
+    if (value < 0) {
+        const std::string shown = Escaped(s.token.substr(0, kShownTokenChars)) +
+                                  (s.tokenLength > kShownTokenChars ? "..." : "");
+        return DisplayName(source.name) + ":" + std::to_string(s.tokenLine) + ":" + std::to_string(s.tokenColumn) +
+               ": '" + shown + "' is not a hexadecimal byte value (00-FF)";
+    }
+    bytes.push_back(static_cast<uint8_t>(value));
+    s.token.clear();
+    s.tokenLength = 0;
+    return {};
 }

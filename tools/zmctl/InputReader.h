@@ -1,20 +1,60 @@
-// Reads decode's input: raw bytes, or with --hex, text of hexadecimal byte
-// values separated by white space.
+// Reads decode's input as a stream: raw MIDI bytes, or with --hex text of
+// hexadecimal byte values separated by white space. Chunk by chunk, in
+// fixed memory, so that an endless pipe, a FIFO or a live capture is
+// decoded as it comes; Ctrl-C is noticed while a read waits for data.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-struct InputSource {
-    std::string name;            //!< as given; "-" is standard input
-    std::vector<uint8_t> bytes;  //!< the MIDI bytes it holds
+class CInputReader {
+public:
+    using Sink = std::function<void(const uint8_t* bytes, size_t count)>;
+
+    //! Opens every source at once, so that a missing file is reported
+    //! before anything is decoded; "-" (or an empty list) is standard
+    //! input. Throws CUsageError.
+    CInputReader(const std::vector<std::string>& names, bool hex);
+    ~CInputReader();
+
+    CInputReader(const CInputReader&) = delete;
+    CInputReader& operator=(const CInputReader&) = delete;
+
+    //! Hands the bytes of every source, in order, to `sink` as they are
+    //! read. Throws CUsageError for a read error or, with hex, for a token
+    //! that is no byte value (naming source, line and column, the token
+    //! escaped); CCommandError on Ctrl-C.
+    void Run(const Sink& sink);
+
+    //! Largest chunk read at once.
+    static constexpr size_t kChunk = 65536;
+
+private:
+    struct Source {
+        std::string name;
+        int fd;
+    };
+
+    //! Hex text state of the current source.
+    struct HexState {
+        std::string token;   //!< the token so far (kept short: longer is wrong anyway)
+        size_t tokenLength = 0;
+        size_t line = 1;
+        size_t column = 0;   //!< of the last character read
+        size_t tokenLine = 0;
+        size_t tokenColumn = 0;
+    };
+
+    void ReadSource(const Source& source, const Sink& sink);
+    //! Appends the chunk's byte values to `bytes`; stops at a bad token and
+    //! returns its message (the bytes before it still count).
+    std::string HexChunk(const Source& source, const char* text, size_t count, std::vector<uint8_t>& bytes);
+    std::string EndToken(const Source& source, std::vector<uint8_t>& bytes);
+
+    bool m_hex;
+    std::vector<Source> m_sources;
+    HexState m_state;
 };
-
-//! Reads every source in order; "-" (or an empty list) reads standard input.
-//! Throws CUsageError for a file that cannot be read or, with `hex`, for a
-//! token that is no byte value (naming file, line and column).
-std::vector<InputSource> ReadInputs(const std::vector<std::string>& names, bool hex);
-
-//! Parses hex text; `name` is used in error messages only.
-std::vector<uint8_t> ParseHexText(const std::string& text, const std::string& name);

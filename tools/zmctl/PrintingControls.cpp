@@ -1,22 +1,25 @@
 #include "PrintingControls.h"
 
 #include <algorithm>
-#include <string>
 
 void CPrintingControls::AppendLine(std::string_view line)
 {
     // Bytes as they are: an 8-bit character stays one byte.
-    std::fwrite(line.data(), 1, line.size(), m_out);
-    std::fputc('\n', m_out);
+    m_pending += line;
+    m_pending += '\n';
 }
 
 void CPrintingControls::ControlLine(int id, std::string_view what, std::string_view value)
 {
     if (!m_showControls)
         return;
-    std::fprintf(m_out, "@%d %.*s ", id, static_cast<int>(what.size()), what.data());
-    std::fwrite(value.data(), 1, value.size(), m_out);
-    std::fputc('\n', m_out);
+    m_pending += '@';
+    m_pending += std::to_string(id);
+    m_pending += ' ';
+    m_pending += what;
+    m_pending += ' ';
+    m_pending += value;
+    m_pending += '\n';
 }
 
 void CPrintingControls::SetControlText(int id, std::string_view text)
@@ -53,12 +56,6 @@ void CPrintingControls::SetCheck(int id, bool checked)
     ControlLine(id, "check", checked ? "1" : "0");
 }
 
-std::string CPrintingControls::ControlText(int id) const
-{
-    const auto it = m_texts.find(id);
-    return it == m_texts.end() ? std::string() : it->second;
-}
-
 void CPrintingControls::SetTextLimit(int id, int chars)
 {
     m_limits[id] = static_cast<size_t>(std::max(chars, 0));
@@ -68,5 +65,25 @@ void CPrintingControls::SetTextLimit(int id, int chars)
 void CPrintingControls::FocusDialog()
 {
     if (m_showControls)
-        std::fputs("@dialog focus\n", m_out);
+        m_pending += "@dialog focus\n";
+}
+
+std::string CPrintingControls::ControlText(int id) const
+{
+    const auto it = m_texts.find(id);
+    return it == m_texts.end() ? std::string() : it->second;
+}
+
+void CPrintingControls::Drain()
+{
+    if (m_pending.empty())
+        return;
+    m_out.Write(m_pending);
+    m_pending.clear();
+}
+
+void CPrintingControls::Flush()
+{
+    Drain();
+    m_out.Flush();
 }

@@ -1,71 +1,78 @@
 #include "RequestCommand.h"
 
-#include "NumberArgument.h"
-#include "PrintingSender.h"
+#include "Escape.h"
+#include "FrameText.h"
 #include "UsageError.h"
+#include "Values.h"
 #include "protocol/RequestBuilders.h"
 
-#include <climits>
 #include <cstdio>
 #include <functional>
 
 namespace {
+
+//! What a builder may need besides its arguments.
+struct BuildContext {
+    ISysExSender& sender;
+    HeldValues& held;
+    ReportOptions& options;
+};
 
 struct RequestKind {
     const char* name;
     const char* usage;      // arguments, for messages and --help
     size_t minArgs;
     size_t maxArgs;
-    std::function<void(ISysExSender&, const std::vector<std::string>&)> build;
+    std::function<void(BuildContext&, const std::vector<std::string>&)> build;
 };
 
-int32_t Arg(const std::vector<std::string>& args, size_t i, const char* what, int64_t min, int64_t max)
+int32_t Arg(const std::vector<std::string>& args, size_t i, const char* what, ValueRange range)
 {
-    return static_cast<int32_t>(ParseNumberArgument(args[i], what, min, max));
+    return ParseValue(args[i], what, range);
 }
 
-// Ranges: a field's wire range, except where the builder masks or clips by
-// design (set-param value, start offsets, BYTE values), which take any value
-// the builder defines a result for.
+// Every argument is refused outside what its place in the frame carries
+// (Values.h), the same way as in every other command.
 const std::vector<RequestKind>& Kinds()
 {
     static const std::vector<RequestKind> kinds = {
-        {"revision", "", 0, 0, [](ISysExSender& s, const auto&) { SendRevisionRequest(s); }},
-        {"eeprom-dump", "", 0, 0, [](ISysExSender& s, const auto&) { SendEepromDumpRequest(s); }},
-        {"scan-dump", "", 0, 0, [](ISysExSender& s, const auto&) { SendScanDumpRequest(s); }},
-        {"echo-test", "", 0, 0, [](ISysExSender& s, const auto&) { SendEepromEchoTest(s); }},
-        {"smart-peek", "", 0, 0,
-         [](ISysExSender& s, const auto&) {
-             ReportOptions options;
-             SendSmartEepromPeek(s, options);
-         }},
+        {"revision", "", 0, 0, [](BuildContext& c, const auto&) { SendRevisionRequest(c.sender); }},
+        {"eeprom-dump", "", 0, 0, [](BuildContext& c, const auto&) { SendEepromDumpRequest(c.sender); }},
+        {"scan-dump", "", 0, 0, [](BuildContext& c, const auto&) { SendScanDumpRequest(c.sender); }},
+        {"echo-test", "", 0, 0, [](BuildContext& c, const auto&) { SendEepromEchoTest(c.sender); }},
+        {"smart-peek", "", 0, 0, [](BuildContext& c, const auto&) { SendSmartEepromPeek(c.sender, c.options); }},
         {"set-param", "P V", 2, 2,
-         [](ISysExSender& s, const auto& a) {
-             SendSetParameter(s, Arg(a, 0, "P", 0, 16383), Arg(a, 1, "V", INT32_MIN, INT32_MAX));
+         [](BuildContext& c, const auto& a) {
+             SendSetParameter(c.sender, Arg(a, 0, "P", kSetNumber), Arg(a, 1, "V", kParameterValue));
          }},
-        {"inquire", "P", 1, 1, [](ISysExSender& s, const auto& a) { SendInquireParameter(s, Arg(a, 0, "P", 0, 127)); }},
+        {"inquire", "P", 1, 1,
+         [](BuildContext& c, const auto& a) { SendInquireParameter(c.sender, Arg(a, 0, "P", kInquiryNumber)); }},
         {"field-op", "OP FIELD START LEN BYTE", 5, 5,
-         [](ISysExSender& s, const auto& a) {
-             SendFieldOperation(s, Arg(a, 0, "OP", 0, 127), Arg(a, 1, "FIELD", 0, 127), Arg(a, 2, "START", 0, INT32_MAX),
-                                Arg(a, 3, "LEN", 0, 128), Arg(a, 4, "BYTE", 0, 255));
+         [](BuildContext& c, const auto& a) {
+             SendFieldOperation(c.sender, Arg(a, 0, "OP", kDataByte), Arg(a, 1, "FIELD", kDataByte),
+                                Arg(a, 2, "START", kDataByte), Arg(a, 3, "LEN", kRunLength),
+                                Arg(a, 4, "BYTE", kDataByte));
          }},
         {"write-field", "OP FIELD START BYTE...", 4, SIZE_MAX,
-         [](ISysExSender& s, const auto& a) {
+         [](BuildContext& c, const auto& a) {
+             const int32_t op = Arg(a, 0, "OP", kDataByte);
+             const int32_t field = Arg(a, 1, "FIELD", kDataByte);
+             const int32_t start = Arg(a, 2, "START", kDataByte);
+             if (a.size() - 3 > static_cast<size_t>(kRunLength.max - start))
+                 throw CUsageError("BYTE: " + std::to_string(a.size() - 3) + " bytes from START " +
+                                   std::to_string(start) + " run past offset 128");
              std::vector<uint8_t> data;
              for (size_t i = 3; i < a.size(); ++i)
-                 data.push_back(static_cast<uint8_t>(Arg(a, i, "BYTE", 0, 255)));
-             SendWriteFieldData(s, Arg(a, 0, "OP", 0, 127), Arg(a, 1, "FIELD", 0, 127), Arg(a, 2, "START", 0, INT32_MAX),
-                                static_cast<int32_t>(std::min<size_t>(data.size(), INT32_MAX)), data);
+                 data.push_back(static_cast<uint8_t>(Arg(a, i, "BYTE", kDataByte)));
+             SendWriteFieldData(c.sender, op, field, start, static_cast<int32_t>(data.size()), data);
          }},
-        {"get-zone", "Z", 1, 1, [](ISysExSender& s, const auto& a) { SendGetZone(s, Arg(a, 0, "Z", 0, 3)); }},
-        {"set-split", "Z", 1, 1, [](ISysExSender& s, const auto& a) { SendSetSplit(s, Arg(a, 0, "Z", 1, 4)); }},
+        {"get-zone", "Z", 1, 1,
+         [](BuildContext& c, const auto& a) { SendGetZone(c.sender, Arg(a, 0, "Z", kZoneNumber)); }},
+        {"set-split", "Z", 1, 1,
+         [](BuildContext& c, const auto& a) { SendSetSplit(c.sender, Arg(a, 0, "Z", kSplitZone)); }},
         {"keymap", "FIELD", 1, 1,
-         [](ISysExSender& s, const auto& a) { SendKeymapDumpRequest(s, Arg(a, 0, "FIELD", 0, 5)); }},
-        {"sync", "", 0, 0,
-         [](ISysExSender& s, const auto&) {
-             HeldValues held;
-             SendSynchronizeData(s, held);
-         }},
+         [](BuildContext& c, const auto& a) { SendKeymapDumpRequest(c.sender, Arg(a, 0, "FIELD", kKeymapField)); }},
+        {"sync", "", 0, 0, [](BuildContext& c, const auto&) { SendSynchronizeData(c.sender, c.held); }},
     };
     return kinds;
 }
@@ -85,21 +92,7 @@ std::string NameList()
     return out;
 }
 
-} // namespace
-
-CLI::App* AddRequestCommand(CLI::App& app, RequestOptions& options)
-{
-    CLI::App* cmd = app.add_subcommand("request", "Print the frames a request builder produces, one per line");
-    cmd->footer("Requests (numbers decimal or 0x-hex):\n" + NameList() +
-                "get-zone takes zone 0-3 and set-split zone 1-4, as on the wire; keymap takes field 0-5.\n"
-                "write-field sends as many data bytes as BYTEs are given (cut at offset 128).\n"
-                "sync prints the fifteen frames of Synchronize Data in order.");
-    cmd->add_option("NAME", options.name, "Request name")->required();
-    cmd->add_option("ARGS", options.args, "Request arguments");
-    return cmd;
-}
-
-int RunRequest(const RequestOptions& options)
+const RequestKind& FindKind(const RequestOptions& options)
 {
     for (const RequestKind& kind : Kinds()) {
         if (options.name != kind.name)
@@ -111,13 +104,79 @@ int RunRequest(const RequestOptions& options)
                                                  : "the arguments " + std::string(kind.usage)) +
                               ", got " + std::to_string(options.args.size()));
         }
-        CPrintingSender sender(stdout);
-        try {
-            kind.build(sender, options.args);
-        } catch (const CUsageError& e) {
-            throw CUsageError("request " + options.name + " " + e.what());
-        }
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        return kind;
     }
-    throw CUsageError("request: unknown request '" + options.name + "'; known requests:\n" + NameList());
+    throw CUsageError("request: unknown request '" + Escaped(options.name) + "'; known requests:\n" + NameList());
+}
+
+void Build(const RequestKind& kind, const RequestOptions& options, BuildContext& context)
+{
+    try {
+        kind.build(context, options.args);
+    } catch (const CUsageError& e) {
+        throw CUsageError("request " + options.name + " " + e.what());
+    }
+}
+
+//! Collects the frames so that no argument error comes after a frame left.
+class CCollectingSender : public ISysExSender {
+public:
+    void SendSysEx(int32_t count, const uint8_t* bytes) override { frames.emplace_back(bytes, bytes + count + 2); }
+    std::vector<std::vector<uint8_t>> frames;
+};
+
+} // namespace
+
+CLI::App* AddRequestCommand(CLI::App& app, RequestOptions& options)
+{
+    CLI::App* cmd = app.add_subcommand("request", "Print the frames a request builder produces, or send them");
+    cmd->footer("Requests (numbers decimal or 0x-hex):\n" + NameList() +
+                "Every number must fit its place in the frame: P 0-127 for inquire and 0-16383 for set-param,\n"
+                "V 0-16383, OP, FIELD, START and BYTE 0-127, LEN 0-128 (128 travels as 0); get-zone takes\n"
+                "zone 0-3 and set-split zone 1-4, as on the wire; keymap takes field 0-5. write-field sends\n"
+                "as many data bytes as BYTEs are given, up to offset 128. sync prints the fifteen frames of\n"
+                "Synchronize Data in order.\n"
+                "With --send the frames go to the box (--out) and the replies (--in) are printed as the\n"
+                "message window shows them, until the box has been quiet for the timeout; exit status 3\n"
+                "when nothing came back.");
+    cmd->add_option("NAME", options.name, "Request name")->required();
+    cmd->add_option("ARGS", options.args, "Request arguments");
+    cmd->add_flag("--send", options.send, "Send to the box and print the decoded replies");
+    return cmd;
+}
+
+int RunRequest(const ClientSource& source, const RequestOptions& options, COutput& out)
+{
+    const RequestKind& kind = FindKind(options);
+    HeldValues held;
+    ReportOptions report;
+    CCollectingSender collected;
+    BuildContext check{collected, held, report};
+    Build(kind, options, check);
+    if (!options.send) {
+        for (const std::vector<uint8_t>& frame : collected.frames)
+            out.Line(FrameText(frame.data(), frame.size()));
+        out.Flush();
+        return kExitOk;
+    }
+
+    CBoxClient& client = source();
+    std::vector<std::string> lines;
+    size_t printed = 0;
+    client.SetLineHandler([&](std::string_view line) { lines.emplace_back(line); });
+    client.BeginExchange();
+    BuildContext live{client.Sender(), client.Held(), client.Options()};
+    Build(kind, options, live);
+    client.WaitFor([&] {
+        for (; printed < lines.size(); ++printed)
+            out.Line(lines[printed]);
+        lines.clear();
+        printed = 0;
+        out.Flush();
+        return false;
+    });
+    client.SetLineHandler(nullptr);
+    if (!client.AnythingArrived())
+        throw CCommandError(kExitNoAnswer, "no reply within " + std::to_string(client.Timeout().count()) + " ms");
+    return kExitOk;
 }

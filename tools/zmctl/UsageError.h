@@ -1,13 +1,42 @@
-// A bad argument or bad input that zmctl reports with exit status 2.
+// The failures zmctl reports, each with the exit status it ends with.
+//
+// Exit statuses (also in zmctl(1)):
+//   0    success; diff: the box matches the backup
+//   1    diff: the box differs from the backup
+//   2    bad arguments (a missing --in or --out among them) or unusable
+//        input (bad hex, malformed backup file)
+//   3    the box did not answer (all or part) within the timeout
+//   4    no such port, an ambiguous port name, a port that cannot be
+//        opened, a MIDI system that is not there
+//   5    a write the box did not confirm when read back
+//   6    the results could not be written (closed output, full disk)
+//   130  interrupted by Ctrl-C (143 by SIGTERM); monitor and simulate,
+//        which run until interrupted, end with 0
 #pragma once
 
 #include <stdexcept>
 #include <string>
 
-class CUsageError : public std::runtime_error {
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitDifferent = 1;
+inline constexpr int kUsageExit = 2;
+inline constexpr int kExitNoAnswer = 3;
+inline constexpr int kExitPort = 4;
+inline constexpr int kExitRefused = 5;
+inline constexpr int kExitOutput = 6;
+
+//! A failure that ends the command with `Status()` and one message.
+class CCommandError : public std::runtime_error {
 public:
-    explicit CUsageError(const std::string& message) : std::runtime_error(message) {}
+    CCommandError(int status, const std::string& message) : std::runtime_error(message), m_status(status) {}
+    int Status() const noexcept { return m_status; }
+
+private:
+    int m_status;
 };
 
-//! Exit status for bad arguments and unusable input.
-inline constexpr int kUsageExit = 2;
+//! A bad argument or bad input: exit status 2.
+class CUsageError : public CCommandError {
+public:
+    explicit CUsageError(const std::string& message) : CCommandError(kUsageExit, message) {}
+};

@@ -1,26 +1,144 @@
 // zmctl: the command-line companion of zm_config.
+#include "BackupCommands.h"
 #include "DecodeCommand.h"
+#include "DumpCommand.h"
+#include "Escape.h"
+#include "GlobalOptions.h"
+#include "Interrupt.h"
+#include "MonitorCommand.h"
+#include "Output.h"
 #include "RequestCommand.h"
+#include "SimulateCommand.h"
+#include "StateCommands.h"
 #include "UsageError.h"
+#include "ZoneCommands.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kCommands[] = {"ports", "request", "sync", "get",     "set",     "zone",    "mute",     "preset",
+                                     "aot",   "dump",    "monitor", "backup", "restore", "diff", "simulate", "decode"};
+
+std::string CommandList()
+{
+    std::string list;
+    for (const char* name : kCommands)
+        list += (list.empty() ? "" : ", ") + std::string(name);
+    return list;
+}
+
+bool KnownCommand(const char* name)
+{
+    for (const char* known : kCommands)
+        if (std::strcmp(name, known) == 0)
+            return true;
+    return false;
+}
+
+//! The first word that is neither an option nor a global option's value:
+//! the command's name, or null.
+const char* CommandWord(int argc, char** argv)
+{
+    static constexpr const char* kTakeValue[] = {"--in", "--out", "--timeout", "--sim-timing"};
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-')
+            return argv[i];
+        for (const char* option : kTakeValue)
+            if (std::strcmp(argv[i], option) == 0)
+                ++i;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    InstallInterruptHandling();
+
     CLI::App app("zmctl - command-line companion of zm_config for the ZM1 key-scanner controller", "zmctl");
     app.require_subcommand(1);
-    DecodeOptions decode;
+    // Global options may follow the command's name too.
+    app.fallthrough();
+    GlobalOptions global;
+    AddGlobalOptions(app, global);
+    app.footer("Exit status: 0 success; 1 diff found differences; 2 bad arguments or input; 3 no answer from\n"
+               "the box within the timeout; 4 port not found, ambiguous or not opened; 5 a write the box did\n"
+               "not confirm; 6 output could not be written; 130 interrupted (Ctrl-C). See zmctl(1).");
+
     RequestOptions request;
-    CLI::App* decodeCommand = AddDecodeCommand(app, decode);
-    CLI::App* requestCommand = AddRequestCommand(app, request);
+    GetOptions get;
+    SetOptions set;
+    ZoneOptions zone;
+    MuteOptions mute;
+    PresetOptions preset;
+    AotOptionsArgs aot;
+    DumpOptions dump;
+    MonitorOptions monitor;
+    BackupOptions backup;
+    BackupOptions restore;
+    BackupOptions diff;
+    SimulateOptions simulate;
+    DecodeOptions decode;
+
+    std::unique_ptr<CBoxClient> client;
+    bool needInput = true;
+    bool needOutput = true;
+    COutput out(stdout, "standard output");
+    const ClientSource source = [&]() -> CBoxClient& {
+        if (!client)
+            client = OpenClient(global, needInput, needOutput);
+        return *client;
+    };
+
+    struct Command {
+        CLI::App* app;
+        std::function<int()> run;
+    };
+    const std::vector<Command> commands = {
+        {AddPortsCommand(app),
+         [&] {
+             needInput = needOutput = false;
+             return RunPorts(source, global, out);
+         }},
+        {AddRequestCommand(app, request), [&] { return RunRequest(source, request, out); }},
+        {AddSyncCommand(app), [&] { return RunSync(source, global, out); }},
+        {AddGetCommand(app, get), [&] { return RunGet(source, get, global, out); }},
+        {AddSetCommand(app, set), [&] { return RunSet(source, set, global, out); }},
+        {AddZoneCommand(app, zone), [&] { return RunZone(source, zone, global, out); }},
+        {AddMuteCommand(app, mute), [&] { return RunMute(source, mute, global, out); }},
+        {AddPresetCommand(app, preset), [&] { return RunPreset(source, preset, global, out); }},
+        {AddAotCommand(app, aot), [&] { return RunAot(source, aot, global, out); }},
+        {AddDumpCommand(app, dump), [&] { return RunDump(source, dump, global, out); }},
+        {AddMonitorCommand(app, monitor), [&] { return RunMonitor(global, monitor, out); }},
+        {AddBackupCommand(app, backup), [&] { return RunBackup(source, backup, global, out); }},
+        {AddRestoreCommand(app, restore), [&] { return RunRestore(source, restore, global, out); }},
+        {AddDiffCommand(app, diff), [&] { return RunDiff(source, diff, global, out); }},
+        {AddSimulateCommand(app, simulate), [&] { return RunSimulate(simulate, global, out); }},
+        {AddDecodeCommand(app, decode), [&] { return RunDecode(decode, out); }},
+    };
+
+    // CLI11 shows a command's own options only; the shared ones work with
+    // every command that talks to the box.
+    for (const Command& command : commands) {
+        const std::string name = command.app->get_name();
+        if (name != "decode")
+            command.app->footer(command.app->get_footer() + (command.app->get_footer().empty() ? "" : "\n") +
+                                "Global options (zmctl --help): --in DEV, --out DEV, --timeout MS, --json,\n"
+                                "--sim-timing wire|instant, -v.");
+    }
 
     // Without this CLI11 would only say that a subcommand is required.
-    if (argc >= 2 && argv[1][0] != '-' && std::string(argv[1]) != "decode" && std::string(argv[1]) != "request") {
-        std::fprintf(stderr, "zmctl: error: unknown command '%s' (commands: decode, request)\n"
-                             "Run with --help for more information.\n", argv[1]);
+    if (const char* word = CommandWord(argc, argv); word != nullptr && !KnownCommand(word)) {
+        std::fprintf(stderr, "zmctl: error: unknown command '%s' (commands: %s)\nRun with --help for more information.\n",
+                     Escaped(word).c_str(), CommandList().c_str());
         return kUsageExit;
     }
     try {
@@ -30,18 +148,19 @@ int main(int argc, char** argv)
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "zmctl: error: %s\nRun with --help for more information.\n", e.what());
+        std::fprintf(stderr, "zmctl: error: %s\nRun with --help for more information.\n", Escaped(e.what()).c_str());
         return kUsageExit;
     }
 
     try {
-        if (decodeCommand->parsed())
-            return RunDecode(decode);
-        if (requestCommand->parsed())
-            return RunRequest(request);
-    } catch (const CUsageError& e) {
+        for (const Command& command : commands)
+            if (command.app->parsed())
+                return command.run();
+    } catch (const CCommandError& e) {
+        // Results already written go out before the message.
+        std::fflush(stdout);
         std::fprintf(stderr, "zmctl: error: %s\n", e.what());
-        return kUsageExit;
+        return e.Status();
     }
     return kUsageExit;
 }

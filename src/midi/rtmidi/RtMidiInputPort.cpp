@@ -26,7 +26,8 @@ void CRtMidiInputPort::OnError(RtMidiError::Type type, const std::string&, void*
         static_cast<CRtMidiInputPort*>(user)->m_failed.store(true);
 }
 
-MidiResult CRtMidiInputPort::Open(std::unique_ptr<RtMidiIn> midi, unsigned index, const std::string& portName)
+template <typename OpenPort>
+MidiResult CRtMidiInputPort::Attach(std::unique_ptr<RtMidiIn> midi, OpenPort&& open, bool virtualPort)
 {
     m_midi = std::move(midi);
     PublishToDriver(this);
@@ -35,13 +36,25 @@ MidiResult CRtMidiInputPort::Open(std::unique_ptr<RtMidiIn> midi, unsigned index
     // passed through like every other short message.
     m_midi->ignoreTypes(false, false, false);
     m_midi->setCallback(&CRtMidiInputPort::OnMessage, this);
-    m_midi->openPort(index, portName);
-    if (m_failed.load() || !m_midi->isPortOpen()) {
+    open(*m_midi);
+    // RtMidi counts only a connection to another port as open; a virtual
+    // port has none until a program connects to it.
+    if (m_failed.load() || (!virtualPort && !m_midi->isPortOpen())) {
         m_midi.reset();
         return MIDI_ERR_OPENFAILED;
     }
     NotifyOpened();
     return MIDI_OK;
+}
+
+MidiResult CRtMidiInputPort::Open(std::unique_ptr<RtMidiIn> midi, unsigned index, const std::string& portName)
+{
+    return Attach(std::move(midi), [&](RtMidiIn& in) { in.openPort(index, portName); }, false);
+}
+
+MidiResult CRtMidiInputPort::OpenVirtual(std::unique_ptr<RtMidiIn> midi, const std::string& portName)
+{
+    return Attach(std::move(midi), [&](RtMidiIn& in) { in.openVirtualPort(portName); }, true);
 }
 
 void CRtMidiInputPort::CloseDevice() noexcept

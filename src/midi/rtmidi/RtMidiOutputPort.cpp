@@ -32,6 +32,15 @@ MidiResult CRtMidiOutputPort::OpenPort(RtMidiOut& midi, unsigned index, const st
     return failed.load() || !midi.isPortOpen() ? MIDI_ERR_OPENFAILED : MIDI_OK;
 }
 
+MidiResult CRtMidiOutputPort::OpenVirtualPort(RtMidiOut& midi, const std::string& portName)
+{
+    std::atomic<bool> failed{false};
+    midi.setErrorCallback(&NoteOpenError, &failed);
+    midi.openVirtualPort(portName);
+    // No connection yet, so RtMidi does not count the port as open.
+    return failed.load() ? MIDI_ERR_OPENFAILED : MIDI_OK;
+}
+
 void CRtMidiOutputPort::OnError(RtMidiError::Type type, const std::string&, void* user)
 {
     AcceptFromDriver(user);

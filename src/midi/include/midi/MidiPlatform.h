@@ -150,10 +150,11 @@ constexpr uint32_t kMidiWireBytesPerSecond = 3125;
 bool IsOwnPort(const std::string& name, const std::string& clientName);
 
 //! Number of bytes a short message with this status byte occupies (1 to 3);
-//! 0 for a data byte, F0 and F7, which start or end no short message.
+//! 0 for a data byte, F0 and F7, which start or end no short message, and
+//! for the undefined status bytes F4 and F5, which start none either.
 constexpr size_t ShortMessageLength(uint8_t status)
 {
-    if (status < 0x80 || status == 0xF0 || status == 0xF7)
+    if (status < 0x80 || status == 0xF0 || status == 0xF7 || status == 0xF4 || status == 0xF5)
         return 0;
     if (status < 0xC0 || (status >= 0xE0 && status < 0xF0) || status == 0xF2)
         return 3;

@@ -34,6 +34,15 @@ public:
     //! True while a SysEx has begun and not yet ended.
     bool Assembling() const noexcept { return m_active; }
 
+    //! Hands on a SysEx left open (the stream that carried it ended or was
+    //! cut), without its F7, i.e. as an incomplete message.
+    template <typename Deliver>
+    void Flush(Deliver&& deliver) noexcept
+    {
+        if (m_active)
+            Finish(deliver);
+    }
+
 private:
     void Append(uint8_t byte) noexcept
     {

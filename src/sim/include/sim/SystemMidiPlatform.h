@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 struct MidiPlatformOptions {
     bool alsa = true;
@@ -17,4 +18,16 @@ struct MidiPlatformOptions {
     std::string clientName = "zm_config";
 };
 
-std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& options = {});
+//! Where one MIDI system's devices lie in the joined lists.
+struct MidiDeviceRange {
+    const char* api;  //!< "ALSA", "JACK" or "built-in"
+    int firstInput = 0;
+    int inputCount = 0;
+    int firstOutput = 0;
+    int outputCount = 0;
+};
+
+//! The joined platform; `ranges`, when given, receives the part each MIDI
+//! system holds, in list order (for tools that show where a device lives).
+std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& options = {},
+                                                  std::vector<MidiDeviceRange>* ranges = nullptr);

@@ -18,11 +18,16 @@ public:
     //! Takes `midi` (with no port open yet) and opens its port `index`
     //! under our port name `portName`. Delivers MIM_OPEN on success.
     MidiResult Open(std::unique_ptr<RtMidiIn> midi, unsigned index, const std::string& portName);
+    //! Takes `midi` and opens a virtual port `portName` of its client, to
+    //! which other programs connect. Delivers MIM_OPEN on success.
+    MidiResult OpenVirtual(std::unique_ptr<RtMidiIn> midi, const std::string& portName);
 
 protected:
     void CloseDevice() noexcept override;
 
 private:
+    template <typename OpenPort>
+    MidiResult Attach(std::unique_ptr<RtMidiIn> midi, OpenPort&& open, bool virtualPort);
     static void OnMessage(double, std::vector<unsigned char>* message, void* user);
     static void OnError(RtMidiError::Type type, const std::string& text, void* user);
 

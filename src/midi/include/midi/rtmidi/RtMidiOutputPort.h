@@ -17,6 +17,9 @@ public:
 
     //! Opens port `index` of `midi` under `portName`; MIDI_OK or the failure.
     static MidiResult OpenPort(RtMidiOut& midi, unsigned index, const std::string& portName);
+    //! Opens a virtual port `portName` of `midi`'s client, to which other
+    //! programs connect; MIDI_OK or the failure.
+    static MidiResult OpenVirtualPort(RtMidiOut& midi, const std::string& portName);
 
     size_t MaxLongMessage() const noexcept override { return m_maxLongMessage; }
     uint32_t WireBytesPerSecond() const noexcept override { return m_wireBytesPerSecond; }

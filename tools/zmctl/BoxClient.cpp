@@ -1,0 +1,358 @@
+#include "BoxClient.h"
+
+#include "Escape.h"
+#include "Interrupt.h"
+#include "UsageError.h"
+
+#include <algorithm>
+#include <cctype>
+#include <thread>
+#include <utility>
+
+namespace {
+
+std::string Lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool AllDigits(const std::string& text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
+}
+
+// The port session's lines pad their labels with runs of blanks; one
+// blank reads better inside a sentence.
+std::string Squeezed(std::string_view line)
+{
+    std::string out;
+    for (char c : line)
+        if (c != ' ' || (!out.empty() && out.back() != ' '))
+            out += c;
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
+// ---- session log ----
+
+void CBoxClient::CSessionLog::AppendLine(std::string_view line)
+{
+    if (m_verbose || !collecting)
+        std::fprintf(stderr, "zmctl: %s\n", Escaped(line).c_str());
+    if (collecting)
+        m_lines.emplace_back(line);
+}
+
+std::vector<std::string> CBoxClient::CSessionLog::Take()
+{
+    collecting = false;
+    return std::exchange(m_lines, {});
+}
+
+// ---- construction ----
+
+namespace {
+
+std::unique_ptr<IMidiPlatform> SystemPlatform(const ClientSettings& settings, std::vector<MidiDeviceRange>& ranges)
+{
+    MidiPlatformOptions options;
+    options.clientName = "zmctl";
+    options.simulatorTiming = settings.simTiming;
+    return CreateMidiPlatform(options, &ranges);
+}
+
+} // namespace
+
+CBoxClient::CBoxClient(const ClientSettings& settings)
+    : CBoxClient(settings, nullptr, {})
+{
+}
+
+CBoxClient::CBoxClient(const ClientSettings& settings, std::unique_ptr<IMidiPlatform> platform,
+                       std::vector<MidiDeviceRange> ranges)
+    : m_settings(settings)
+    , m_ranges(std::move(ranges))
+    , m_platform(platform ? std::move(platform) : SystemPlatform(settings, m_ranges))
+    , m_rings(std::make_unique<CaptureRings>())
+    , m_sessionLog(settings.verbose)
+    , m_session(*m_platform, *m_rings, m_sessionLog)
+    , m_decoder(*m_rings, m_held, m_options, *this)
+{
+}
+
+CBoxClient::~CBoxClient()
+{
+    // Requests still queued leave before the output closes (a stop of the
+    // key stream, the last frame of a restore).
+    m_session.Transmitter().WaitUntilSent(std::chrono::seconds(1));
+}
+
+// ---- devices ----
+
+std::vector<DeviceEntry> CBoxClient::Inputs() const
+{
+    std::vector<DeviceEntry> list;
+    for (int n = 0; n < m_platform->InputDeviceCount(); ++n)
+        list.push_back({n, m_platform->InputDeviceName(n), ""});
+    for (const MidiDeviceRange& r : m_ranges)
+        for (int n = r.firstInput; n < r.firstInput + r.inputCount && n < static_cast<int>(list.size()); ++n)
+            list[static_cast<size_t>(n)].api = r.api;
+    return list;
+}
+
+std::vector<DeviceEntry> CBoxClient::Outputs() const
+{
+    std::vector<DeviceEntry> list;
+    for (int n = 0; n < m_platform->OutputDeviceCount(); ++n)
+        list.push_back({n, m_platform->OutputDeviceName(n), ""});
+    for (const MidiDeviceRange& r : m_ranges)
+        for (int n = r.firstOutput; n < r.firstOutput + r.outputCount && n < static_cast<int>(list.size()); ++n)
+            list[static_cast<size_t>(n)].api = r.api;
+    return list;
+}
+
+std::string CBoxClient::Describe(int device, bool input) const
+{
+    const std::vector<DeviceEntry> list = input ? Inputs() : Outputs();
+    const DeviceEntry& entry = list[static_cast<size_t>(device)];
+    std::string text = std::to_string(device) + " \"" + Escaped(entry.name) + "\"";
+    if (!entry.api.empty())
+        text += " (" + entry.api + ")";
+    return text;
+}
+
+int CBoxClient::Resolve(const std::string& spec, bool input) const
+{
+    const char* kind = input ? "input" : "output";
+    const std::vector<DeviceEntry> list = input ? Inputs() : Outputs();
+    const std::string hint = " (zmctl ports lists them)";
+    if (spec.empty())
+        throw CUsageError(std::string("no ") + kind + " port given: use --" + (input ? "in" : "out") + " DEV" + hint);
+    if (AllDigits(spec)) {
+        const size_t n = spec.size() > 9 ? list.size() : std::stoul(spec);
+        if (n >= list.size())
+            throw CCommandError(kExitPort, std::string("no ") + kind + " device " + Escaped(spec) + ": there are " +
+                                               std::to_string(list.size()) + hint);
+        return static_cast<int>(n);
+    }
+    const std::string wanted = Lower(spec);
+    std::vector<int> matches;
+    for (const DeviceEntry& entry : list) {
+        const std::string name = Lower(entry.name);
+        if (name == wanted)
+            return entry.number;
+        if (name.find(wanted) != std::string::npos)
+            matches.push_back(entry.number);
+    }
+    if (matches.empty())
+        throw CCommandError(kExitPort, std::string("no ") + kind + " device matches '" + Escaped(spec) + "'" + hint);
+    if (matches.size() > 1) {
+        std::string names;
+        for (int n : matches)
+            names += (names.empty() ? "" : ", ") + Describe(n, input);
+        throw CCommandError(kExitPort, std::string(kind) + " '" + Escaped(spec) + "' is ambiguous: " + names);
+    }
+    return matches.front();
+}
+
+void CBoxClient::OpenFailed(const char* what, int device, bool input)
+{
+    std::string reason;
+    for (const std::string& line : m_sessionLog.Take())
+        reason += (reason.empty() ? "" : "; ") + Escaped(Squeezed(line));
+    throw CCommandError(kExitPort, std::string("cannot open ") + what + " " + Describe(device, input) +
+                                       (reason.empty() ? "" : ": " + reason));
+}
+
+void CBoxClient::OpenInput(const std::string& spec)
+{
+    const int device = Resolve(spec, true);
+    m_sessionLog.collecting = true;
+    m_session.SelectInputDevice(device);
+    m_session.OpenInputPort();
+    if (!m_session.State().inputHandle || !m_session.PrepareReceiveBuffer() || !m_session.QueueReceiveBuffer())
+        OpenFailed("input", device, true);
+    m_sessionLog.Take();
+    std::fprintf(stderr, "zmctl: input %s\n", Describe(device, true).c_str());
+}
+
+void CBoxClient::OpenOutput(const std::string& spec)
+{
+    const int device = Resolve(spec, false);
+    m_sessionLog.collecting = true;
+    m_session.SelectOutputDevice(device);
+    m_session.OpenOutputPort();
+    if (!m_session.State().output.handle)
+        OpenFailed("output", device, false);
+    m_sessionLog.Take();
+    std::fprintf(stderr, "zmctl: output %s\n", Describe(device, false).c_str());
+}
+
+void CBoxClient::OpenThru(const std::string& spec)
+{
+    const int device = Resolve(spec, false);
+    if (m_session.State().output.open && m_session.State().output.index == device)
+        throw CCommandError(kExitPort, "thru " + Describe(device, false) + " is already the output");
+    m_sessionLog.collecting = true;
+    m_session.SelectThruDevice(device);
+    m_session.OpenThruPort();
+    if (!m_session.State().thru.handle)
+        OpenFailed("thru", device, false);
+    m_sessionLog.Take();
+    std::fprintf(stderr, "zmctl: thru %s\n", Describe(device, false).c_str());
+}
+
+// ---- sending ----
+
+ISysExSender& CBoxClient::Sender()
+{
+    return m_session.Transmitter();
+}
+
+void CBoxClient::SendPaced(std::span<const uint8_t> frame)
+{
+    while (Clock::now() < m_nextSendAt) {
+        ThrowIfInterrupted();
+        Pass();
+        std::this_thread::sleep_for(std::min<Clock::duration>(kPassInterval, m_nextSendAt - Clock::now()));
+    }
+    m_session.Transmitter().SendSysEx(static_cast<int32_t>(frame.size()) - 2, frame.data());
+    m_nextSendAt = Clock::now() + std::chrono::microseconds(frame.size() * 1'000'000 / kMidiWireBytesPerSecond);
+}
+
+// ---- waiting ----
+
+void CBoxClient::BeginExchange()
+{
+    m_zoneAnswered.fill(false);
+    m_reports.clear();
+    m_identification.reset();
+    m_lines.clear();
+    m_arrived = false;
+}
+
+void CBoxClient::Pass()
+{
+    m_session.Transmitter().ReportFailures();
+    m_decoder.Run();
+}
+
+uint64_t CBoxClient::ActivityMark()
+{
+    // Anything the input delivered, and every frame that left, restarts
+    // the quiet time.
+    return uint64_t{m_rings->sysex.writeCount.load(std::memory_order_acquire)}
+         + m_rings->events.writeCount.load(std::memory_order_acquire) + m_session.Transmitter().FramesSent();
+}
+
+void CBoxClient::Idle()
+{
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(kPassInterval);
+    m_waited += Clock::now() - start;
+}
+
+bool CBoxClient::WaitFor(const std::function<bool()>& done)
+{
+    auto lastActivity = Clock::now();
+    uint64_t mark = ActivityMark();
+    for (;;) {
+        ThrowIfInterrupted();
+        Pass();
+        if (done && done())
+            return true;
+        const auto now = Clock::now();
+        const uint64_t newMark = ActivityMark();
+        if (newMark != mark) {
+            mark = newMark;
+            lastActivity = now;
+        } else if (now - lastActivity >= m_settings.timeout) {
+            return false;
+        }
+        Idle();
+    }
+}
+
+bool CBoxClient::WaitQuiet()
+{
+    WaitFor(nullptr);
+    return m_arrived;
+}
+
+void CBoxClient::RunUntilInterrupted(const std::function<void()>& afterPass)
+{
+    while (PendingInterrupt() == 0) {
+        Pass();
+        if (afterPass)
+            afterPass();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+// ---- what the decoder tells ----
+
+void CBoxClient::AppendLine(std::string_view line)
+{
+    m_arrived = true;
+    // The decoder applies only the box's 32 parameters; a report of any
+    // other number is known by its line alone.
+    static constexpr std::string_view kReport = "43  parameter#: ";
+    if (line.substr(0, kReport.size()) == kReport) {
+        const std::string text(line.substr(kReport.size()));
+        int number = -1;
+        int value = -1;
+        if (std::sscanf(text.c_str(), "%d value %d", &number, &value) == 2 && number >= kParameterCount) {
+            Report& report = m_reports[number];
+            report.value = value;
+            ++report.count;
+        }
+    }
+    if (m_lines.size() < kKeptLines)
+        m_lines.emplace_back(line);
+    if (m_settings.verbose)
+        std::fprintf(stderr, "%s\n", Escaped(line).c_str());
+    if (m_lineHandler)
+        m_lineHandler(line);
+}
+
+void CBoxClient::ZoneRead(int zone)
+{
+    m_arrived = true;
+    m_zoneAnswered[static_cast<size_t>(zone & 3)] = true;
+}
+
+void CBoxClient::ParameterReported(int32_t number, int32_t value)
+{
+    m_arrived = true;
+    Report& report = m_reports[number];
+    report.value = value;
+    ++report.count;
+}
+
+void CBoxClient::IdentificationText(std::string_view text)
+{
+    m_arrived = true;
+    m_identification = std::string(text);
+}
+
+std::optional<int32_t> CBoxClient::ParameterAnswer(int32_t number) const
+{
+    const auto it = m_reports.find(number);
+    if (it == m_reports.end())
+        return std::nullopt;
+    return it->second.value;
+}
+
+int CBoxClient::ParameterReports(int32_t number) const
+{
+    const auto it = m_reports.find(number);
+    return it == m_reports.end() ? 0 : it->second.count;
+}

@@ -1,0 +1,176 @@
+// zmctl's client of the core: the box's ports opened by number or name,
+// the requests sent through the transmitter, the reply decoder run pass
+// after pass until the answers are in or the box has been quiet for the
+// timeout, and what the box said: the mirrored state, the answers of the
+// current exchange and the message-window lines. Qt-free and window-free;
+// the same port session, builders, decoder and mirrored state as zm_config.
+//
+// Threading contract: one thread (zmctl's main thread) calls everything
+// here; the MIDI stack's threads only fill the capture rings, as in the
+// window. Waiting loops check for Ctrl-C (Interrupt.h) on every pass.
+#pragma once
+
+#include "midi/CaptureRings.h"
+#include "midi/MessageSink.h"
+#include "midi/PortSession.h"
+#include "protocol/DumpReports.h"
+#include "protocol/HeldValues.h"
+#include "protocol/ProtocolCodes.h"
+#include "protocol/ReplyDecoder.h"
+#include "protocol/ReplySink.h"
+#include "sim/SystemMidiPlatform.h"
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+struct ClientSettings {
+    //! How long the box may stay quiet before an answer counts as missing.
+    std::chrono::milliseconds timeout{500};
+    //! Timing of the built-in simulated box.
+    SimTiming simTiming = SimTiming::WireSpeed;
+    //! Every message-window line, the ports' own included, also to stderr.
+    bool verbose = false;
+};
+
+//! A device as `zmctl ports` lists it: numbered as in zm_config's lists.
+struct DeviceEntry {
+    int number;
+    std::string name;
+    std::string api;  //!< "ALSA", "JACK" or "built-in"
+};
+
+class CBoxClient : private IReplySink {
+public:
+    //! How often a waiting loop runs a decoder pass.
+    static constexpr std::chrono::milliseconds kPassInterval{2};
+    //! Lines of one exchange kept for error messages.
+    static constexpr size_t kKeptLines = 1000;
+
+    //! The system's devices, listed as zm_config lists them: ALSA, JACK
+    //! (when a server runs), the built-in "ZM1 Simulator".
+    explicit CBoxClient(const ClientSettings& settings);
+    //! Over a platform of the caller's (benchmarks).
+    CBoxClient(const ClientSettings& settings, std::unique_ptr<IMidiPlatform> platform,
+               std::vector<MidiDeviceRange> ranges);
+    //! Lets queued requests leave (bounded), then closes the ports.
+    ~CBoxClient() override;
+
+    CBoxClient(const CBoxClient&) = delete;
+    CBoxClient& operator=(const CBoxClient&) = delete;
+
+    std::vector<DeviceEntry> Inputs() const;
+    std::vector<DeviceEntry> Outputs() const;
+
+    //! Open the device that `spec` names: a number, or a part of the name
+    //! that only one device has (an exact name always wins). Throws
+    //! CCommandError (status 4) when there is none, more than one, or it
+    //! cannot be opened. Says on stderr which port is used.
+    void OpenInput(const std::string& spec);
+    void OpenOutput(const std::string& spec);
+    void OpenThru(const std::string& spec);
+
+    //! Where the request builders send; frames go out in call order.
+    ISysExSender& Sender();
+    //! Sends one whole frame no sooner than the previous one sent this way
+    //! can have crossed a MIDI cable (3,125 bytes/s), running decoder
+    //! passes meanwhile.
+    void SendPaced(std::span<const uint8_t> frame);
+
+    //! Forgets the answers and lines of the previous exchange.
+    void BeginExchange();
+    //! Runs decoder passes until `done` holds (true) or nothing has arrived
+    //! or left for the timeout (false). Throws on Ctrl-C.
+    bool WaitFor(const std::function<bool()>& done);
+    //! Runs decoder passes until the box has been quiet for the timeout;
+    //! true when anything arrived in this exchange.
+    bool WaitQuiet();
+    //! Runs decoder passes until Ctrl-C; `afterPass` runs after each.
+    void RunUntilInterrupted(const std::function<void()>& afterPass);
+
+    // ---- the current exchange ----
+    bool ZoneAnswered(int zone) const { return m_zoneAnswered[static_cast<size_t>(zone & 3)]; }
+    //! The value parameter `number` was last reported with (code 43), as
+    //! sent, and how many reports of it came in this exchange.
+    std::optional<int32_t> ParameterAnswer(int32_t number) const;
+    int ParameterReports(int32_t number) const;
+    const std::optional<std::string>& Identification() const { return m_identification; }
+    const std::vector<std::string>& Lines() const { return m_lines; }
+    bool AnythingArrived() const { return m_arrived; }
+
+    HeldValues& Held() noexcept { return m_held; }
+    ReportOptions& Options() noexcept { return m_options; }
+    const CDumpReports& Reports() const { return m_decoder.Reports(); }
+    std::chrono::milliseconds Timeout() const { return m_settings.timeout; }
+
+    //! Called with every line the box's replies produce, as it arrives.
+    void SetLineHandler(std::function<void(std::string_view)> handler) { m_lineHandler = std::move(handler); }
+
+    //! Time spent idle, waiting for the box (for the benchmarks).
+    std::chrono::nanoseconds WaitedForBox() const { return m_waited; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    //! The port session's lines: kept while a port opens (for the error
+    //! message), printed to stderr afterwards (send failures) or always
+    //! with --verbose.
+    class CSessionLog : public IMessageSink {
+    public:
+        explicit CSessionLog(bool verbose) : m_verbose(verbose) {}
+        void AppendLine(std::string_view line) override;
+        std::vector<std::string> Take();
+        bool collecting = false;
+
+    private:
+        bool m_verbose;
+        std::vector<std::string> m_lines;
+    };
+
+    // IReplySink
+    void AppendLine(std::string_view line) override;
+    void ZoneRead(int zone) override;
+    void SplitDone(int) override {}
+    void ParameterReported(int32_t number, int32_t value) override;
+    void IdentificationText(std::string_view text) override;
+    void PassEnded() override {}
+
+    int Resolve(const std::string& spec, bool input) const;
+    std::string Describe(int device, bool input) const;
+    [[noreturn]] void OpenFailed(const char* what, int device, bool input);
+    void Pass();
+    uint64_t ActivityMark();
+    void Idle();
+
+    ClientSettings m_settings;
+    std::vector<MidiDeviceRange> m_ranges;
+    std::unique_ptr<IMidiPlatform> m_platform;
+    std::unique_ptr<CaptureRings> m_rings;
+    HeldValues m_held;
+    ReportOptions m_options;
+    CSessionLog m_sessionLog;
+    CPortSession m_session;
+    CReplyDecoder m_decoder;
+
+    std::function<void(std::string_view)> m_lineHandler;
+    std::array<bool, HeldValues::kZoneCount> m_zoneAnswered{};
+    struct Report {
+        int32_t value = 0;
+        int count = 0;
+    };
+    //! By parameter number: the named 32 as the decoder applies them, any
+    //! other number as its report line reads.
+    std::map<int32_t, Report> m_reports;
+    std::optional<std::string> m_identification;
+    std::vector<std::string> m_lines;
+    bool m_arrived = false;
+    Clock::time_point m_nextSendAt{};
+    std::chrono::nanoseconds m_waited{0};
+};

@@ -1,0 +1,205 @@
+#include "BoxExchanges.h"
+
+#include "Escape.h"
+#include "UsageError.h"
+#include "Values.h"
+#include "protocol/RequestBuilders.h"
+
+#include <algorithm>
+#include <cstdio>
+
+std::vector<std::string> BoxSnapshot::Missing(const std::vector<int>& zonesAsked) const
+{
+    std::vector<std::string> missing;
+    for (int zone : zonesAsked)
+        if (!zones[static_cast<size_t>(zone)])
+            missing.push_back("zone " + std::to_string(zone));
+    for (const auto& [number, value] : parameters)
+        if (!value)
+            missing.push_back("parameter " + ParameterLabel(number));
+    return missing;
+}
+
+namespace {
+
+BoxSnapshot Collect(CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
+{
+    BoxSnapshot snapshot;
+    for (int zone : zones) {
+        if (!client.ZoneAnswered(zone))
+            continue;
+        const ZoneRecord& record = client.Held().Zones[static_cast<size_t>(zone)];
+        ZoneBytes bytes;
+        for (int offset = 0; offset < ZoneRecord::kFieldCount; ++offset)
+            bytes[static_cast<size_t>(offset)] = record.Field(offset);
+        snapshot.zones[static_cast<size_t>(zone)] = bytes;
+    }
+    for (int32_t number : parameters)
+        snapshot.parameters.emplace_back(number, client.ParameterAnswer(number));
+    snapshot.identification = client.Identification();
+    return snapshot;
+}
+
+bool AllAnswered(const CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
+{
+    return std::all_of(zones.begin(), zones.end(), [&](int z) { return client.ZoneAnswered(z); })
+        && std::all_of(parameters.begin(), parameters.end(),
+                       [&](int32_t p) { return client.ParameterAnswer(p).has_value(); });
+}
+
+std::string WhatTheBoxSaid(const CBoxClient& client)
+{
+    // The lines that are not the reports themselves: a refusal, an error.
+    std::string said;
+    for (const std::string& line : client.Lines()) {
+        if (line.rfind("43  parameter#:", 0) == 0 || line.rfind("GetZone", 0) == 0)
+            continue;
+        said += (said.empty() ? "" : "; ") + Escaped(line);
+    }
+    return said.empty() ? "" : " (the box said: " + said + ")";
+}
+
+} // namespace
+
+BoxSnapshot ReadBox(CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
+{
+    client.BeginExchange();
+    for (int zone : zones)
+        SendGetZone(client.Sender(), zone);
+    for (int32_t number : parameters)
+        SendInquireParameter(client.Sender(), number);
+    client.WaitFor([&] { return AllAnswered(client, zones, parameters); });
+    return Collect(client, zones, parameters);
+}
+
+BoxSnapshot Synchronize(CBoxClient& client)
+{
+    const std::vector<int> zones = {0, 1, 2, 3};
+    const std::vector<int32_t> parameters(kSynchronizedParameters.begin(), kSynchronizedParameters.end());
+    client.BeginExchange();
+    SendSynchronizeData(client.Sender(), client.Held());
+    client.WaitFor([&] { return AllAnswered(client, zones, parameters); });
+    return Collect(client, zones, parameters);
+}
+
+void RequireAnswers(const std::vector<std::string>& missing, const CBoxClient& client)
+{
+    if (missing.empty())
+        return;
+    std::string list;
+    for (const std::string& what : missing)
+        list += (list.empty() ? "" : ", ") + what;
+    throw CCommandError(kExitNoAnswer, "no answer within " + std::to_string(client.Timeout().count()) +
+                                           " ms for " + list + WhatTheBoxSaid(client));
+}
+
+std::vector<std::pair<int32_t, int32_t>> WriteParameters(CBoxClient& client,
+                                                         const std::vector<std::pair<int32_t, int32_t>>& writes)
+{
+    client.BeginExchange();
+    for (const auto& [number, value] : writes) {
+        SendSetParameter(client.Sender(), number, value);
+        if (number <= kInquiryNumber.max)
+            SendInquireParameter(client.Sender(), number);
+    }
+    // A box reports a parameter after setting it; the inquiry reads it once
+    // more. A number the inquiry cannot carry has only the first report.
+    auto reportsWanted = [](int32_t number) { return number <= kInquiryNumber.max ? 2 : 1; };
+    client.WaitFor([&] {
+        return std::all_of(writes.begin(), writes.end(),
+                           [&](const auto& w) { return client.ParameterReports(w.first) >= reportsWanted(w.first); });
+    });
+    std::vector<std::string> missing;
+    std::string refused;
+    std::vector<std::pair<int32_t, int32_t>> readBack;
+    for (const auto& [number, value] : writes) {
+        const std::optional<int32_t> reported = client.ParameterAnswer(number);
+        if (!reported) {
+            missing.push_back("parameter " + ParameterLabel(number));
+            continue;
+        }
+        readBack.emplace_back(number, *reported);
+        if (*reported != value)
+            refused += (refused.empty() ? "" : "; ") + std::string("parameter ") + ParameterLabel(number) +
+                       ": wrote " + std::to_string(value) + ", the box reports " + std::to_string(*reported);
+    }
+    RequireAnswers(missing, client);
+    if (!refused.empty())
+        throw CCommandError(kExitRefused, "not confirmed: " + refused + WhatTheBoxSaid(client));
+    return readBack;
+}
+
+ZoneBytes ConfirmZone(CBoxClient& client, int zone, const std::vector<std::pair<int, int32_t>>& expected)
+{
+    const BoxSnapshot snapshot = ReadBox(client, {zone}, {});
+    RequireAnswers(snapshot.Missing({zone}), client);
+    const ZoneBytes& bytes = *snapshot.zones[static_cast<size_t>(zone)];
+    std::string refused;
+    for (const auto& [offset, value] : expected)
+        if (bytes[static_cast<size_t>(offset)] != value)
+            refused += (refused.empty() ? "" : "; ") + std::string("zone ") + std::to_string(zone) + " " +
+                       std::string(ZoneFieldName(offset)) + ": wrote " + std::to_string(value) + ", the box reports " +
+                       std::to_string(bytes[static_cast<size_t>(offset)]);
+    if (!refused.empty())
+        throw CCommandError(kExitRefused, "not confirmed: " + refused);
+    return bytes;
+}
+
+void PrintZoneTable(COutput& out, const std::vector<std::pair<int, std::optional<ZoneBytes>>>& zones)
+{
+    std::string header = "zone";
+    for (int offset = 0; offset < ZoneRecord::kFieldCount; ++offset)
+        header += "  " + std::string(ZoneFieldName(offset));
+    out.Line(header);
+    for (const auto& [zone, bytes] : zones) {
+        std::string line = std::to_string(zone) + "   ";
+        if (!bytes) {
+            out.Line(line + "  no answer");
+            continue;
+        }
+        for (int offset = 0; offset < ZoneRecord::kFieldCount; ++offset) {
+            char cell[32];
+            std::snprintf(cell, sizeof cell, "  %*d", static_cast<int>(ZoneFieldName(offset).size()),
+                          (*bytes)[static_cast<size_t>(offset)]);
+            line += cell;
+        }
+        out.Line(line);
+    }
+}
+
+void WriteZoneJson(CJsonWriter& json, int zone, const std::optional<ZoneBytes>& bytes)
+{
+    if (!bytes) {
+        json.Null();
+        return;
+    }
+    json.BeginObject().Key("zone").Value(zone);
+    for (int offset = 0; offset < ZoneRecord::kFieldCount; ++offset)
+        json.Key(ZoneFieldName(offset)).Value((*bytes)[static_cast<size_t>(offset)]);
+    json.EndObject();
+}
+
+void PrintParameterTable(COutput& out, const std::vector<std::pair<int32_t, std::optional<int32_t>>>& parameters,
+                         bool header)
+{
+    if (header)
+        out.Line("  P  name                value");
+    for (const auto& [number, value] : parameters) {
+        char line[96];
+        if (value)
+            std::snprintf(line, sizeof line, "%3d  %-19s %5d", number, ParameterName(number).c_str(), *value);
+        else
+            std::snprintf(line, sizeof line, "%3d  %-19s no answer", number, ParameterName(number).c_str());
+        out.Line(line);
+    }
+}
+
+void WriteParameterJson(CJsonWriter& json, int32_t number, const std::optional<int32_t>& value)
+{
+    json.BeginObject().Key("number").Value(number).Key("name").Value(ParameterName(number)).Key("value");
+    if (value)
+        json.Value(*value);
+    else
+        json.Null();
+    json.EndObject();
+}

@@ -1,0 +1,127 @@
+#include "DumpCommand.h"
+
+#include "BoxExchanges.h"
+#include "Escape.h"
+#include "UsageError.h"
+#include "Values.h"
+#include "protocol/RequestBuilders.h"
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr std::array<std::string_view, 6> kTableNames = {"enable", "zone1", "zone2", "zone3", "zone4", "raw"};
+
+int ParseTable(const std::string& text)
+{
+    for (size_t i = 0; i < kTableNames.size(); ++i)
+        if (text == kTableNames[i])
+            return static_cast<int>(i);
+    if (text.empty())
+        throw CUsageError("dump keymap: TABLE is required (0-5, or enable, zone1-zone4, raw)");
+    return ParseValue(text, "TABLE", kKeymapField);
+}
+
+//! True once a plain PEEK acknowledgement reaching the EEPROM's end came.
+bool ReachesEepromEnd(const std::string& line)
+{
+    unsigned address = 0;
+    unsigned length = 0;
+    return std::sscanf(line.c_str(), "EEPROM PEEK Acknowledge address %5X length %4X", &address, &length) == 2
+        && address + length >= kEepromImageSlots;
+}
+
+bool Seen(const CBoxClient& client, std::string_view prefix)
+{
+    for (const std::string& line : client.Lines())
+        if (line.rfind(prefix, 0) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+CLI::App* AddDumpCommand(CLI::App& app, DumpOptions& options)
+{
+    CLI::App* cmd = app.add_subcommand("dump", "Dump the box's EEPROM, scan values or keymaps as reports");
+    cmd->add_option("KIND", options.kind, "eeprom, smart, scan or keymap")
+        ->required()
+        ->check(CLI::IsMember({"eeprom", "smart", "scan", "keymap"}));
+    cmd->add_option("TABLE", options.table, "keymap table: 0-5, or enable, zone1-zone4, raw");
+    cmd->add_option("--keys", options.keys, "Scanner key count of the smart report")
+        ->check(CLI::IsMember({88, 122}))
+        ->default_val(88);
+    cmd->add_option("--sections", options.sections, "Smart report sections: comma list of keys, xopto, misc")
+        ->default_val("keys")
+        ->type_name("LIST");
+    cmd->footer("eeprom: EEPROM dump request, printed as plain hex dumps; smart: the 512-byte peek printed as\n"
+                "the smart report; scan: the scan values; keymap TABLE: a keymap (0 Zone Enable Booleans,\n"
+                "1-4 Zone 1-4 Keymap, 5 Raw Keydown Keymap). Lines are printed as they arrive; --json\n"
+                "collects them.");
+    return cmd;
+}
+
+int RunDump(const ClientSource& source, const DumpOptions& options, const GlobalOptions& global, COutput& out)
+{
+    const int table = options.kind == "keymap" ? ParseTable(options.table) : -1;
+    if (options.kind != "keymap" && !options.table.empty())
+        throw CUsageError("dump " + options.kind + ": takes no TABLE ('" + Escaped(options.table) + "')");
+    ReportOptions report;
+    report.ScannerKeyCount = options.keys;
+    ApplySections(options.sections, report);
+
+    CBoxClient& client = source();
+    client.Options() = report;
+    // Lines are queued by the decoder's pass and written after it, so that
+    // a failing output never interrupts the decoder halfway.
+    std::vector<std::string> lines;
+    size_t printed = 0;
+    client.SetLineHandler([&](std::string_view line) { lines.emplace_back(line); });
+    auto print = [&] {
+        if (global.json)
+            return;
+        for (; printed < lines.size(); ++printed)
+            out.Line(lines[printed]);
+        out.Flush();
+    };
+    client.BeginExchange();
+    std::function<bool()> done;
+    if (options.kind == "eeprom") {
+        SendEepromDumpRequest(client.Sender());
+        done = [&] {
+            for (const std::string& line : client.Lines())
+                if (ReachesEepromEnd(line))
+                    return true;
+            return false;
+        };
+    } else if (options.kind == "smart") {
+        SendSmartEepromPeek(client.Sender(), client.Options());
+        done = [&] { return !client.Options().SmartDumpPending; };
+    } else if (options.kind == "scan") {
+        SendScanDumpRequest(client.Sender());
+        done = [&] { return Seen(client, "Scan Dump"); };
+    } else {
+        SendKeymapDumpRequest(client.Sender(), table);
+        done = [&] { return Seen(client, "KeyMaps"); };
+    }
+    const bool complete = client.WaitFor([&] {
+        print();
+        return done();
+    });
+    client.SetLineHandler(nullptr);
+    print();
+    if (global.json) {
+        CJsonWriter json;
+        json.BeginObject().Key("dump").Value(options.kind).Key("lines").BeginArray();
+        for (const std::string& line : lines)
+            json.Value(line);
+        json.EndArray().Key("complete").Value(complete).EndObject();
+        out.Write(json.Text());
+    }
+    out.Flush();
+    if (!complete)
+        throw CCommandError(kExitNoAnswer, "no complete " + options.kind + " dump within " +
+                                               std::to_string(client.Timeout().count()) + " ms");
+    return kExitOk;
+}

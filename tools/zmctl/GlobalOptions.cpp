@@ -1,0 +1,47 @@
+#include "GlobalOptions.h"
+
+void AddGlobalOptions(CLI::App& app, GlobalOptions& options)
+{
+    app.add_option("--in", options.in, "Input port the box answers on: number or unique part of its name")
+        ->envname("ZMCTL_IN")
+        ->type_name("DEV");
+    app.add_option("--out", options.out, "Output port to the box: number or unique part of its name")
+        ->envname("ZMCTL_OUT")
+        ->type_name("DEV");
+    app.add_option("--timeout", options.timeoutMs, "How long to wait for replies after the last one, in ms")
+        ->check(CLI::Range(1, 600000))
+        ->default_val(500)
+        ->type_name("MS");
+    app.add_flag("--json", options.json, "Print results as JSON");
+    app.add_option("--sim-timing", options.simTiming,
+                   "Replies of the built-in \"ZM1 Simulator\": wire (MIDI cable speed) or instant")
+        ->envname("ZMCTL_SIM_TIMING")
+        ->check(CLI::IsMember({"wire", "instant"}))
+        ->default_val("wire")
+        ->type_name("TIMING");
+    app.add_flag("-v,--verbose", options.verbose, "Also print every message-window line to standard error");
+}
+
+SimTiming SimTimingFrom(const std::string& name)
+{
+    return name == "instant" ? SimTiming::Instant : SimTiming::WireSpeed;
+}
+
+ClientSettings SettingsFrom(const GlobalOptions& options)
+{
+    ClientSettings settings;
+    settings.timeout = std::chrono::milliseconds(options.timeoutMs);
+    settings.simTiming = SimTimingFrom(options.simTiming);
+    settings.verbose = options.verbose;
+    return settings;
+}
+
+std::unique_ptr<CBoxClient> OpenClient(const GlobalOptions& options, bool input, bool output)
+{
+    auto client = std::make_unique<CBoxClient>(SettingsFrom(options));
+    if (input)
+        client->OpenInput(options.in);
+    if (output)
+        client->OpenOutput(options.out);
+    return client;
+}

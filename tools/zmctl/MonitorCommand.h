@@ -1,0 +1,18 @@
+// zmctl monitor: the message window on a terminal. Every line is printed
+// as it arrives, until Ctrl-C.
+#pragma once
+
+#include "GlobalOptions.h"
+#include "Output.h"
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+
+struct MonitorOptions {
+    std::string thru;   //!< --thru DEV
+    bool play = false;  //!< --play: start the simulated box's key stream
+};
+
+CLI::App* AddMonitorCommand(CLI::App& app, MonitorOptions& options);
+int RunMonitor(const GlobalOptions& global, const MonitorOptions& options, COutput& out);

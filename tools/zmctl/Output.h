@@ -1,0 +1,64 @@
+// zmctl's results: written to standard output (or a file) with every write
+// checked, so that a closed output or a full disk ends the command with a
+// message and exit status 6 instead of passing for success. Also a small
+// JSON writer for --json and the backup's readable copy.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class COutput {
+public:
+    //! `name` names the destination in error messages.
+    COutput(std::FILE* file, std::string name) : m_file(file), m_name(std::move(name)) {}
+
+    void Write(std::string_view text);
+    //! `text` and a line end.
+    void Line(std::string_view text);
+    //! Hands everything written so far on; throws on failure.
+    void Flush();
+
+    std::FILE* File() const noexcept { return m_file; }
+
+private:
+    [[noreturn]] void Fail(int error);
+
+    std::FILE* m_file;
+    std::string m_name;
+};
+
+//! JSON text with two-blank indentation. Strings are byte strings from the
+//! box: printable ASCII goes as is, every other byte as \u00XX (read as
+//! Latin-1), so the result is always valid UTF-8.
+class CJsonWriter {
+public:
+    CJsonWriter& BeginObject();
+    CJsonWriter& EndObject();
+    CJsonWriter& BeginArray();
+    CJsonWriter& EndArray();
+    CJsonWriter& Key(std::string_view key);
+    CJsonWriter& Value(std::string_view text);
+    CJsonWriter& Value(const char* text) { return Value(std::string_view(text)); }
+    CJsonWriter& Value(int64_t number);
+    CJsonWriter& Value(int number) { return Value(static_cast<int64_t>(number)); }
+    CJsonWriter& Value(bool flag);
+    CJsonWriter& Null();
+
+    //! The text so far, with a final line end once everything is closed.
+    std::string Text() const { return m_text + (m_open.empty() ? "\n" : ""); }
+
+private:
+    void BeforeValue();
+    void Newline();
+    CJsonWriter& Close(char bracket);
+
+    std::string m_text;
+    std::vector<bool> m_open;      //!< per open level: it already holds an element
+    bool m_afterKey = false;
+};
+
+//! `text` as a JSON string literal (see CJsonWriter).
+std::string JsonString(std::string_view text);

@@ -1,0 +1,131 @@
+#include "Values.h"
+
+#include "Escape.h"
+#include "NumberArgument.h"
+#include "UsageError.h"
+#include "editors/MainDialogTexts.h"
+
+#include <array>
+#include <cctype>
+#include <sstream>
+
+namespace {
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+struct ZoneField {
+    std::string_view name;
+    ValueRange range;
+};
+// Ranges as the zone editor's lists offer them.
+constexpr std::array<ZoneField, 8> kZoneFields = {{
+    {"lo_key", {0, 127}},
+    {"hi_key", {0, 127}},
+    {"lo_note", {0, 127}},
+    {"midi_chan", {0, 15}},
+    {"atk_vel", {0, 63}},
+    {"rel_vel", {0, 63}},
+    {"atk_type", {0, 7}},
+    {"aftrtch_type", {0, 7}},
+}};
+
+constexpr std::string_view kPrefix = "ZmFunc_";
+
+} // namespace
+
+int32_t ParseValue(const std::string& text, const std::string& what, ValueRange range)
+{
+    return static_cast<int32_t>(ParseNumberArgument(text, what, range.min, range.max));
+}
+
+int32_t ParseParameter(const std::string& text, ValueRange range)
+{
+    if (!text.empty() && (std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' || text[0] == '+'))
+        return ParseValue(text, "parameter", range);
+    for (size_t p = 0; p < kParameterNames.size(); ++p) {
+        const std::string_view name = kParameterNames[p];
+        if (SameText(text, name) || SameText(text, name.substr(kPrefix.size())))
+            return static_cast<int32_t>(p);
+    }
+    throw CUsageError("parameter: no parameter is named '" + Escaped(text) +
+                      "' (zmctl get --help lists the names)");
+}
+
+std::string ParameterName(int32_t number)
+{
+    if (number >= 0 && number < static_cast<int32_t>(kParameterNames.size()))
+        return std::string(kParameterNames[static_cast<size_t>(number)]);
+    return "parameter " + std::to_string(number);
+}
+
+std::string ParameterLabel(int32_t number)
+{
+    if (number >= 0 && number < static_cast<int32_t>(kParameterNames.size()))
+        return std::to_string(number) + " (" + std::string(kParameterNames[static_cast<size_t>(number)]) + ")";
+    return std::to_string(number);
+}
+
+std::optional<int> ZoneFieldOffset(std::string_view name)
+{
+    for (size_t i = 0; i < kZoneFields.size(); ++i)
+        if (SameText(name, kZoneFields[i].name))
+            return static_cast<int>(i);
+    return std::nullopt;
+}
+
+std::string_view ZoneFieldName(int offset)
+{
+    return kZoneFields[static_cast<size_t>(offset & 7)].name;
+}
+
+ValueRange ZoneFieldRange(int offset)
+{
+    return kZoneFields[static_cast<size_t>(offset & 7)].range;
+}
+
+std::string ZoneFieldList()
+{
+    std::string list;
+    for (const ZoneField& f : kZoneFields) {
+        if (!list.empty())
+            list += ' ';
+        list += f.name;
+    }
+    return list;
+}
+
+bool ParseSwitch(const std::string& text, const std::string& what)
+{
+    for (std::string_view on : {"on", "1", "yes", "true"})
+        if (SameText(text, on))
+            return true;
+    for (std::string_view off : {"off", "0", "no", "false"})
+        if (SameText(text, off))
+            return false;
+    throw CUsageError(what + ": '" + Escaped(text) + "' is neither on nor off");
+}
+
+void ApplySections(const std::string& list, ReportOptions& options)
+{
+    options.ShowKeys = options.ShowXopto = options.ShowMisc = 0;
+    std::istringstream in(list);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        if (item == "keys")
+            options.ShowKeys = 1;
+        else if (item == "xopto")
+            options.ShowXopto = 1;
+        else if (item == "misc")
+            options.ShowMisc = 1;
+        else
+            throw CUsageError("--sections: unknown section '" + Escaped(item) + "' (use keys, xopto, misc)");
+    }
+}

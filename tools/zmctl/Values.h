@@ -1,0 +1,56 @@
+// The values zmctl's commands take, and the one place that says what a
+// request can carry: every command, `request` included, refuses the same
+// values with the same message instead of masking or clipping them.
+#pragma once
+
+#include "protocol/DumpReports.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+struct ValueRange {
+    int64_t min;
+    int64_t max;
+};
+
+//! What the frames carry.
+inline constexpr ValueRange kInquiryNumber{0, 127};      //!< Inquire parameter: 7 bits
+inline constexpr ValueRange kSetNumber{0, 16383};        //!< Set parameter: a 14-bit pair
+inline constexpr ValueRange kParameterValue{0, 16383};   //!< a 14-bit pair
+inline constexpr ValueRange kZoneNumber{0, 3};           //!< GetZone, Set Zone Split Data
+inline constexpr ValueRange kSplitZone{1, 4};            //!< Set Split counts zones from 1
+inline constexpr ValueRange kKeymapField{0, 5};
+inline constexpr ValueRange kDataByte{0, 127};           //!< one 7-bit body byte
+inline constexpr ValueRange kRunLength{0, 128};          //!< 128 travels as 0
+inline constexpr ValueRange kAotDelay{0, 255};           //!< the box keeps 8 bits
+
+//! `text` (decimal or 0x-hex) within `range`; throws CUsageError naming `what`.
+int32_t ParseValue(const std::string& text, const std::string& what, ValueRange range);
+
+//! A parameter given by number (within `range`) or by name, with or
+//! without its ZmFunc_ prefix, in any case: "12", "ZmFunc_NumberKeys",
+//! "numberkeys".
+int32_t ParseParameter(const std::string& text, ValueRange range);
+
+//! "12 (ZmFunc_NumberKeys)"; just the number beyond the named 32.
+std::string ParameterLabel(int32_t number);
+//! The parameter's name, or "parameter N" beyond the named 32.
+std::string ParameterName(int32_t number);
+
+//! A zone record field by its name (lo_key … aftrtch_type): its wire
+//! offset, or nothing.
+std::optional<int> ZoneFieldOffset(std::string_view name);
+//! Name and range of the field at wire offset 0-7.
+std::string_view ZoneFieldName(int offset);
+ValueRange ZoneFieldRange(int offset);
+//! The field names, blank-separated, for messages and help.
+std::string ZoneFieldList();
+
+//! Sets the smart report's section switches from a comma list of keys,
+//! xopto, misc (empty: none); throws CUsageError for another name.
+void ApplySections(const std::string& list, ReportOptions& options);
+
+//! "on"/"off" (also 1/0, yes/no, true/false); throws CUsageError.
+bool ParseSwitch(const std::string& text, const std::string& what);
