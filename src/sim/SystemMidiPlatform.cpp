@@ -7,17 +7,13 @@
 
 std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& options)
 {
+    // ALSA and JACK join even when absent (they list nothing then), so
+    // that a rescan finds a sequencer or a JACK server that came later.
     auto combined = std::make_unique<CCombinedMidiPlatform>();
-    if (options.alsa) {
-        auto alsa = std::make_unique<CRtMidiPlatform>(options.clientName);
-        if (alsa->Available())
-            combined->Add(std::move(alsa));
-    }
-    if (options.jack) {
-        auto jack = std::make_unique<CJackMidiPlatform>(options.clientName);
-        if (jack->Available())
-            combined->Add(std::move(jack));
-    }
+    if (options.alsa)
+        combined->Add(std::make_unique<CRtMidiPlatform>(options.clientName));
+    if (options.jack)
+        combined->Add(std::make_unique<CJackMidiPlatform>(options.clientName));
     if (options.simulator)
         combined->Add(std::make_unique<CSimMidiPlatform>(nullptr, options.simulatorTiming));
     return combined;

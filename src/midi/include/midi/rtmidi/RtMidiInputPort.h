@@ -3,6 +3,7 @@
 #pragma once
 
 #include "midi/MidiInputPortBase.h"
+#include "midi/rtmidi/RtMidiPlatform.h"
 
 #include <RtMidi.h>
 
@@ -12,12 +13,16 @@
 
 class CRtMidiInputPort : public CMidiInputPortBase {
 public:
-    explicit CRtMidiInputPort(IMidiInputHandler& handler);
+    //! Receives from `device`; `ownClient` is our ALSA client's name.
+    CRtMidiInputPort(IMidiInputHandler& handler, AlsaDevice device, std::string ownClient);
     ~CRtMidiInputPort() override;
 
     //! Takes `midi` (with no port open yet) and opens its port `index`
     //! under our port name `portName`. Delivers MIM_OPEN on success.
     MidiResult Open(std::unique_ptr<RtMidiIn> midi, unsigned index, const std::string& portName);
+
+    //! The device's port is no longer listed by the sequencer (unplugged).
+    bool DeviceGone() noexcept override;
 
 protected:
     void CloseDevice() noexcept override;
@@ -27,5 +32,7 @@ private:
     static void OnError(RtMidiError::Type type, const std::string& text, void* user);
 
     std::unique_ptr<RtMidiIn> m_midi;
+    AlsaDevice m_device;
+    std::string m_ownClient;
     std::atomic<bool> m_failed{false};
 };
