@@ -30,6 +30,7 @@
 
 class CMessageWindowModel;
 class CMessageWindowView;
+class CPortActions;
 class CZm_configDlgAutoProxy;
 class QAction;
 class QEventLoop;
@@ -51,8 +52,16 @@ public:
     int DoModal();
 
     //! The init-dialog step: fills the lists, the help lines and the bound
-    //! texts, starts the timer. DoModal() runs it; it runs only once.
+    //! texts, starts the timer, then reopens the ports kept from the last
+    //! run when the user asked for that. DoModal() runs it; it runs only once.
     bool OnInitDialog();
+
+    //! Where the settings of "Reopen these ports at start" are kept
+    //! (DefaultSettingsFile() unless set before OnInitDialog()).
+    void SetSettingsFile(const QString& file) { m_settingsFile = file; }
+
+    //! The context menu's port entries (after OnInitDialog()).
+    CPortActions* PortActions() const { return m_pPortActions; }
 
     //! True when no automation client holds the proxy; otherwise hides the
     //! dialog and returns false.
@@ -115,6 +124,8 @@ private:
     CMessageWindowModel* m_pMessages = nullptr;
     CMessageWindowView* m_pMessageView = nullptr;
     QAction* m_pAboutAction = nullptr;
+    CPortActions* m_pPortActions = nullptr;
+    QString m_settingsFile;
     CBoundTexts m_bound;
     std::unique_ptr<CMainEditors> m_pEditors;
 
