@@ -9,6 +9,7 @@
 #include "ui/Zm_configDlg.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QTest>
@@ -38,6 +39,7 @@ void Pick(CZm_configDlg& dlg, int list, int line)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);   // never the user's remembered ports
     if (argc != 3 || std::strcmp(argv[1], "main-window") != 0) {
         std::fprintf(stderr, "usage: zm_snapshot main-window OUTPUT.png\n");
         return 2;
