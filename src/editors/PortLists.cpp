@@ -3,13 +3,11 @@
 #include "res/resource.h"
 
 #include <string>
-#include <string_view>
 #include <utility>
 
 namespace {
 
 constexpr int kListOf[] = {IDC_MIDI_IN_LIST, IDC_MIDI_OUT_LIST, IDC_MIDI_THRU_LIST};
-constexpr std::string_view kTitleOf[] = {"Midi Input Port", "Midi Out Port", "Midi Thru/Out Port"};
 constexpr PortKind kKinds[] = {PortKind::Input, PortKind::Output, PortKind::Thru};
 
 int ListOf(PortKind kind)
@@ -182,7 +180,7 @@ void CPortLists::Reopen(PortKind kind, const std::string& name)
         return;
     }
     m_controls.SelectListLine(ListOf(kind), -1);
-    std::string line(kTitleOf[static_cast<int>(kind)]);
+    std::string line(PortTitle(kind));
     line += n == -1 ? " not reopened: " + name + " is not there"
                     : " not reopened: more than one device is called " + name;
     m_controls.AppendLine(line);
@@ -208,6 +206,7 @@ void CPortLists::Rescan()
         if (choice.name.empty())
             continue;
         if (!choice.working) {
+            m_session.MarkFailedAsLost(kind);
             Reopen(kind, choice.name);
             continue;
         }

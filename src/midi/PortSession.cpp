@@ -243,9 +243,11 @@ bool CPortSession::Unbind(const OutputPortState& slot)
 
 // ---- devices that come and go ----
 
-namespace {
-constexpr std::string_view kGoneTitle[] = {"Midi Input Port", "Midi Out Port", "Midi Thru/Out Port"};
-} // namespace
+std::string_view PortTitle(PortKind kind)
+{
+    static constexpr std::string_view kTitles[] = {"Midi Input Port", "Midi Out Port", "Midi Thru/Out Port"};
+    return kTitles[static_cast<int>(kind)];
+}
 
 void CPortSession::CheckDevices()
 {
@@ -276,7 +278,7 @@ void CPortSession::CloseGone(PortKind kind)
         slot.lost = true;
         name = slot.name;
     }
-    std::string line(kGoneTitle[static_cast<int>(kind)]);
+    std::string line(PortTitle(kind));
     line += " closed: ";
     line += name;
     line += " is gone";
@@ -296,6 +298,22 @@ void CPortSession::Renumber(PortKind kind, int n)
         m_state.inputIndex = n;
     else
         (kind == PortKind::Output ? m_state.output : m_state.thru).index = n;
+}
+
+void CPortSession::MarkFailedAsLost(PortKind kind)
+{
+    if (kind == PortKind::Input) {
+        if (m_state.inputOpen && !m_state.inputHandle) {
+            m_state.inputOpen = false;
+            m_state.inputLost = true;
+        }
+        return;
+    }
+    OutputPortState& slot = kind == PortKind::Output ? m_state.output : m_state.thru;
+    if (slot.open && !slot.handle) {
+        slot.open = false;
+        slot.lost = true;
+    }
 }
 
 PortChoice CPortSession::Choice(PortKind kind) const

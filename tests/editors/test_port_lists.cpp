@@ -339,26 +339,30 @@ TEST_F(PortListsTest, RescanFindsEveryPortByNameAndReopensAChoiceWhoseDeviceCame
     ports.EnumerateMidiPorts();
     ports.OnInputSelect(1);    // In B
     ports.OnOutputSelect(1);   // Out B
-    ports.OnThruSelect(2);     // Out C
-    platform.gone = {"In B", "Out B"};
+    platform.failOpen["out2"] = MIDI_ERR_OPENFAILED;
+    ports.OnThruSelect(2);     // Out C, which fails to open
+    platform.failOpen.clear();
+    platform.gone = {"Out B"};
     ports.CheckDevices();
     TakeLines();
 
-    // Back, under other numbers; a new device shifts the inputs.
+    // Back; a new device shifts the inputs. The failed thru/out device
+    // keeps its number: choosing it again is no click on an open port.
     platform.gone.clear();
-    platform.nextListing = {{"New In", "In A", "In C", "In B"}, {"Out C", "Out B", "Twin", "Twin"}};
+    platform.nextListing = {{"New In", "In A", "In C", "In B"}, {"Twin", "Out B", "Out C", "Twin"}};
     ports.Rescan();
     EXPECT_THAT(controls.listLines[IDC_MIDI_IN_LIST], ElementsAre("New In", "In A", "In C", "In B"));
-    EXPECT_THAT(controls.listLines[IDC_MIDI_THRU_LIST], ElementsAre("Out C", "Out B", "Twin", "Twin"));
-    EXPECT_EQ(session.State().inputIndex, 3);
+    EXPECT_THAT(controls.listLines[IDC_MIDI_THRU_LIST], ElementsAre("Twin", "Out B", "Out C", "Twin"));
+    EXPECT_EQ(session.State().inputIndex, 3) << "the open input kept, only renumbered";
     EXPECT_EQ(session.State().output.index, 1);
-    EXPECT_EQ(session.State().thru.index, 0) << "open thru/out port kept, only renumbered";
+    EXPECT_TRUE(session.State().thru.handle);
     EXPECT_EQ(controls.selections[IDC_MIDI_IN_LIST], 3);
     EXPECT_EQ(controls.selections[IDC_MIDI_OUT_LIST], 1);
-    EXPECT_EQ(controls.selections[IDC_MIDI_THRU_LIST], 0);
-    EXPECT_NE(platform.liveInput, nullptr);
-    EXPECT_THAT(TakeLines(), ElementsAre("MIDI ports listed again: 4 input(s), 4 output(s)", "In B", "1",
-                                         "midiOutOpen           " + kNoError, "Out B"));
+    EXPECT_EQ(controls.selections[IDC_MIDI_THRU_LIST], 2);
+    EXPECT_THAT(platform.Calls(), ::testing::Not(::testing::Contains("open in3")));
+    EXPECT_THAT(TakeLines(), ElementsAre("MIDI ports listed again: 4 input(s), 4 output(s)", "1",
+                                         "midiOutOpen           " + kNoError, "Out B",
+                                         "MidiThruOutOpen           " + kNoError));
 
     // The output goes again, and two devices now carry its name: which one
     // it was cannot be told, so neither is opened. The thru/out device is no

@@ -57,6 +57,9 @@ struct MidiPortState {
 
 enum class PortKind { Input, Output, Thru };
 
+//! The port's title as its list's label names it ("Midi Input Port").
+std::string_view PortTitle(PortKind kind);
+
 //! What the user chose for one port, as the lists and the settings see it.
 struct PortChoice {
     std::string name;      //!< the device's name; empty: nothing chosen
@@ -112,6 +115,10 @@ public:
     void Relist();
     //! The port of `kind`, open on its device, is device `n` of the new list.
     void Renumber(PortKind kind, int n);
+    //! A port marked open whose open failed counts as lost instead, so that
+    //! choosing its device again opens it rather than being taken for a
+    //! click on the open port.
+    void MarkFailedAsLost(PortKind kind);
     //! The user's choice for `kind`: a port open on its device, one whose
     //! open failed, or one lost with its device. Nothing for a port never
     //! chosen, switched off (thru/out) or closed at teardown.
