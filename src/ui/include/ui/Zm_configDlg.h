@@ -2,11 +2,11 @@
 //
 // Its own features: initialisation (lists, help lines, bound texts, the
 // 100 ms timer), the message window (list box 1005) with its Clear and Copy
-// buttons, the About box, and the teardown on every way out. Everything the
-// box is concerned with (ports, requests, replies, the zone columns, the
-// parameter table) belongs to the editors (CMainEditors), to which the
-// dialog forwards clicks and list selections, and whose decoder pass runs on
-// every tick.
+// buttons, the context menu (the port entries of CPortActions and the About
+// box), and the teardown on every way out. Everything the box is concerned
+// with (ports, requests, replies, the zone columns, the parameter table)
+// belongs to the editors (CMainEditors), to which the dialog forwards clicks
+// and list selections, and whose decoder pass runs on every tick.
 //
 // Closing: the close box, "OK" and "Cancel" run the same teardown (input
 // port, output port, thru/out port), then ask CanExit(): while an automation
