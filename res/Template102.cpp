@@ -11,7 +11,9 @@
 //   - the radio buttons "Keys", "Xopto", "Misc": 36 x 10, which keeps them
 //     clear of the message window at x 300;
 //   - label widths: as long as the text needs, without reaching the next
-//     control to the right.
+//     control to the right;
+//   - accessible names for the controls that no label names: the
+//     identification box, the readouts and the parameter list.
 #include "res/DialogTemplate.h"
 #include "res/resource.h"
 
@@ -73,14 +75,14 @@ constexpr ControlTemplate kControls[] = {
     {IDC_SYNCHRONIZE, ControlKind::PushButton, "Synchronize Data", 417, 9, 67, 39, kStyleNone},
     {IDC_KEYBOARD_CONFIG, ControlKind::PushButton, "Keyboard Config", 496, 9, 61, 39, kStyleNone},
     {IDC_AOT_SETUP, ControlKind::PushButton, "AOT setup", 564, 8, 50, 39, kStyleNone},
-    {IDC_IDENTIFICATION, ControlKind::Edit, "", 4, 51, 230, 12, kReadOnly},
+    {IDC_IDENTIFICATION, ControlKind::Edit, "", 4, 51, 230, 12, kReadOnly, 0, "Identification"},
     {IDC_COPY_MESSAGES, ControlKind::PushButton, "Copy Message Window", 570, 52, 80, 14, kStyleNone},
     {IDC_REVISION_REQUEST, ControlKind::PushButton, "Revision Request", 318, 55, 92, 18, kStyleNone},
-    {IDC_NUMBER_KEYS, ControlKind::Edit, "", 440, 68, 40, 12, kReadOnly},
-    {IDC_LOW_NOTE_KEY2, ControlKind::Edit, "", 485, 68, 40, 12, kReadOnly},
-    {IDC_READOUT_3, ControlKind::Edit, "", 532, 68, 40, 12, kReadOnly},
-    {IDC_READOUT_4, ControlKind::Edit, "", 582, 68, 40, 12, kReadOnly},
-    {IDC_READOUT_5, ControlKind::Edit, "", 628, 68, 40, 12, kReadOnly},
+    {IDC_NUMBER_KEYS, ControlKind::Edit, "", 440, 68, 40, 12, kReadOnly, 0, "Number of Keys"},
+    {IDC_LOW_NOTE_KEY2, ControlKind::Edit, "", 485, 68, 40, 12, kReadOnly, 0, "Low Note Key 2"},
+    {IDC_READOUT_3, ControlKind::Edit, "", 532, 68, 40, 12, kReadOnly, 0, "Readout 3"},
+    {IDC_READOUT_4, ControlKind::Edit, "", 582, 68, 40, 12, kReadOnly, 0, "Readout 4"},
+    {IDC_READOUT_5, ControlKind::Edit, "", 628, 68, 40, 12, kReadOnly, 0, "Readout 5"},
     {IDC_CLEAR_MESSAGES, ControlKind::PushButton, "Clear Message Window", 318, 75, 92, 18, kStyleNone},
     {IDC_LABEL_MESSAGE_WINDOW, ControlKind::Static, "Midi Message Window", 429, 89, 100, 8, kStyleNone},
     {IDC_MESSAGE_WINDOW, ControlKind::ListBox, "", 300, 97, 368, 201, kStyleSort | kStyleVScroll | kStyleHScroll},
@@ -132,7 +134,8 @@ constexpr ControlTemplate kControls[] = {
 
     // Parameter table, dumps and report switches
     {IDC_INQUIRE_XTABLE, ControlKind::PushButton, "Inquire Xtable", 4, 261, 78, 10, kStyleNone},
-    {IDC_PARAMETER_LIST, ControlKind::ListBox, "", 94, 261, 93, 12, kStyleNotify | kStyleVScroll},
+    {IDC_PARAMETER_LIST, ControlKind::ListBox, "", 94, 261, 93, 12, kStyleNotify | kStyleVScroll, 0,
+     "Xtable Parameter"},
     {IDC_XTABLE_DATA, ControlKind::Edit, "", 94, 271, 40, 12, kStyleNone},
     {IDC_LABEL_XTABLE_DATA, ControlKind::Static, "Xtable Data", 143, 274, 48, 8, kStyleNone},
     {IDC_SEND_XTABLE, ControlKind::PushButton, "Send Xtable Data", 4, 273, 78, 10, kStyleNone},

@@ -13,6 +13,7 @@ if [ "${1:-run}" = test ]; then
         libgtest-dev libgmock-dev libbenchmark-dev
         clang libclang-rt-14-dev
         jackd2 dbus dbus-bin
+        desktop-file-utils appstream groff-base
     )
 fi
 

@@ -20,6 +20,7 @@
 #include "ui/Zm_configDlg.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -187,6 +188,7 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);   // never the user's remembered ports
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -4,7 +4,23 @@
 #include "app/Zm_configDlgAutoProxy.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
 #include <QMetaObject>
+
+namespace {
+
+// The objects handed out have no members: exported for introspection only.
+// ExportScriptableSlots shows their interface block, and as they declare no
+// scriptable slot, nothing can be called, read or written through it
+// (ExportScriptableContents would expose QObject's objectName property).
+constexpr QDBusConnection::RegisterOptions kObjectExport = QDBusConnection::ExportScriptableSlots;
+
+QString Latin1(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+} // namespace
 
 CZm_configClassFactory::CZm_configClassFactory(CAutomationModule& module, QObject* parent)
     : QObject(parent), m_module(module), m_bus(QString())
@@ -16,6 +32,10 @@ CZm_configClassFactory::CZm_configClassFactory(CAutomationModule& module, QObjec
 CZm_configClassFactory::~CZm_configClassFactory()
 {
     Revoke();
+    for (const QDBusMessage& request : m_pending)
+        m_bus.send(request.createErrorReply(Latin1(Automation::kErrorFactoryUsed),
+                                            QStringLiteral("this zm_config is ending")));
+    m_pending.clear();
     while (!m_instances.empty())
         ReleaseAt(m_instances.size() - 1);
 }
@@ -25,12 +45,13 @@ bool CZm_configClassFactory::RegisterAsRunning(const QDBusConnection& bus)
     if (m_bRegistered || !bus.isConnected())
         return false;
     m_bus = bus;
-    if (!m_bus.registerObject(QString::fromLatin1(Automation::kFactoryPath), this,
-                              QDBusConnection::ExportAllSlots))
+    // ExportAllSlots exports the slots this class declares (CreateInstance,
+    // Release), not QObject's.
+    if (!m_bus.registerObject(Latin1(Automation::kFactoryPath), this, QDBusConnection::ExportAllSlots))
         return false;
     m_bRegistered = true;
     m_clients.setConnection(m_bus);
-    if (!m_bus.registerService(QString::fromLatin1(Automation::kProgId))) {
+    if (!m_bus.registerService(Latin1(Automation::kProgId))) {
         Revoke();
         return false;
     }
@@ -41,7 +62,7 @@ bool CZm_configClassFactory::RegisterAsRunning(const QDBusConnection& bus)
 void CZm_configClassFactory::GiveUpName()
 {
     if (m_bOwnsName)
-        m_bus.unregisterService(QString::fromLatin1(Automation::kProgId));
+        m_bus.unregisterService(Latin1(Automation::kProgId));
     m_bOwnsName = false;
 }
 
@@ -49,7 +70,7 @@ void CZm_configClassFactory::Revoke()
 {
     GiveUpName();
     if (m_bRegistered)
-        m_bus.unregisterObject(QString::fromLatin1(Automation::kFactoryPath));
+        m_bus.unregisterObject(Latin1(Automation::kFactoryPath));
     m_bRegistered = false;
 }
 
@@ -58,19 +79,20 @@ QDBusObjectPath CZm_configClassFactory::CreateInstance()
     if (!calledFromDBus())
         return {};
     if (m_bUsed) {
-        sendErrorReply(QString::fromLatin1(Automation::kErrorFactoryUsed),
-                       QStringLiteral("this zm_config already serves a client; ask %1 for a new one")
-                           .arg(QString::fromLatin1(Automation::kProgId)));
+        // Answered once the next zm_config has created the object.
+        setDelayedReply(true);
+        m_pending.push_back(message());
+        if (m_pending.size() == 1)
+            ForwardNext();
         return {};
     }
 
     const QString client = message().service();
-    const QString path = QString::fromLatin1(Automation::kInstancePath) + QString::number(m_nextInstance++);
+    const QString path = Latin1(Automation::kInstancePath) + QString::number(m_nextInstance++);
     auto* proxy = new CZm_configDlgAutoProxy(m_module, this);
-    // The object has no members; exporting it makes it visible and introspectable.
-    m_bus.registerObject(path, proxy, QDBusConnection::ExportScriptableContents);
-    m_instances.push_back({proxy, client, path});
-    m_clients.addWatchedService(client);
+    m_bus.registerObject(path, proxy, kObjectExport);
+    m_instances.push_back({proxy, client, path, {}, {}});
+    Watch(client);
 
     m_bUsed = true;
     GiveUpName();
@@ -79,6 +101,55 @@ QDBusObjectPath CZm_configClassFactory::CreateInstance()
     // its end: look once, after this reply has gone.
     QMetaObject::invokeMethod(this, [this, client] { ReleaseIfClientGone(client); }, Qt::QueuedConnection);
     return QDBusObjectPath(path);
+}
+
+void CZm_configClassFactory::ForwardNext()
+{
+    if (m_pending.empty())
+        return;
+    // One at a time: by the time the next request goes, the process that
+    // took this one has given up the name, and the bus starts a fresh one
+    // rather than queueing every request at the same newcomer.
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        Latin1(Automation::kProgId), Latin1(Automation::kFactoryPath), Latin1(Automation::kFactoryInterface),
+        QStringLiteral("CreateInstance"));
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, kForwardTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        OnForwarded(finished->reply());
+    });
+}
+
+void CZm_configClassFactory::OnForwarded(const QDBusMessage& reply)
+{
+    if (m_pending.empty())
+        return;
+    const QDBusMessage request = m_pending.front();
+    m_pending.pop_front();
+
+    const QString remotePath = reply.arguments().value(0).value<QDBusObjectPath>().path();
+    if (reply.type() != QDBusMessage::ReplyMessage || remotePath.isEmpty()) {
+        m_bus.send(request.createErrorReply(
+            Latin1(Automation::kErrorFactoryUsed),
+            QStringLiteral("this zm_config already serves a client and no other one could take the request: %1")
+                .arg(reply.errorMessage())));
+    } else {
+        const QString client = request.service();
+        const QString remote = reply.service();
+        const QString path = Latin1(Automation::kInstancePath) + QString::number(m_nextInstance++);
+        auto* standIn = new CRelayedAutoProxy(m_module, this);
+        m_bus.registerObject(path, standIn, kObjectExport);
+        m_instances.push_back({standIn, client, path, remote, remotePath});
+        Watch(client);
+        Watch(remote);
+        m_bus.send(request.createReply(QVariant::fromValue(QDBusObjectPath(path))));
+        // Either end may have gone before its watch was in place.
+        QMetaObject::invokeMethod(this, [this, client, remote] {
+            ReleaseIfClientGone(client);
+            ReleaseIfClientGone(remote);
+        }, Qt::QueuedConnection);
+    }
+    ForwardNext();
 }
 
 void CZm_configClassFactory::Release(const QDBusObjectPath& instance)
@@ -90,7 +161,7 @@ void CZm_configClassFactory::Release(const QDBusObjectPath& instance)
         if (m_instances[i].path != path)
             continue;
         if (m_instances[i].client != message().service()) {
-            sendErrorReply(QString::fromLatin1(Automation::kErrorNotOwner),
+            sendErrorReply(Latin1(Automation::kErrorNotOwner),
                            QStringLiteral("%1 belongs to another client").arg(path));
             return;
         }
@@ -104,8 +175,7 @@ void CZm_configClassFactory::Release(const QDBusObjectPath& instance)
         }, Qt::QueuedConnection);
         return;
     }
-    sendErrorReply(QString::fromLatin1(Automation::kErrorUnknownObject),
-                   QStringLiteral("no object %1 here").arg(path));
+    sendErrorReply(Latin1(Automation::kErrorUnknownObject), QStringLiteral("no object %1 here").arg(path));
 }
 
 void CZm_configClassFactory::ReleaseAt(size_t index)
@@ -113,19 +183,47 @@ void CZm_configClassFactory::ReleaseAt(size_t index)
     const Instance instance = m_instances[index];
     m_instances.erase(m_instances.begin() + static_cast<std::ptrdiff_t>(index));
     m_bus.unregisterObject(instance.path);
-    bool clientHoldsMore = false;
-    for (const Instance& other : m_instances)
-        clientHoldsMore = clientHoldsMore || other.client == instance.client;
-    if (!clientHoldsMore)
-        m_clients.removeWatchedService(instance.client);
-    delete instance.proxy;
+    if (!instance.remote.isEmpty()) {
+        // The real object's client is this process: pass the release on. No
+        // answer is awaited; should the message be lost with this process,
+        // the other one sees this connection go and releases all the same.
+        QDBusMessage release = QDBusMessage::createMethodCall(instance.remote, Latin1(Automation::kFactoryPath),
+                                                              Latin1(Automation::kFactoryInterface),
+                                                              QStringLiteral("Release"));
+        release.setArguments({QVariant::fromValue(QDBusObjectPath(instance.remotePath))});
+        release.setAutoStartService(false);
+        m_bus.send(release);
+        Unwatch(instance.remote);
+    }
+    Unwatch(instance.client);
+    delete instance.object;
 }
 
-void CZm_configClassFactory::OnClientGone(const QString& client)
+void CZm_configClassFactory::Watch(const QString& name)
 {
-    for (size_t i = m_instances.size(); i-- > 0;)
-        if (m_instances[i].client == client)
+    if (!m_clients.watchedServices().contains(name))
+        m_clients.addWatchedService(name);
+}
+
+void CZm_configClassFactory::Unwatch(const QString& name)
+{
+    for (const Instance& other : m_instances)
+        if (other.client == name || other.remote == name)
+            return;
+    m_clients.removeWatchedService(name);
+}
+
+void CZm_configClassFactory::OnClientGone(const QString& name)
+{
+    for (size_t i = m_instances.size(); i-- > 0;) {
+        Instance& instance = m_instances[i];
+        const bool remoteGone = !instance.remote.isEmpty() && instance.remote == name;
+        if (remoteGone)
+            instance.remote.clear();  // the real object went with it: nothing to pass on
+        if (remoteGone || instance.client == name)
             ReleaseAt(i);
+    }
+    Unwatch(name);
 }
 
 void CZm_configClassFactory::ReleaseIfClientGone(const QString& client)

@@ -1,9 +1,10 @@
 #include "app/ServiceFile.h"
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -68,38 +69,106 @@ std::string ServiceFileText(std::string_view busName, std::string_view executabl
     return text;
 }
 
+namespace {
+
+// What lies at the activation file's path. Nothing is read unless it is a
+// regular file, and never more than kMaxServiceFileBytes of it: a FIFO would
+// block start-up, a link to /dev/zero would never end.
+enum class Existing { Missing, Regular, Other, Unknown };
+
+Existing ReadCurrent(const fs::path& file, std::string& content)
+{
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? Existing::Missing : Existing::Unknown;
+    if (!S_ISREG(st.st_mode))
+        return Existing::Other;
+    // O_NOFOLLOW and O_NONBLOCK: should a link or FIFO have taken the
+    // file's place since, it is refused at once rather than followed or
+    // waited on.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ELOOP ? Existing::Other : Existing::Unknown;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Existing::Other;
+    }
+    char buffer[kMaxServiceFileBytes + 1];
+    size_t total = 0;
+    while (total < sizeof buffer) {
+        const ssize_t n = ::read(fd, buffer + total, sizeof buffer - total);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        total += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    content.assign(buffer, total);
+    return Existing::Regular;
+}
+
+// A fresh file next to `file`, created exclusively (never an existing file,
+// FIFO or link someone put there), holding `text`.
+bool WriteTemporary(const fs::path& file, std::string_view text, fs::path& temporary)
+{
+    std::string pattern = file.string() + ".XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    temporary = pattern;
+    bool ok = ::fchmod(fd, 0644) == 0;
+    size_t written = 0;
+    while (ok && written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            written += static_cast<size_t>(n);
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
+}
+
+} // namespace
+
 ServiceFileStatus RefreshServiceFile(const fs::path& file, std::string_view text)
 {
-    if (file.empty() || text.empty())
+    if (file.empty() || text.empty() || text.size() > kMaxServiceFileBytes)
         return ServiceFileStatus::Failed;
-    {
-        std::ifstream in(file, std::ios::binary);
-        if (in) {
-            const std::string current{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-            if (current == text)
-                return ServiceFileStatus::Unchanged;
-        }
+    std::string current;
+    switch (ReadCurrent(file, current)) {
+    case Existing::Other:
+        // A directory, FIFO, device or link is somebody's deliberate choice:
+        // left alone. The program works without automation.
+        return ServiceFileStatus::Skipped;
+    case Existing::Unknown:
+        return ServiceFileStatus::Failed;
+    case Existing::Regular:
+        if (current == text)
+            return ServiceFileStatus::Unchanged;
+        break;
+    case Existing::Missing:
+        break;
     }
     std::error_code error;
     fs::create_directories(file.parent_path(), error);
     if (error)
         return ServiceFileStatus::Failed;
 
-    fs::path temporary = file;
-    temporary += ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return ServiceFileStatus::Failed;
-        }
-    }
-    fs::rename(temporary, file, error);
-    if (error) {
-        fs::remove(temporary, error);
+    fs::path temporary;
+    if (!WriteTemporary(file, text, temporary))
         return ServiceFileStatus::Failed;
+    // rename() replaces a regular file atomically; whatever else has
+    // appeared at the path since it was looked at is not replaced.
+    struct stat st {};
+    const bool replaceable = ::lstat(file.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT;
+    if (!replaceable || ::rename(temporary.c_str(), file.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return replaceable ? ServiceFileStatus::Failed : ServiceFileStatus::Skipped;
     }
     return ServiceFileStatus::Written;
 }

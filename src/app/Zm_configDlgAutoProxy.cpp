@@ -24,3 +24,14 @@ CZm_configDlgAutoProxy::~CZm_configDlgAutoProxy()
         m_pDialog->m_pAutoProxy = nullptr;
     m_module.UnlockApp();
 }
+
+CRelayedAutoProxy::CRelayedAutoProxy(CAutomationModule& module, QObject* parent)
+    : QObject(parent), m_module(module)
+{
+    m_module.LockApp();
+}
+
+CRelayedAutoProxy::~CRelayedAutoProxy()
+{
+    m_module.UnlockApp();
+}

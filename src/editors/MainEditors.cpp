@@ -33,5 +33,9 @@ bool CMainEditors::OnListSelChange(int id, int index)
 void CMainEditors::Tick()
 {
     m_ports.Transmitter().ReportFailures();
+    // The ports' own failures first: a frame that failed because its device
+    // went is reported before the device is.
+    if (++m_ticks % kDeviceCheckTicks == 0)
+        m_portLists.CheckDevices();
     m_decoder.Run();
 }

@@ -5,6 +5,18 @@
 #include <string>
 #include <utility>
 
+namespace {
+
+constexpr int kListOf[] = {IDC_MIDI_IN_LIST, IDC_MIDI_OUT_LIST, IDC_MIDI_THRU_LIST};
+constexpr PortKind kKinds[] = {PortKind::Input, PortKind::Output, PortKind::Thru};
+
+int ListOf(PortKind kind)
+{
+    return kListOf[static_cast<int>(kind)];
+}
+
+} // namespace
+
 CPortLists::CPortLists(IDialogControls& controls, CPortSession& session, std::function<void()> transferBoundTexts)
     : m_controls(controls), m_session(session), m_transferBoundTexts(std::move(transferBoundTexts))
 {
@@ -12,6 +24,8 @@ CPortLists::CPortLists(IDialogControls& controls, CPortSession& session, std::fu
 
 void CPortLists::EnumerateMidiPorts()
 {
+    for (PortKind kind : kKinds)
+        m_controls.ResetList(ListOf(kind));
     IMidiPlatform& platform = m_session.Platform();
     for (int n = 0; n < m_session.State().inputDeviceCount; ++n)
         m_controls.InsertListLine(IDC_MIDI_IN_LIST, -1, platform.InputDeviceName(n));
@@ -102,4 +116,122 @@ void CPortLists::OnThruSelect(int n)
         m_session.CloseThruPort();
     m_session.SelectThruDevice(n);
     m_session.OpenThruPort();
+}
+
+// ---- devices that come and go ----
+
+std::string CPortLists::DeviceName(PortKind kind, int n) const
+{
+    const IMidiPlatform& platform = m_session.Platform();
+    return kind == PortKind::Input ? platform.InputDeviceName(n) : platform.OutputDeviceName(n);
+}
+
+int CPortLists::FindUnique(PortKind kind, const std::string& name) const
+{
+    const MidiPortState& state = m_session.State();
+    const int count = kind == PortKind::Input ? state.inputDeviceCount : state.outputDeviceCount;
+    int found = -1;
+    for (int n = 0; n < count; ++n) {
+        if (DeviceName(kind, n) != name)
+            continue;
+        if (found >= 0)
+            return -2;
+        found = n;
+    }
+    return found;
+}
+
+int CPortLists::FindLine(PortKind kind, const std::string& name, int preferred) const
+{
+    const int n = FindUnique(kind, name);
+    if (n != -2)
+        return n;
+    if (DeviceName(kind, preferred) == name)
+        return preferred;
+    const MidiPortState& state = m_session.State();
+    const int count = kind == PortKind::Input ? state.inputDeviceCount : state.outputDeviceCount;
+    for (int line = 0; line < count; ++line)
+        if (DeviceName(kind, line) == name)
+            return line;
+    return -1;
+}
+
+void CPortLists::Click(PortKind kind, int n)
+{
+    m_controls.SelectListLine(ListOf(kind), n);
+    switch (kind) {
+    case PortKind::Input:
+        OnInputSelect(n);
+        break;
+    case PortKind::Output:
+        OnOutputSelect(n);
+        break;
+    case PortKind::Thru:
+        OnThruSelect(n);
+        break;
+    }
+}
+
+void CPortLists::Reopen(PortKind kind, const std::string& name)
+{
+    const int n = FindUnique(kind, name);
+    if (n >= 0) {
+        Click(kind, n);
+        return;
+    }
+    m_controls.SelectListLine(ListOf(kind), -1);
+    std::string line(PortTitle(kind));
+    line += n == -1 ? " not reopened: " + name + " is not there"
+                    : " not reopened: more than one device is called " + name;
+    m_controls.AppendLine(line);
+}
+
+void CPortLists::Rescan()
+{
+    // A port whose device went since the last look is lost, and is then
+    // reopened below like any other lost one when its device is back.
+    m_session.CheckDevices();
+    PortChoice before[3];
+    for (PortKind kind : kKinds)
+        before[static_cast<int>(kind)] = m_session.Choice(kind);
+
+    m_session.Relist();
+    EnumerateMidiPorts();
+    const MidiPortState& state = m_session.State();
+    m_controls.AppendLine("MIDI ports listed again: " + std::to_string(state.inputDeviceCount) + " input(s), "
+                          + std::to_string(state.outputDeviceCount) + " output(s)");
+
+    for (PortKind kind : kKinds) {
+        const PortChoice& choice = before[static_cast<int>(kind)];
+        if (choice.name.empty())
+            continue;
+        if (!choice.working) {
+            m_session.MarkFailedAsLost(kind);
+            Reopen(kind, choice.name);
+            continue;
+        }
+        // Still open on its device, which is still there: only its line moves.
+        const int n = FindLine(kind, choice.name, choice.index);
+        if (n >= 0) {
+            m_session.Renumber(kind, n);
+            m_controls.SelectListLine(ListOf(kind), n);
+        } else {
+            m_session.CloseGone(kind);
+            m_controls.SelectListLine(ListOf(kind), -1);
+        }
+    }
+}
+
+ChosenPorts CPortLists::Chosen() const
+{
+    return {m_session.Choice(PortKind::Input).name, m_session.Choice(PortKind::Output).name,
+            m_session.Choice(PortKind::Thru).name};
+}
+
+void CPortLists::ReopenPorts(const ChosenPorts& ports)
+{
+    const std::string* names[] = {&ports.input, &ports.output, &ports.thru};
+    for (PortKind kind : kKinds)
+        if (!names[static_cast<int>(kind)]->empty())
+            Reopen(kind, *names[static_cast<int>(kind)]);
 }

@@ -5,6 +5,12 @@ void CCombinedMidiPlatform::Add(std::unique_ptr<IMidiPlatform> platform)
     m_platforms.push_back(std::move(platform));
 }
 
+void CCombinedMidiPlatform::Rescan()
+{
+    for (const auto& platform : m_platforms)
+        platform->Rescan();
+}
+
 int CCombinedMidiPlatform::InputDeviceCount() const
 {
     int count = 0;

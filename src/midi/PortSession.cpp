@@ -64,6 +64,7 @@ void CPortSession::OpenInputPort()
     if (opened != MIDI_OK)
         Log(Labelled(kInOpen, opened));
     m_state.inputOpen = true;
+    m_state.inputLost = false;
     const MidiResult started = m_state.inputHandle ? m_state.inputHandle->Start() : MIDI_ERR_INVALHANDLE;
     if (started != MIDI_OK)
         Log(Labelled(kInStart, started));
@@ -171,6 +172,7 @@ void CPortSession::Open(OutputPortState& slot, const SlotTexts& texts)
     const MidiResult result = m_platform.OpenOutput(slot.index, slot.handle);
     Log(Labelled(texts.openLabel, result));
     slot.open = true;
+    slot.lost = false;
     // The thru/out greeting goes out before the callback can see the port,
     // so the two never share it.
     if (&slot == &m_state.thru && slot.handle)
@@ -208,6 +210,21 @@ void CPortSession::Close(OutputPortState& slot, const SlotTexts& texts)
     Log(Labelled(texts.closeLabel, result));
 }
 
+bool CPortSession::CloseQuietly(OutputPortState& slot)
+{
+    if (slot.handle) {
+        if (!Unbind(slot)) {
+            (void)slot.handle.release();  // still inside its MIDI stack
+            slot.open = false;
+            return false;
+        }
+        slot.handle->Close();
+        slot.handle.reset();
+    }
+    slot.open = false;
+    return true;
+}
+
 void CPortSession::Bind(const OutputPortState& slot, IMidiOutputPort* port)
 {
     if (&slot == &m_state.output)
@@ -222,6 +239,94 @@ bool CPortSession::Unbind(const OutputPortState& slot)
         return m_transmitter.SetOutput(nullptr);
     m_capture.DetachThru();
     return true;
+}
+
+// ---- devices that come and go ----
+
+std::string_view PortTitle(PortKind kind)
+{
+    static constexpr std::string_view kTitles[] = {"Midi Input Port", "Midi Out Port", "Midi Thru/Out Port"};
+    return kTitles[static_cast<int>(kind)];
+}
+
+void CPortSession::CheckDevices()
+{
+    if (m_state.inputHandle && m_state.inputHandle->DeviceGone())
+        CloseGone(PortKind::Input);
+    if (m_state.output.handle && m_state.output.handle->DeviceGone())
+        CloseGone(PortKind::Output);
+    if (m_state.thru.handle && m_state.thru.handle->DeviceGone())
+        CloseGone(PortKind::Thru);
+}
+
+void CPortSession::CloseGone(PortKind kind)
+{
+    std::string name;
+    if (kind == PortKind::Input) {
+        // Not reset: the receive buffer goes with the device, and the
+        // decoder has no release to report. Destroying the port closes it
+        // without a notification.
+        if (m_state.inputHandle)
+            m_state.inputHandle->Stop();
+        m_state.inputHandle.reset();
+        m_state.inputOpen = false;
+        m_state.inputLost = true;
+        name = m_state.inputName;
+    } else {
+        OutputPortState& slot = kind == PortKind::Output ? m_state.output : m_state.thru;
+        CloseQuietly(slot);
+        slot.lost = true;
+        name = slot.name;
+    }
+    std::string line(PortTitle(kind));
+    line += " closed: ";
+    line += name;
+    line += " is gone";
+    Log(line);
+}
+
+void CPortSession::Relist()
+{
+    m_platform.Rescan();
+    m_state.inputDeviceCount = m_platform.InputDeviceCount();
+    m_state.outputDeviceCount = m_platform.OutputDeviceCount();
+}
+
+void CPortSession::Renumber(PortKind kind, int n)
+{
+    if (kind == PortKind::Input)
+        m_state.inputIndex = n;
+    else
+        (kind == PortKind::Output ? m_state.output : m_state.thru).index = n;
+}
+
+void CPortSession::MarkFailedAsLost(PortKind kind)
+{
+    if (kind == PortKind::Input) {
+        if (m_state.inputOpen && !m_state.inputHandle) {
+            m_state.inputOpen = false;
+            m_state.inputLost = true;
+        }
+        return;
+    }
+    OutputPortState& slot = kind == PortKind::Output ? m_state.output : m_state.thru;
+    if (slot.open && !slot.handle) {
+        slot.open = false;
+        slot.lost = true;
+    }
+}
+
+PortChoice CPortSession::Choice(PortKind kind) const
+{
+    if (kind == PortKind::Input) {
+        if (!m_state.inputOpen && !m_state.inputLost)
+            return {};
+        return {m_state.inputName, m_state.inputIndex, m_state.inputOpen && m_state.inputHandle != nullptr};
+    }
+    const OutputPortState& slot = kind == PortKind::Output ? m_state.output : m_state.thru;
+    if (!slot.open && !slot.lost)
+        return {};
+    return {slot.name, slot.index, slot.open && slot.handle != nullptr};
 }
 
 // ---- teardown ----

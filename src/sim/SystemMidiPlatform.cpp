@@ -8,6 +8,8 @@
 std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& options,
                                                   std::vector<MidiDeviceRange>* ranges)
 {
+    // ALSA and JACK join even when absent (they list nothing then), so
+    // that a rescan finds a sequencer or a JACK server that came later.
     auto combined = std::make_unique<CCombinedMidiPlatform>();
     auto add = [&](const char* api, std::unique_ptr<IMidiPlatform> platform) {
         if (ranges)
@@ -15,16 +17,10 @@ std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& opt
                                combined->OutputDeviceCount(), platform->OutputDeviceCount()});
         combined->Add(std::move(platform));
     };
-    if (options.alsa) {
-        auto alsa = std::make_unique<CRtMidiPlatform>(options.clientName);
-        if (alsa->Available())
-            add("ALSA", std::move(alsa));
-    }
-    if (options.jack) {
-        auto jack = std::make_unique<CJackMidiPlatform>(options.clientName);
-        if (jack->Available())
-            add("JACK", std::move(jack));
-    }
+    if (options.alsa)
+        add("ALSA", std::make_unique<CRtMidiPlatform>(options.clientName));
+    if (options.jack)
+        add("JACK", std::make_unique<CJackMidiPlatform>(options.clientName));
     if (options.simulator)
         add("built-in", std::make_unique<CSimMidiPlatform>(nullptr, options.simulatorTiming));
     return combined;

@@ -16,6 +16,10 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
+
+#include <cstdlib>
+#include <cstring>
 
 // Outside any namespace: the macro declares the registration function.
 static void InitResources()
@@ -63,6 +67,92 @@ QRect CDialogBuilder::ToPixels(const ControlTemplate& control) const
     return {r.x, r.y, r.w, r.h};
 }
 
+namespace {
+
+// Dialog units by which two centres may differ and still share a line.
+constexpr int kLineTolerance = 2;
+
+bool IsLabel(const ControlTemplate& c)
+{
+    return c.kind == ControlKind::Static && c.caption != nullptr && *c.caption != '\0';
+}
+
+bool OnOneLine(const ControlTemplate& a, const ControlTemplate& b)
+{
+    return std::abs((2 * a.y + a.h) - (2 * b.y + b.h)) <= 2 * kLineTolerance;
+}
+
+bool OverlapsHorizontally(const ControlTemplate& a, const ControlTemplate& b)
+{
+    return a.x < b.x + b.w && b.x < a.x + a.w;
+}
+
+// The nearest label on the control's line: to its left, or else to its right.
+const ControlTemplate* RowLabel(const DialogTemplate& dialog, const ControlTemplate& control)
+{
+    const ControlTemplate* left = nullptr;
+    const ControlTemplate* right = nullptr;
+    for (const ControlTemplate& label : dialog.controls) {
+        if (&label == &control || !IsLabel(label) || !OnOneLine(label, control))
+            continue;
+        if (label.x + label.w <= control.x && (!left || label.x + label.w > left->x + left->w))
+            left = &label;
+        else if (label.x >= control.x + control.w && (!right || label.x < right->x))
+            right = &label;
+    }
+    return left ? left : right;
+}
+
+// A label that names the controls on its own line heads no column.
+bool LabelsALine(const DialogTemplate& dialog, const ControlTemplate& label)
+{
+    for (const ControlTemplate& other : dialog.controls)
+        if (other.kind != ControlKind::Static && other.kind != ControlKind::Bitmap && RowLabel(dialog, other) == &label)
+            return true;
+    return false;
+}
+
+const ControlTemplate* ColumnHeading(const DialogTemplate& dialog, const ControlTemplate& control)
+{
+    const ControlTemplate* nearest = nullptr;
+    for (const ControlTemplate& label : dialog.controls) {
+        if (&label == &control || !IsLabel(label) || label.y + label.h > control.y
+            || !OverlapsHorizontally(label, control))
+            continue;
+        if (!nearest || label.y + label.h > nearest->y + nearest->h)
+            nearest = &label;
+    }
+    return nearest && !LabelsALine(dialog, *nearest) ? nearest : nullptr;
+}
+
+bool CaptionIsUnique(const DialogTemplate& dialog, const ControlTemplate& control)
+{
+    for (const ControlTemplate& other : dialog.controls)
+        if (&other != &control && other.kind != ControlKind::Static && other.caption != nullptr
+            && std::strcmp(other.caption, control.caption) == 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString CDialogBuilder::AccessibleName(const DialogTemplate& dialog, const ControlTemplate& control)
+{
+    if (control.accessibleName != nullptr)
+        return QString::fromLatin1(control.accessibleName);
+    const QString caption = QString::fromLatin1(control.caption ? control.caption : "");
+    if (control.kind == ControlKind::Static || (!caption.isEmpty() && CaptionIsUnique(dialog, control)))
+        return caption;
+    QStringList parts;
+    if (const ControlTemplate* heading = ColumnHeading(dialog, control))
+        parts.append(QString::fromLatin1(heading->caption));
+    if (const ControlTemplate* row = RowLabel(dialog, control))
+        parts.append(QString::fromLatin1(row->caption));
+    if (!caption.isEmpty())
+        parts.append(caption);
+    return parts.join(QLatin1Char(' '));
+}
+
 QHash<int, QWidget*> CDialogBuilder::Build(QWidget* window, const DialogTemplate& dialog)
 {
     const QFont font = DialogFont(dialog);
@@ -73,6 +163,7 @@ QHash<int, QWidget*> CDialogBuilder::Build(QWidget* window, const DialogTemplate
 
     QHash<int, QWidget*> controls;
     QButtonGroup* radioGroup = nullptr;   // automatic radio buttons since the last group start
+    QWidget* previous = nullptr;
     for (const ControlTemplate& control : dialog.controls) {
         const auto factory = m_factories.constFind(control.id);
         QWidget* widget = factory != m_factories.constEnd() ? (*factory)(control, window)
@@ -89,11 +180,18 @@ QHash<int, QWidget*> CDialogBuilder::Build(QWidget* window, const DialogTemplate
                 radioGroup->addButton(radio);
             }
         }
+        widget->setAccessibleName(AccessibleName(dialog, control));
         QRect rect = ToPixels(control);
         if (control.kind == ControlKind::Bitmap && control.w == 0 && control.h == 0)
             rect.setSize(widget->sizeHint());
         widget->setGeometry(rect);
         controls.insert(control.id, widget);
+        // Focus follows the template, also for widgets a factory made earlier.
+        if (widget->focusPolicy() & Qt::TabFocus) {
+            if (previous)
+                QWidget::setTabOrder(previous, widget);
+            previous = widget;
+        }
     }
     return controls;
 }

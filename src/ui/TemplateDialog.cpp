@@ -145,6 +145,14 @@ void CTemplateDialog::ReplaceListLine(int id, int index, std::string_view text)
         qWarning("zm_config: control %d is not a list box", id);
 }
 
+void CTemplateDialog::ResetList(int id)
+{
+    if (auto* list = qobject_cast<CListBox*>(Control(id)))
+        list->clear();
+    else
+        qWarning("zm_config: control %d is not a list box", id);
+}
+
 void CTemplateDialog::SetCheck(int id, bool checked)
 {
     auto* button = qobject_cast<QAbstractButton*>(Control(id));

@@ -13,6 +13,7 @@
 #include "ui/KeyboardView.h"
 #include "ui/MessageWindowModel.h"
 #include "ui/MessageWindowView.h"
+#include "ui/PortActions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,6 +42,7 @@ CZm_configDlg::CZm_configDlg(QWidget* parent, std::unique_ptr<IMidiPlatform> pla
     m_pEditors = std::make_unique<CMainEditors>(*this, platform ? std::move(platform) : CreateMidiPlatform(),
                                                 [this] { TransferBoundTexts(); });
     m_hIcon = QIcon(ResourceImagePath(IDR_MAINFRAME));
+    m_settingsFile = DefaultSettingsFile();
 }
 
 CZm_configDlg::~CZm_configDlg()
@@ -80,7 +82,9 @@ void CZm_configDlg::OnCommand(int id)
 
 void CZm_configDlg::OnListSelChange(int id, int index)
 {
-    m_pEditors->OnListSelChange(id, index);
+    if (m_pEditors->OnListSelChange(id, index)
+        && (id == IDC_MIDI_IN_LIST || id == IDC_MIDI_OUT_LIST || id == IDC_MIDI_THRU_LIST) && m_pPortActions)
+        m_pPortActions->PortsChanged();
 }
 
 // --- start-up ----------------------------------------------------------------
@@ -105,6 +109,7 @@ bool CZm_configDlg::OnInitDialog()
     }
     m_pKeyboardViewAction = new QAction(QStringLiteral("Keyboard View"), this);
     connect(m_pKeyboardViewAction, &QAction::triggered, this, [this] { OpenKeyboardView(); });
+    m_pPortActions = new CPortActions(m_pEditors->PortLists(), *this, m_settingsFile, this);
 
     m_pEditors->Zones().FillLists();
     m_pEditors->Parameters().FillList();
@@ -118,6 +123,7 @@ bool CZm_configDlg::OnInitDialog()
         AppendLine(line);
 
     TransferBoundTexts();
+    m_pPortActions->ReopenRemembered();
     return true;
 }
 
@@ -168,13 +174,17 @@ void CZm_configDlg::OnSysCommand(int nID)
 
 void CZm_configDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (!m_pAboutAction) {
+    if (!m_pPortActions) {
         CTemplateDialog::contextMenuEvent(event);
         return;
     }
     QMenu menu(this);
-    menu.addAction(m_pAboutAction);
+    menu.addAction(m_pPortActions->RescanAction());
+    menu.addAction(m_pPortActions->ReopenAction());
+    menu.addSeparator();
     menu.addAction(m_pKeyboardViewAction);
+    if (m_pAboutAction)
+        menu.addAction(m_pAboutAction);
     menu.exec(event->globalPos());
 }
 

@@ -293,3 +293,104 @@ TEST_F(PortListsTest, NegativeSelectionDoesNothing)
     EXPECT_THAT(controls.calls, IsEmpty());
     EXPECT_THAT(platform.Calls(), IsEmpty());
 }
+
+// ---- devices that come and go ---------------------------------------------------
+
+TEST_F(PortListsTest, AGoneDeviceIsClosedOnceAndRequestsAfterwardsGoNowhereWithoutALineEach)
+{
+    ports.EnumerateMidiPorts();
+    ports.OnInputSelect(1);
+    ports.OnOutputSelect(0);
+    ports.OnThruSelect(2);
+    TakeLines();
+    TakeEventKinds();
+    const uint8_t frame[] = {0xF0, 0x09, 0x2A, 0xF7};
+
+    // Unplugged: the MIDI stack refuses every frame until someone notices.
+    platform.gone = {"In B", "Out A"};
+    platform.liveOutputs[0]->sendResult = MIDI_ERR_SENDFAILED;
+    session.Transmitter().SendSysEx(2, frame);
+    ASSERT_TRUE(session.Transmitter().WaitUntilSent(std::chrono::seconds(5)));
+    // Two timer ticks' worth: send failures first, then the devices.
+    for (int tick = 0; tick < 2; ++tick) {
+        session.Transmitter().ReportFailures();
+        ports.CheckDevices();
+    }
+    EXPECT_THAT(TakeLines(), ElementsAre("midiOutLongMsg        The MIDI system could not send the message.",
+                                         "Midi Input Port closed: In B is gone",
+                                         "Midi Out Port closed: Out A is gone"));
+    EXPECT_FALSE(session.State().inputOpen);
+    EXPECT_EQ(session.State().inputHandle, nullptr);
+    EXPECT_FALSE(session.State().output.open);
+    EXPECT_TRUE(session.State().thru.open);
+    EXPECT_THAT(TakeEventKinds(), IsEmpty()) << "the buffer went with the device: no release to report";
+    EXPECT_FALSE(rings.inputResetting.load());
+
+    for (int i = 0; i < 3; ++i)
+        session.Transmitter().SendSysEx(2, frame);
+    session.Transmitter().ReportFailures();
+    EXPECT_THAT(TakeLines(), IsEmpty());
+    // Still the user's choice: for a rescan, and for the next start.
+    EXPECT_EQ(ports.Chosen(), (ChosenPorts{"In B", "Out A", "Out C"}));
+}
+
+TEST_F(PortListsTest, RescanFindsEveryPortByNameAndReopensAChoiceWhoseDeviceCameBack)
+{
+    ports.EnumerateMidiPorts();
+    ports.OnInputSelect(1);    // In B
+    ports.OnOutputSelect(1);   // Out B
+    platform.failOpen["out2"] = MIDI_ERR_OPENFAILED;
+    ports.OnThruSelect(2);     // Out C, which fails to open
+    platform.failOpen.clear();
+    platform.gone = {"Out B"};
+    ports.CheckDevices();
+    TakeLines();
+
+    // Back; a new device shifts the inputs. The failed thru/out device
+    // keeps its number: choosing it again is no click on an open port.
+    platform.gone.clear();
+    platform.nextListing = {{"New In", "In A", "In C", "In B"}, {"Twin", "Out B", "Out C", "Twin"}};
+    ports.Rescan();
+    EXPECT_THAT(controls.listLines[IDC_MIDI_IN_LIST], ElementsAre("New In", "In A", "In C", "In B"));
+    EXPECT_THAT(controls.listLines[IDC_MIDI_THRU_LIST], ElementsAre("Twin", "Out B", "Out C", "Twin"));
+    EXPECT_EQ(session.State().inputIndex, 3) << "the open input kept, only renumbered";
+    EXPECT_EQ(session.State().output.index, 1);
+    EXPECT_TRUE(session.State().thru.handle);
+    EXPECT_EQ(controls.selections[IDC_MIDI_IN_LIST], 3);
+    EXPECT_EQ(controls.selections[IDC_MIDI_OUT_LIST], 1);
+    EXPECT_EQ(controls.selections[IDC_MIDI_THRU_LIST], 2);
+    EXPECT_THAT(platform.Calls(), ::testing::Not(::testing::Contains("open in3")));
+    EXPECT_THAT(TakeLines(), ElementsAre("MIDI ports listed again: 4 input(s), 4 output(s)", "1",
+                                         "midiOutOpen           " + kNoError, "Out B",
+                                         "MidiThruOutOpen           " + kNoError));
+
+    // The output goes again, and two devices now carry its name: which one
+    // it was cannot be told, so neither is opened. The thru/out device is no
+    // longer listed at all.
+    platform.gone = {"Out B"};
+    platform.nextListing = {{"In B"}, {"Out B", "Out B", "Out D"}};
+    ports.Rescan();
+    EXPECT_EQ(session.State().inputIndex, 0);
+    EXPECT_TRUE(session.State().inputOpen);
+    EXPECT_EQ(controls.selections[IDC_MIDI_OUT_LIST], -1);
+    EXPECT_EQ(controls.selections[IDC_MIDI_THRU_LIST], -1);
+    EXPECT_FALSE(session.State().thru.open);
+    EXPECT_THAT(TakeLines(), ElementsAre("Midi Out Port closed: Out B is gone",
+                                         "MIDI ports listed again: 1 input(s), 3 output(s)",
+                                         "Midi Out Port not reopened: more than one device is called Out B",
+                                         "Midi Thru/Out Port closed: Out C is gone"));
+    EXPECT_EQ(ports.Chosen(), (ChosenPorts{"In B", "Out B", "Out C"}));
+}
+
+TEST_F(PortListsTest, RememberedPortsOpenAsClicksAndAMissingOneIsReportedInOneLine)
+{
+    ports.EnumerateMidiPorts();
+    ports.ReopenPorts({"In C", "Out Z", "Out A"});
+    EXPECT_EQ(controls.selections[IDC_MIDI_IN_LIST], 2);
+    EXPECT_EQ(controls.selections[IDC_MIDI_OUT_LIST], -1);
+    EXPECT_EQ(controls.selections[IDC_MIDI_THRU_LIST], 0);
+    EXPECT_THAT(TakeLines(), ElementsAre("In C", "Midi Out Port not reopened: Out Z is not there",
+                                         "MidiThruOutOpen           " + kNoError));
+    EXPECT_THAT(platform.Calls(), ElementsAre("open in2", "start in2", "open out0"));
+    EXPECT_EQ(ports.Chosen(), (ChosenPorts{"In C", "", "Out A"}));
+}

@@ -571,3 +571,59 @@ TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)
     else
         ::unsetenv("JACK_DEFAULT_SERVER");
 }
+
+TEST_F(JackTest, ADeviceThatGoesIsClosedOnceAndReopenedByNameWhenItComesBack)
+{
+    const std::string source = peer->PortName("out");
+    const std::string sink = peer->PortName("in");
+    const std::string client = source.substr(0, source.find(':'));
+    ports->lists.EnumerateMidiPorts();
+    ports->lists.OnInputSelect(peerOut);
+    ports->lists.OnOutputSelect(peerIn);
+    controls.Reset();
+
+    peer->Close();  // unplugged
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (controls.lines.size() < 2 && std::chrono::steady_clock::now() < deadline) {
+        ports->lists.CheckDevices();
+        std::this_thread::sleep_for(5ms);
+    }
+    ports->lists.CheckDevices();
+    EXPECT_THAT(controls.lines, testing::UnorderedElementsAre("Midi Input Port closed: " + source + " is gone",
+                                                              "Midi Out Port closed: " + sink + " is gone"));
+    controls.Reset();
+    const Bytes frame = {0xF0, 0x09, 0x2A, 0xF7};
+    for (int i = 0; i < 10; ++i)
+        ports->session.Transmitter().SendSysEx(2, frame.data());
+    ports->session.Transmitter().ReportFailures();
+    ports->lists.CheckDevices();
+    EXPECT_THAT(controls.lines, testing::IsEmpty());
+
+    // Back under its name, after another client that now comes first.
+    CMidiJackPeer other(UniqueName("zmother"), {"in"});
+    peer = std::make_unique<CMidiJackPeer>(client, std::vector<std::string>{"in", "thru_in"});
+    ASSERT_EQ(peer->PortName("out"), source);
+    ports->lists.Rescan();
+    const MidiPortState& state = ports->session.State();
+    ASSERT_TRUE(state.inputOpen && state.inputHandle && state.output.handle);
+    EXPECT_EQ(platform->InputDeviceName(state.inputIndex), source);
+    EXPECT_EQ(platform->OutputDeviceName(state.output.index), sink);
+    ASSERT_EQ(controls.lines.size(), 5u);
+    EXPECT_THAT(controls.lines[0], testing::StartsWith("MIDI ports listed again: "));
+    EXPECT_THAT(std::vector<std::string>(controls.lines.begin() + 1, controls.lines.end()),
+                ElementsAre(source, std::to_string(state.output.index), "midiOutOpen           No error.", sink));
+
+    // The reopened ports carry data again, both ways.
+    const Bytes reply = SysEx(12, 5);
+    Exchanging([&] {
+        received.clear();
+        peer->Send(reply);
+        return OutcomeOf(WaitForBytes(reply.size()), reply.size());
+    });
+    EXPECT_EQ(received, reply);
+    ports->session.Transmitter().SendSysEx(2, frame.data());
+    const auto arrived = peer->Take(1, 5s);
+    ASSERT_FALSE(arrived.empty());
+    EXPECT_EQ(arrived[0].bytes, frame);
+    ports->session.Teardown();
+}

@@ -37,3 +37,33 @@ TEST(OwnPort, IsRecognisedWhateverNumberTheMidiSystemGaveOurClient)
     EXPECT_FALSE(IsOwnPort("a2j:zm_config in", "zm_config"));
     EXPECT_FALSE(IsOwnPort("zm_config", "zm_config"));
 }
+
+TEST(AlsaPortMatch, FindsTheListedPortAgainAndNeverAnotherOneThatTookItsNameOrNumber)
+{
+    // Listed: two identical keyboards (clients 24 and 28) and a synth.
+    const AlsaDevice first{"Keys:Keys MIDI 1", 24, 0, 0, true};
+    const AlsaDevice second{"Keys:Keys MIDI 1", 28, 0, 1, true};
+    const AlsaDevice synth{"Synth:in", 130, 0, 0, false};
+    const AlsaDevice unnumbered{"Keys:Keys MIDI 1", -1, -1, 1, true};
+    struct Case {
+        const char* situation;
+        std::vector<std::string> now;
+        AlsaDevice device;
+        int expected;
+    };
+    const Case cases[] = {
+        {"as listed", {"Keys:Keys MIDI 1 24:0", "Keys:Keys MIDI 1 28:0", "Synth:in 130:0"}, second, 1},
+        {"numbers moved", {"Synth:in 130:0", "Keys:Keys MIDI 1 28:0", "Keys:Keys MIDI 1 24:0"}, first, 2},
+        {"first unplugged: the twin is not it", {"Keys:Keys MIDI 1 28:0", "Synth:in 130:0"}, first, -1},
+        {"plugged in again under a new number", {"Keys:Keys MIDI 1 32:0", "Synth:in 130:0"}, first, -1},
+        {"another device took the number", {"Other:port 24:0", "Synth:in 130:0"}, first, -1},
+        {"another port of the client", {"Keys:Keys MIDI 1 24:1"}, first, -1},
+        {"our own port of that name", {"zm_config:zm_config in 129:0", "Synth:in 130:0"},
+         AlsaDevice{"zm_config:zm_config in", 129, 0, 0, false}, -1},
+        {"no numbers: by place among equals", {"Keys:Keys MIDI 1", "Synth:in", "Keys:Keys MIDI 1"}, unnumbered, 2},
+        {"no numbers, one fewer", {"Keys:Keys MIDI 1", "Synth:in"}, unnumbered, -1},
+        {"synth", {"Keys:Keys MIDI 1 24:0", "Synth:in 130:0"}, synth, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FindAlsaPort(c.now, c.device, "zm_config"), c.expected) << c.situation;
+}

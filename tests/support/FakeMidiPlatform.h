@@ -1,6 +1,8 @@
 // A MIDI platform for tests: named devices, opens that fail on demand,
 // inputs the test feeds from a thread of its choice, and outputs that record
 // what they were sent (and can be made to fail, refuse to close, or block).
+// Devices can be unplugged (`gone`: their ports report DeviceGone, opens
+// fail) and the listing changed at the next Rescan (`nextListing`).
 #pragma once
 
 #include "midi/MidiInputPortBase.h"
@@ -10,6 +12,8 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +32,7 @@ public:
 
     void Feed(const std::vector<uint8_t>& message) { DeliverMessage(message.data(), message.size()); }
     void Opened() { NotifyOpened(); }
+    bool DeviceGone() noexcept override;
 
 protected:
     void CloseDevice() noexcept override;
@@ -35,6 +40,7 @@ protected:
 private:
     CFakeMidiPlatform& m_platform;
     int m_device;
+    std::string m_name;
 };
 
 class CFakeOutputPort : public IMidiOutputPort {
@@ -47,6 +53,7 @@ public:
     size_t MaxLongMessage() const noexcept override { return maxLong; }
     uint32_t WireBytesPerSecond() const noexcept override { return wireRate; }
     MidiResult Close() override;
+    bool DeviceGone() noexcept override;
 
     std::vector<std::vector<uint8_t>> Sent() const
     {
@@ -70,6 +77,7 @@ public:
 private:
     CFakeMidiPlatform& m_platform;
     int m_device;
+    std::string m_name;
     mutable std::mutex m_mutex;
     std::vector<std::vector<uint8_t>> m_sent;
     std::vector<std::chrono::steady_clock::time_point> m_times;
@@ -84,6 +92,14 @@ public:
     {
     }
 
+    void Rescan() override
+    {
+        Note("rescan");
+        if (nextListing) {
+            inputNames = nextListing->first;
+            outputNames = nextListing->second;
+        }
+    }
     int InputDeviceCount() const override { return static_cast<int>(inputNames.size()); }
     int OutputDeviceCount() const override { return static_cast<int>(outputNames.size()); }
     std::string InputDeviceName(int device) const override
@@ -103,6 +119,8 @@ public:
             return MIDI_ERR_BADDEVICEID;
         if (auto it = failOpen.find("in" + std::to_string(device)); it != failOpen.end())
             return it->second;
+        if (gone.count(InputDeviceName(device)))
+            return MIDI_ERR_DEVICEGONE;
         auto input = std::make_unique<CFakeInputPort>(*this, handler, device);
         liveInput = input.get();
         input->Opened();
@@ -118,6 +136,8 @@ public:
             return MIDI_ERR_BADDEVICEID;
         if (auto it = failOpen.find("out" + std::to_string(device)); it != failOpen.end())
             return it->second;
+        if (gone.count(OutputDeviceName(device)))
+            return MIDI_ERR_DEVICEGONE;
         auto output = std::make_unique<CFakeOutputPort>(*this, device);
         liveOutputs[device] = output.get();
         allOutputs.push_back(output.get());
@@ -139,6 +159,8 @@ public:
     std::vector<std::string> inputNames;
     std::vector<std::string> outputNames;
     std::map<std::string, MidiResult> failOpen;  //!< "in2" / "out1" → result
+    std::set<std::string> gone;                  //!< names of unplugged devices
+    std::optional<std::pair<std::vector<std::string>, std::vector<std::string>>> nextListing;  //!< inputs, outputs
     CFakeInputPort* liveInput = nullptr;
     std::map<int, CFakeOutputPort*> liveOutputs;
     std::vector<CFakeOutputPort*> allOutputs;  //!< every output ever opened (may dangle once closed)
@@ -150,7 +172,13 @@ inline CFakeInputPort::CFakeInputPort(CFakeMidiPlatform& platform, IMidiInputHan
     : CMidiInputPortBase(handler)
     , m_platform(platform)
     , m_device(device)
+    , m_name(platform.InputDeviceName(device))
 {
+}
+
+inline bool CFakeInputPort::DeviceGone() noexcept
+{
+    return m_platform.gone.count(m_name) != 0;
 }
 
 inline CFakeInputPort::~CFakeInputPort()
@@ -191,7 +219,13 @@ inline void CFakeInputPort::CloseDevice() noexcept
 inline CFakeOutputPort::CFakeOutputPort(CFakeMidiPlatform& platform, int device)
     : m_platform(platform)
     , m_device(device)
+    , m_name(platform.OutputDeviceName(device))
 {
+}
+
+inline bool CFakeOutputPort::DeviceGone() noexcept
+{
+    return m_platform.gone.count(m_name) != 0;
 }
 
 inline CFakeOutputPort::~CFakeOutputPort()

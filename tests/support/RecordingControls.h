@@ -49,6 +49,11 @@ public:
             list[static_cast<size_t>(index)] = std::string(text);
         calls.push_back("@" + std::to_string(id) + " replace " + std::to_string(index) + " " + std::string(text));
     }
+    void ResetList(int id) override
+    {
+        listLines[id].clear();
+        calls.push_back("@" + std::to_string(id) + " reset");
+    }
     void SetCheck(int id, bool checked) override
     {
         checks[id] = checked;

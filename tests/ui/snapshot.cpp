@@ -15,6 +15,7 @@
 #include "ui/Zm_configDlg.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QTest>
@@ -44,6 +45,7 @@ void Pick(CZm_configDlg& dlg, int list, int line)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);   // never the user's remembered ports
     const bool keyboardView = argc == 3 && std::strcmp(argv[1], "keyboard-view") == 0;
     if (argc != 3 || (!keyboardView && std::strcmp(argv[1], "main-window") != 0)) {
         std::fprintf(stderr, "usage: zm_snapshot main-window|keyboard-view OUTPUT.png\n");

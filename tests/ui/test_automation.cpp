@@ -11,7 +11,9 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -28,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 
 #include <sys/stat.h>
 
@@ -103,6 +106,12 @@ bool Owned(const QDBusConnection& bus, const QString& name)
     return bus.interface()->isServiceRegistered(name).value();
 }
 
+std::filesystem::path ActivationFile()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    return std::filesystem::path(data ? data : "") / "dbus-1" / "services" / "zm_config.Application.service";
+}
+
 // One in-process automation server with its own connection, and a client.
 class FactoryTest : public ::testing::Test {
 protected:
@@ -115,6 +124,8 @@ protected:
         server = std::make_unique<QDBusConnection>(Connect(serverName));
         client = std::make_unique<QDBusConnection>(Connect(clientName));
         ASSERT_TRUE(server->isConnected()) << "no session bus";
+        // Without an activation file a request passed on finds no program.
+        std::filesystem::remove(ActivationFile());
         module.SetQuitAction([this] { ++quits; });
         module.SetMainWindow(&dlg);
         factory = std::make_unique<CZm_configClassFactory>(module);
@@ -175,6 +186,45 @@ TEST_F(FactoryTest, OneObjectPerProcessThenTheNameGoesToTheNextProcess)
     const QDBusMessage again = CreateInstance(*client, serverUnique);
     EXPECT_EQ(again.type(), QDBusMessage::ErrorMessage);
     EXPECT_EQ(again.errorName(), QString::fromLatin1(Automation::kErrorFactoryUsed));
+    EXPECT_EQ(module.LiveObjects(), 1);
+}
+
+TEST_F(FactoryTest, ObjectsOnTheBusExportNothingButTheirInterface)
+{
+    const QString path = InstancePath(CreateInstance(*client, kProgId));
+    ASSERT_NE(dlg.m_pAutoProxy, nullptr);
+    const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+    const QString dispatch = QString::fromLatin1(Automation::kDispatchInterface);
+    const QVariant newName = QVariant::fromValue(QDBusVariant(QStringLiteral("hijacked")));
+    struct Probe {
+        QString path, interface, method;
+        QVariantList args;
+    };
+    const Probe probes[] = {
+        {path, properties, "Get", {dispatch, "objectName"}},
+        {path, properties, "Set", {dispatch, "objectName", newName}},
+        {path, dispatch, "deleteLater", {}},
+        {path, QString(), "deleteLater", {}},
+        {kFactoryPath, properties, "Get", {kFactoryInterface, "objectName"}},
+        {kFactoryPath, properties, "Set", {kFactoryInterface, "objectName", newName}},
+        {kFactoryPath, kFactoryInterface, "deleteLater", {}},
+        {kFactoryPath, QString(), "deleteLater", {}},
+    };
+    for (const Probe& p : probes) {
+        const QDBusMessage reply = Call(*client, serverUnique, p.path, p.interface, p.method, p.args);
+        EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage)
+            << p.path.toStdString() << " " << p.interface.toStdString() << "." << p.method.toStdString();
+    }
+    for (const auto& [where, interface] : {std::pair{path, dispatch}, std::pair{kFactoryPath, kFactoryInterface}}) {
+        const QDBusMessage all = Call(*client, serverUnique, where, properties, "GetAll", {interface});
+        if (all.type() == QDBusMessage::ReplyMessage) {
+            EXPECT_TRUE(qdbus_cast<QVariantMap>(all.arguments().value(0)).isEmpty()) << where.toStdString();
+        }
+    }
+    QCoreApplication::processEvents();
+    ASSERT_NE(dlg.m_pAutoProxy, nullptr);
+    EXPECT_TRUE(dlg.m_pAutoProxy->objectName().isEmpty());
+    EXPECT_TRUE(factory->objectName().isEmpty());
     EXPECT_EQ(module.LiveObjects(), 1);
 }
 
@@ -254,8 +304,23 @@ QString Program()
 
 fs::path ServiceFile()
 {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    return fs::path(data ? data : "") / "dbus-1" / "services" / "zm_config.Application.service";
+    return ActivationFile();
+}
+
+//! Process ids of the zm_config programs connected to the bus.
+std::set<uint> ProgramsOnTheBus(const QDBusConnection& bus)
+{
+    const std::string program = fs::canonical(Program().toStdString()).string();
+    std::set<uint> pids;
+    for (const QString& name : bus.interface()->registeredServiceNames().value()) {
+        if (!name.startsWith(QLatin1Char(':')))
+            continue;
+        const uint pid = bus.interface()->servicePid(name).value();
+        std::error_code error;
+        if (pid != 0 && fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error).string() == program)
+            pids.insert(pid);
+    }
+    return pids;
 }
 
 std::string ReadAll(const fs::path& file)
@@ -394,4 +459,85 @@ TEST_F(ProgramTest, EachClientRequestActivatesAProgramOfItsOwn)
     for (uint pid : {firstPid, secondPid})
         EXPECT_TRUE(WaitFor([&] { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }))
             << "process " << pid << " still running";
+}
+
+TEST_F(ProgramTest, ClientsAskingAtTheSameMomentEachGetAnObjectInAProgramOfItsOwn)
+{
+    QProcess* writer = Start({});
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(ServiceFile()); }));
+    writer->kill();
+    writer->waitForFinished(5000);
+    ASSERT_TRUE(WaitFor([&] { return ProgramsOnTheBus(*client).empty(); }));
+
+    // All at once: the bus hands every request to the first program it starts.
+    constexpr int kClients = 3;
+    std::vector<QString> names;
+    std::vector<QDBusPendingCall> pending;
+    for (int i = 0; i < kClients; ++i) {
+        names.push_back(QStringLiteral("burst-client-%1").arg(i));
+        const QDBusConnection connection = Connect(names.back());
+        pending.push_back(connection.asyncCall(
+            QDBusMessage::createMethodCall(kProgId, kFactoryPath, kFactoryInterface, "CreateInstance"), 60000));
+    }
+    ASSERT_TRUE(WaitFor([&] { return std::all_of(pending.begin(), pending.end(), [](const QDBusPendingCall& p) {
+                                   return p.isFinished(); }); }, 65000));
+
+    std::set<std::pair<QString, QString>> objects;
+    for (const QDBusPendingCall& p : pending) {
+        const QDBusMessage reply = p.reply();
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        objects.emplace(reply.service(), InstancePath(reply));
+        EXPECT_FALSE(InterfaceBlock(Introspect(*client, reply.service(), InstancePath(reply)),
+                                    QString::fromLatin1(Automation::kDispatchInterface)).isEmpty());
+    }
+    EXPECT_EQ(objects.size(), size_t{kClients}) << "an object for each";
+    // One object per program: as many programs as clients.
+    const std::set<uint> programs = ProgramsOnTheBus(*client);
+    EXPECT_EQ(programs.size(), size_t{kClients});
+
+    for (int i = 0; i < kClients; ++i) {
+        const QDBusMessage reply = pending[static_cast<size_t>(i)].reply();
+        const QDBusConnection connection(names[static_cast<size_t>(i)]);
+        EXPECT_EQ(Release(connection, reply.service(), InstancePath(reply)).type(), QDBusMessage::ReplyMessage);
+    }
+    // Each release reached the object's own program, which ends with it.
+    EXPECT_TRUE(WaitFor([&] { return ProgramsOnTheBus(*client).empty(); }, 20000));
+    for (uint pid : programs)
+        EXPECT_TRUE(WaitFor([&] { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }))
+            << "process " << pid << " still running";
+    for (const QString& name : names)
+        QDBusConnection::disconnectFromBus(name);
+}
+
+TEST_F(ProgramTest, WithoutADisplayItSaysHowToRunInOneLineAndEndsWithStatusTwo)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char*, const char*>> set;
+    };
+    const Case cases[] = {
+        {"no display at all", {}},
+        {"a display that does not answer", {{"DISPLAY", ":4711"}}},
+        {"X asked for by name", {{"QT_QPA_PLATFORM", "xcb"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(ServiceFile());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        for (const auto& [name, value] : c.set)
+            env.insert(QString::fromLatin1(name), QString::fromLatin1(value));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(Program(), {});
+        ASSERT_TRUE(program.waitForFinished(20000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "no abort";
+        EXPECT_EQ(program.exitCode(), 2);
+        EXPECT_EQ(program.readAllStandardError().toStdString(),
+                  "zm_config: no display to open its window on (DISPLAY or WAYLAND_DISPLAY unset or unreachable); "
+                  "run it as `xvfb-run -a zm_config`, or with QT_QPA_PLATFORM=offscreen for no window at all\n");
+        EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
+        EXPECT_FALSE(fs::exists(ServiceFile())) << "ended before start-up";
+    }
 }

@@ -10,6 +10,7 @@
 #include "ui/MessageWindowView.h"
 #include "ui/Zm_configDlg.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFontMetrics>
@@ -25,6 +26,7 @@
 
 #include <array>
 #include <cmath>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -347,5 +349,69 @@ TEST(EveryTemplate, NothingOverlapsAndEveryCaptionFits)
                     << idA << " overlaps " << idB;
             }
         }
+    }
+}
+
+TEST(MainWindowTemplate, EveryControlHasAnAccessibleNameAndFocusFollowsTheTemplate)
+{
+    CZm_configDlg dialog;
+    const DialogTemplate& layout = *FindDialogTemplate(IDD_ZM_CONFIG_DIALOG);
+    std::map<QString, int> controlNames;
+    std::vector<int> focusable;
+    for (const ControlTemplate& control : layout.controls) {
+        QWidget* w = Find(&dialog, control.id);
+        ASSERT_NE(w, nullptr) << control.id;
+        // What a screen reader or UI automation is told.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(accessible, nullptr) << control.id;
+        const QString name = accessible->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << control.id;
+        if (control.kind != ControlKind::Static) {
+            const auto [it, unique] = controlNames.emplace(name, control.id);
+            EXPECT_TRUE(unique) << name.toStdString() << ": " << control.id << " and " << it->second;
+        }
+        if (w->focusPolicy() & Qt::TabFocus)
+            focusable.push_back(control.id);
+    }
+    const std::pair<int, const char*> names[] = {
+        {kZoneChannelList[2], "Zone 3 Midi Output Channel"},
+        {kZoneKeyRange[0], "Zone 1 Key Range (sensor#'s)"},
+        {kZoneAttackOff[3], "Zone 4 Attack Velocity Off"},
+        {kZoneAttackList[3], "Zone 4 Attack Velocity"},
+        {kZoneAftertouchList[0], "Zone 1 After Touch Type"},
+        {kZoneMute[0], "Zone 1 Mute"},
+        {kZoneUp[1], "Zone 2 Transpose Up"},
+        {kZonePlus12[1], "Zone 2 Transpose +12"},
+        {kZoneDebugA[1], "Zone 2 Debug stuff Up"},
+        {IDC_MIDI_IN_LIST, "Midi Input Port (click to activate)"},
+        {IDC_MIDI_THRU_LIST, "Midi Thru/Out Port (click to activate)"},
+        {IDC_MESSAGE_WINDOW, "Midi Message Window"},
+        {IDC_XTABLE_DATA, "Xtable Data"},
+        {IDC_SYNCHRONIZE, "Synchronize Data"},
+        {IDC_NUMBER_KEYS, "Number of Keys"},
+    };
+    for (const auto& [id, name] : names)
+        EXPECT_EQ(Find(&dialog, id)->accessibleName(), name) << id;
+
+    // Tab walks the controls in template order, and comes round again.
+    std::vector<int> walked;
+    QWidget* w = Find(&dialog, focusable.front());
+    do {
+        if (!w->objectName().isEmpty() && (w->focusPolicy() & Qt::TabFocus))
+            walked.push_back(w->objectName().toInt());
+        w = w->nextInFocusChain();
+    } while (w != Find(&dialog, focusable.front()) && walked.size() <= focusable.size());
+    EXPECT_EQ(walked, focusable);
+}
+
+TEST(DialogTemplates, TheNamingRuleGivesEveryControlOfEveryDialogAName)
+{
+    for (int id : {int(IDD_ABOUTBOX), int(IDD_ZM_CONFIG_DIALOG), int(IDD_KEYBOARD_CONFIG), int(IDD_AOT_SETUP)}) {
+        const DialogTemplate* dialog = FindDialogTemplate(id);
+        if (dialog == nullptr)
+            continue;
+        for (const ControlTemplate& control : dialog->controls)
+            EXPECT_FALSE(CDialogBuilder::AccessibleName(*dialog, control).isEmpty())
+                << "dialog " << id << ", control " << control.id;
     }
 }

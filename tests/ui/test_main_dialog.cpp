@@ -11,6 +11,7 @@
 #include "ui/ListBox.h"
 #include "ui/MessageWindowModel.h"
 #include "ui/MessageWindowView.h"
+#include "ui/PortActions.h"
 #include "ui/Zm_configDlg.h"
 
 #include <QAbstractButton>
@@ -21,6 +22,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -28,6 +30,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -363,14 +366,19 @@ TEST_F(MainDialogTest, AboutBoxFromTheSystemCommandTheMenuAndF1)
     closeAboutSoon();
     QTest::keyClick(&dlg, Qt::Key_F1);
 
-    // The context menu offers the entry under its text.
+    // The context menu offers the entry under its text, after the port entries.
     QTimer::singleShot(50, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
-        ASSERT_GE(menu->actions().size(), 1);
-        EXPECT_EQ(menu->actions().at(0)->text(), "&About zm_config...");
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            texts.append(action->text());
+        EXPECT_EQ(texts, (QStringList{"Rescan MIDI ports", "Reopen these ports at start", "", "Keyboard View",
+                                      "&About zm_config..."}));
+        EXPECT_TRUE(menu->actions().at(1)->isCheckable());
+        EXPECT_FALSE(menu->actions().at(1)->isChecked()) << "off until the user turns it on";
         closeAboutSoon();
-        menu->actions().at(0)->trigger();
+        menu->actions().constLast()->trigger();
         menu->close();
     });
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg.mapToGlobal(QPoint(5, 5)));
@@ -380,6 +388,83 @@ TEST_F(MainDialogTest, AboutBoxFromTheSystemCommandTheMenuAndF1)
 
     dlg.OnSysCommand(0xF060);   // any other system command: no About box
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(MainDialogTest, AGoneDeviceIsReportedOnceByTheTimerAndARescanFromTheMenuReopensIt)
+{
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    auto clickLine = [&](int id, int row) {
+        auto* list = Get<CListBox>(id);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    };
+    clickLine(IDC_MIDI_IN_LIST, 1);
+    clickLine(IDC_MIDI_OUT_LIST, 0);
+    TakeLines();
+
+    platform->gone = {"In B"};
+    ASSERT_TRUE(WaitFor([&] { return MessageLines().size() > taken; }));
+    QTest::qWait(1000);   // two more looks at the devices: nothing more to say
+    EXPECT_EQ(TakeLines(), std::vector<std::string>{"Midi Input Port closed: In B is gone"});
+    EXPECT_EQ(Get<CListBox>(IDC_MIDI_IN_LIST)->SelectedLine(), 1) << "the choice stays in view";
+
+    platform->gone.clear();
+    platform->nextListing = {{"In B", "In A"}, {"Out A", "Out B", "Out C"}};
+    dlg.PortActions()->RescanAction()->trigger();
+    EXPECT_EQ(TakeLines(), (std::vector<std::string>{"MIDI ports listed again: 2 input(s), 3 output(s)", "In B"}));
+    EXPECT_EQ(Lines(IDC_MIDI_IN_LIST), (QStringList{"In B", "In A"}));
+    EXPECT_EQ(Get<CListBox>(IDC_MIDI_IN_LIST)->SelectedLine(), 0);
+    EXPECT_EQ(Get<CListBox>(IDC_MIDI_OUT_LIST)->SelectedLine(), 0);
+    EXPECT_NE(platform->liveInput, nullptr);
+}
+
+TEST(RememberedPorts, ReopenedAtTheNextStartAfterTheHelpLinesWithTheLinesOfAClick)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("zm_config/zm_config.conf");
+    auto start = [&](std::vector<std::string> outputs, CFakeMidiPlatform*& platform) {
+        platform = new CFakeMidiPlatform({"In A", "In B"}, std::move(outputs));
+        auto dlg = std::make_unique<CZm_configDlg>(nullptr, std::unique_ptr<IMidiPlatform>(platform));
+        dlg->SetSettingsFile(settings);
+        dlg->OnInitDialog();
+        return dlg;
+    };
+    auto linesAfterHelp = [](CZm_configDlg& dlg) {
+        std::vector<std::string> lines;
+        for (size_t i = kExpectedHelp.size(); i < dlg.MessageWindow().Log().Count(); ++i)
+            lines.emplace_back(dlg.MessageWindow().Log().Line(i));
+        return lines;
+    };
+    auto select = [](CZm_configDlg& dlg, int id, int row) {
+        auto* list = qobject_cast<CListBox*>(dlg.Control(id));
+        list->SelectLine(row);
+        emit list->UserSelChange(row);
+    };
+
+    CFakeMidiPlatform* platform = nullptr;
+    {
+        auto first = start({"Out A", "Out B", "Out C"}, platform);
+        select(*first, IDC_MIDI_IN_LIST, 1);
+        select(*first, IDC_MIDI_OUT_LIST, 2);
+        first->PortActions()->ReopenAction()->trigger();   // on: the choice is kept from now on
+        select(*first, IDC_MIDI_OUT_LIST, 1);
+        select(*first, IDC_MIDI_THRU_LIST, 0);
+    }
+    {
+        // "Out B" is not there this time.
+        auto second = start({"Out A", "Out C"}, platform);
+        EXPECT_TRUE(second->PortActions()->ReopenAction()->isChecked());
+        EXPECT_EQ(linesAfterHelp(*second), (std::vector<std::string>{
+                      "In B", "Midi Out Port not reopened: Out B is not there", "MidiThruOutOpen           No error."}));
+        EXPECT_EQ(qobject_cast<CListBox*>(second->Control(IDC_MIDI_IN_LIST))->SelectedLine(), 1);
+        EXPECT_EQ(qobject_cast<CListBox*>(second->Control(IDC_MIDI_OUT_LIST))->SelectedLine(), -1);
+        EXPECT_EQ(qobject_cast<CListBox*>(second->Control(IDC_MIDI_THRU_LIST))->SelectedLine(), 0);
+        second->PortActions()->ReopenAction()->trigger();   // off again
+    }
+    auto third = start({"Out A", "Out B", "Out C"}, platform);
+    EXPECT_FALSE(third->PortActions()->ReopenAction()->isChecked());
+    EXPECT_EQ(linesAfterHelp(*third), std::vector<std::string>{});
+    EXPECT_EQ(platform->Calls(), std::vector<std::string>{}) << "nothing opened";
 }
 
 // An automation client holds the object: every way out only hides the

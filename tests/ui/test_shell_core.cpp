@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -249,5 +250,54 @@ TEST(ServiceFile, WrittenOnlyWhenItsContentChanges)
     EXPECT_EQ(RefreshServiceFile({}, text), ServiceFileStatus::Failed);
     EXPECT_EQ(ReadAll(file), moved);
 
+    fs::remove_all(root);
+}
+
+TEST(ServiceFile, WhateverLiesAtThePathNeitherBlocksNorCrashesAndOnlyAFileIsReplaced)
+{
+    char pattern[] = "/tmp/zm_hostile_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path root = pattern;
+    const std::string text = ServiceFileText("zm_config.Application", "/usr/bin/zm_config", "-Automation");
+    std::ofstream(root / "target") << "someone else's file";
+
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;
+        ServiceFileStatus status;
+        fs::file_type left;   // what lies at the path afterwards
+    };
+    const Case cases[] = {
+        {"directory", [](const fs::path& p) { fs::create_directory(p); }, ServiceFileStatus::Skipped,
+         fs::file_type::directory},
+        {"FIFO", [](const fs::path& p) { ::mkfifo(p.c_str(), 0600); }, ServiceFileStatus::Skipped,
+         fs::file_type::fifo},
+        {"link to /dev/zero", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+         ServiceFileStatus::Skipped, fs::file_type::symlink},
+        {"link to a file", [&](const fs::path& p) { fs::create_symlink(root / "target", p); },
+         ServiceFileStatus::Skipped, fs::file_type::symlink},
+        {"dangling link", [&](const fs::path& p) { fs::create_symlink(root / "nowhere", p); },
+         ServiceFileStatus::Skipped, fs::file_type::symlink},
+        // 4 GB of nothing (sparse): only its first few KB are read.
+        {"huge file", [](const fs::path& p) { std::ofstream(p).close(); fs::resize_file(p, 4ull << 30); },
+         ServiceFileStatus::Written, fs::file_type::regular},
+        {"file that starts like ours", [&](const fs::path& p) { std::ofstream(p) << text << "junk"; },
+         ServiceFileStatus::Written, fs::file_type::regular},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path file = root / "services" / "zm_config.Application.service";
+        fs::create_directories(file.parent_path());
+        c.make(file);
+        EXPECT_EQ(RefreshServiceFile(file, text), c.status);
+        EXPECT_EQ(fs::symlink_status(file).type(), c.left);
+        if (c.left == fs::file_type::regular) {
+            EXPECT_EQ(ReadAll(file), text);
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1)
+            << "no temporary file left behind";
+        fs::remove_all(root / "services");
+    }
+    EXPECT_EQ(ReadAll(root / "target"), "someone else's file");
     fs::remove_all(root);
 }

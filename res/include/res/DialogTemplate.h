@@ -44,6 +44,10 @@ struct ControlTemplate {
     int x, y, w, h;
     uint32_t style;
     int image = 0;   //!< bitmap resource id for ControlKind::Bitmap; w = h = 0 sizes to the picture
+    //! The name screen readers and UI automation know the control by, for a
+    //! control that neither has a caption nor stands beside or below a label
+    //! (null: the builder derives it from the layout, see CDialogBuilder).
+    const char* accessibleName = nullptr;
 };
 
 struct DialogTemplate {

@@ -109,6 +109,11 @@ bool CJackClient::PortExists(const std::string& name) const
     return !Gone() && jack_port_by_name(m_client, name.c_str()) != nullptr;
 }
 
+bool CJackClient::IsConnected(jack_port_t* ours, const std::string& device) const
+{
+    return !Gone() && jack_port_connected_to(ours, device.c_str()) != 0;
+}
+
 jack_port_t* CJackClient::Register(bool input, const std::string& baseName, int& slot)
 {
     slot = -1;

@@ -6,6 +6,21 @@ CJackMidiPlatform::CJackMidiPlatform(const std::string& clientName)
     : m_clientName(clientName)
     , m_client(CJackClient::Open(clientName))
 {
+    List();
+}
+
+void CJackMidiPlatform::Rescan()
+{
+    // Ports still open keep the client they were opened on.
+    if (!m_client || m_client->Gone())
+        m_client = CJackClient::Open(m_clientName);
+    List();
+}
+
+void CJackMidiPlatform::List()
+{
+    m_inputs.clear();
+    m_outputs.clear();
     if (!m_client)
         return;
     m_inputs = m_client->MidiPorts(true);
@@ -30,7 +45,7 @@ MidiResult CJackMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, 
     port.reset();
     if (device < 0 || device >= InputDeviceCount())
         return MIDI_ERR_BADDEVICEID;
-    if (m_client->Gone())
+    if (!m_client || m_client->Gone())
         return MIDI_ERR_NODRIVER;
     const std::string& source = m_inputs[static_cast<size_t>(device)].name;
     if (!m_client->PortExists(source))
@@ -40,7 +55,7 @@ MidiResult CJackMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, 
     if (ours == nullptr)
         return m_client->Gone() ? MIDI_ERR_NODRIVER : MIDI_ERR_OPENFAILED;
     // Destroying `input` on failure withdraws and unregisters our port.
-    auto input = std::make_unique<CJackInputPort>(handler, m_client, slot, ours);
+    auto input = std::make_unique<CJackInputPort>(handler, m_client, slot, ours, source);
     const MidiResult result = m_client->Connect(source, jack_port_name(ours), ours, source);
     if (result != MIDI_OK)
         return result;
@@ -54,7 +69,7 @@ MidiResult CJackMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutput
     port.reset();
     if (device < 0 || device >= OutputDeviceCount())
         return MIDI_ERR_BADDEVICEID;
-    if (m_client->Gone())
+    if (!m_client || m_client->Gone())
         return MIDI_ERR_NODRIVER;
     const CJackClient::Port& sink = m_outputs[static_cast<size_t>(device)];
     if (!m_client->PortExists(sink.name))
@@ -63,7 +78,8 @@ MidiResult CJackMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutput
     jack_port_t* ours = m_client->Register(false, m_clientName + " out", slot);
     if (ours == nullptr)
         return m_client->Gone() ? MIDI_ERR_NODRIVER : MIDI_ERR_OPENFAILED;
-    auto output = std::make_unique<CJackOutputPort>(m_client, slot, ours, sink.physical ? kMidiWireBytesPerSecond : 0);
+    auto output = std::make_unique<CJackOutputPort>(m_client, slot, ours, sink.name,
+                                                   sink.physical ? kMidiWireBytesPerSecond : 0);
     const MidiResult result = m_client->Connect(jack_port_name(ours), sink.name, ours, sink.name);
     if (result != MIDI_OK)
         return result;

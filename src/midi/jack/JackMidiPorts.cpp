@@ -8,11 +8,12 @@
 // ---- input ----
 
 CJackInputPort::CJackInputPort(IMidiInputHandler& handler, std::shared_ptr<CJackClient> client, int slot,
-                               jack_port_t* port)
+                               jack_port_t* port, std::string device)
     : CMidiInputPortBase(handler)
     , m_client(std::move(client))
     , m_slot(slot)
     , m_port(port)
+    , m_device(std::move(device))
 {
     m_client->Publish(m_slot, this);
 }
@@ -36,6 +37,13 @@ void CJackInputPort::Process(jack_nframes_t frames) noexcept
     }
 }
 
+bool CJackInputPort::DeviceGone() noexcept
+{
+    // JACK drops a connection when either port goes; a device that has
+    // already come back under its name has not come back to this port.
+    return !m_client->IsConnected(m_port, m_device);
+}
+
 void CJackInputPort::CloseDevice() noexcept
 {
     m_client->Release(true, m_slot);
@@ -44,10 +52,11 @@ void CJackInputPort::CloseDevice() noexcept
 // ---- output ----
 
 CJackOutputPort::CJackOutputPort(std::shared_ptr<CJackClient> client, int slot, jack_port_t* port,
-                                 uint32_t wireBytesPerSecond)
+                                 std::string device, uint32_t wireBytesPerSecond)
     : m_client(std::move(client))
     , m_slot(slot)
     , m_port(port)
+    , m_device(std::move(device))
     , m_wireBytesPerSecond(wireBytesPerSecond)
 {
     m_client->Publish(m_slot, this);
@@ -119,6 +128,11 @@ void CJackOutputPort::Process(jack_nframes_t frames) noexcept
         m_queue.Pop(front.size);
         last = at;
     }
+}
+
+bool CJackOutputPort::DeviceGone() noexcept
+{
+    return m_closed.load(std::memory_order_relaxed) || !m_client->IsConnected(m_port, m_device);
 }
 
 MidiResult CJackOutputPort::Close()

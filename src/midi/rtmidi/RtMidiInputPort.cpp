@@ -2,9 +2,22 @@
 
 #include "midi/DriverHandoff.h"
 
-CRtMidiInputPort::CRtMidiInputPort(IMidiInputHandler& handler)
+CRtMidiInputPort::CRtMidiInputPort(IMidiInputHandler& handler, AlsaDevice device, std::string ownClient)
     : CMidiInputPortBase(handler)
+    , m_device(std::move(device))
+    , m_ownClient(std::move(ownClient))
 {
+}
+
+bool CRtMidiInputPort::DeviceGone() noexcept
+{
+    if (!m_midi)
+        return true;
+    try {
+        return FindAlsaPort(AlsaPortNames(*m_midi), m_device, m_ownClient) < 0;
+    } catch (...) {
+        return false;  // the sequencer could not be asked: nothing is known
+    }
 }
 
 CRtMidiInputPort::~CRtMidiInputPort()

@@ -12,9 +12,11 @@ void NoteOpenError(RtMidiError::Type type, const std::string&, void* user)
 
 } // namespace
 
-CRtMidiOutputPort::CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, size_t maxLongMessage,
-                                     uint32_t wireBytesPerSecond)
+CRtMidiOutputPort::CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, AlsaDevice device, std::string ownClient,
+                                     size_t maxLongMessage, uint32_t wireBytesPerSecond)
     : m_midi(std::move(midi))
+    , m_device(std::move(device))
+    , m_ownClient(std::move(ownClient))
     , m_maxLongMessage(maxLongMessage)
     , m_wireBytesPerSecond(wireBytesPerSecond)
 {
@@ -55,6 +57,17 @@ MidiResult CRtMidiOutputPort::Put(const uint8_t* bytes, size_t count) noexcept
     m_failed.store(false, std::memory_order_relaxed);
     m_midi->sendMessage(bytes, count);
     return m_failed.load(std::memory_order_relaxed) ? MIDI_ERR_SENDFAILED : MIDI_OK;
+}
+
+bool CRtMidiOutputPort::DeviceGone() noexcept
+{
+    if (!m_midi)
+        return true;
+    try {
+        return FindAlsaPort(AlsaPortNames(*m_midi), m_device, m_ownClient) < 0;
+    } catch (...) {
+        return false;  // the sequencer could not be asked: nothing is known
+    }
 }
 
 MidiResult CRtMidiOutputPort::Close()

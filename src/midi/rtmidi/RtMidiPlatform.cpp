@@ -35,7 +35,30 @@ AlsaPortName SplitAlsaPortName(const std::string& full)
     if (colon == std::string::npos || !IsDigits(numbers.substr(0, colon)) || !IsDigits(numbers.substr(colon + 1))
         || colon > 6)
         return {full, -1};
-    return {full.substr(0, space), std::stoi(numbers.substr(0, colon))};
+    return {full.substr(0, space), std::stoi(numbers.substr(0, colon)), std::stoi(numbers.substr(colon + 1))};
+}
+
+int FindAlsaPort(const std::vector<std::string>& fullNames, const AlsaDevice& device, const std::string& ownClient)
+{
+    int ordinal = 0;
+    for (size_t i = 0; i < fullNames.size(); ++i) {
+        const AlsaPortName split = SplitAlsaPortName(fullNames[i]);
+        if (split.name != device.name || IsOwnPort(split.name, ownClient))
+            continue;
+        if (device.client >= 0 ? split.client == device.client && split.port == device.port
+                               : ordinal++ == device.ordinal)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::vector<std::string> AlsaPortNames(RtMidi& midi)
+{
+    std::vector<std::string> names;
+    const unsigned count = midi.getPortCount();
+    for (unsigned i = 0; i < count; ++i)
+        names.push_back(midi.getPortName(i));
+    return names;
 }
 
 CRtMidiPlatform::CRtMidiPlatform(const std::string& clientName)
@@ -46,8 +69,17 @@ CRtMidiPlatform::CRtMidiPlatform(const std::string& clientName)
 
 CRtMidiPlatform::~CRtMidiPlatform() = default;
 
+void CRtMidiPlatform::Rescan()
+{
+    // Open ports hold RtMidi objects of their own and are not touched.
+    List();
+}
+
 void CRtMidiPlatform::List()
 {
+    m_inputs.clear();
+    m_outputs.clear();
+    m_available = false;
     // Without the sequencer device RtMidi throws and ALSA prints; there is
     // nothing to list then.
     if (::access("/dev/snd/seq", R_OK | W_OK) != 0)
@@ -57,15 +89,13 @@ void CRtMidiPlatform::List()
         RtMidiOut out(RtMidi::LINUX_ALSA, m_clientName);
         in.setErrorCallback(&IgnoreError);
         out.setErrorCallback(&IgnoreError);
-        auto list = [&](RtMidi& midi, std::vector<Device>& devices) {
-            const unsigned count = midi.getPortCount();
-            for (unsigned i = 0; i < count; ++i) {
-                const std::string full = midi.getPortName(i);
+        auto list = [&](RtMidi& midi, std::vector<AlsaDevice>& devices) {
+            for (const std::string& full : AlsaPortNames(midi)) {
                 const AlsaPortName split = SplitAlsaPortName(full);
                 if (full.empty() || IsOwnPort(split.name, m_clientName))
                     continue;
-                Device device{split.name, 0, split.client >= 0 && split.client < 128};
-                for (const Device& other : devices)
+                AlsaDevice device{split.name, split.client, split.port, 0, split.client >= 0 && split.client < 128};
+                for (const AlsaDevice& other : devices)
                     if (other.name == device.name)
                         ++device.ordinal;
                 devices.push_back(device);
@@ -90,32 +120,19 @@ std::string CRtMidiPlatform::OutputDeviceName(int device) const
     return device >= 0 && device < OutputDeviceCount() ? m_outputs[static_cast<size_t>(device)].name : std::string();
 }
 
-int CRtMidiPlatform::FindPort(RtMidi& midi, const Device& device) const
-{
-    const unsigned count = midi.getPortCount();
-    int ordinal = 0;
-    for (unsigned i = 0; i < count; ++i) {
-        const AlsaPortName split = SplitAlsaPortName(midi.getPortName(i));
-        if (split.name != device.name || IsOwnPort(split.name, m_clientName))
-            continue;
-        if (ordinal++ == device.ordinal)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
 MidiResult CRtMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port)
 {
     port.reset();
     if (device < 0 || device >= InputDeviceCount())
         return MIDI_ERR_BADDEVICEID;
     try {
+        const AlsaDevice& listed = m_inputs[static_cast<size_t>(device)];
         auto midi = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, m_clientName);
         midi->setErrorCallback(&IgnoreError);
-        const int index = FindPort(*midi, m_inputs[static_cast<size_t>(device)]);
+        const int index = FindAlsaPort(AlsaPortNames(*midi), listed, m_clientName);
         if (index < 0)
             return MIDI_ERR_DEVICEGONE;
-        auto input = std::make_unique<CRtMidiInputPort>(handler);
+        auto input = std::make_unique<CRtMidiInputPort>(handler, listed, m_clientName);
         const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
         if (result == MIDI_OK)
             port = std::move(input);
@@ -131,16 +148,16 @@ MidiResult CRtMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPo
     if (device < 0 || device >= OutputDeviceCount())
         return MIDI_ERR_BADDEVICEID;
     try {
-        const Device& listed = m_outputs[static_cast<size_t>(device)];
+        const AlsaDevice& listed = m_outputs[static_cast<size_t>(device)];
         auto midi = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, m_clientName);
         midi->setErrorCallback(&IgnoreError);
-        const int index = FindPort(*midi, listed);
+        const int index = FindAlsaPort(AlsaPortNames(*midi), listed, m_clientName);
         if (index < 0)
             return MIDI_ERR_DEVICEGONE;
         const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, static_cast<unsigned>(index), m_clientName + " out");
         if (result != MIDI_OK)
             return result;
-        port = std::make_unique<CRtMidiOutputPort>(std::move(midi), kAlsaMaxMessage,
+        port = std::make_unique<CRtMidiOutputPort>(std::move(midi), listed, m_clientName, kAlsaMaxMessage,
                                                    listed.physical ? kMidiWireBytesPerSecond : 0);
         return MIDI_OK;
     } catch (const RtMidiError&) {

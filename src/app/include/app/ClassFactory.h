@@ -12,8 +12,17 @@
 // The factory is single-use: once it has handed out its object, the process
 // gives up the well-known name, so the next client's request for that name
 // makes the bus start a new zm_config through the activation file (see
-// ServiceFile.h); a second CreateInstance() sent to this process directly is
-// refused with zm_config.Error.FactoryUsed.
+// ServiceFile.h).
+//
+// Requests that reach this process after its object is gone (several
+// clients asked at the same moment, so the bus had routed them all here
+// before the name was given up, or a client asked this process directly)
+// are passed on, one after the other, to whoever serves the well-known name
+// now: a new zm_config, started by the bus, creates the object. The client
+// gets its answer from this process (where the bus sent its request) with
+// the path of a stand-in (CRelayedAutoProxy) that passes the release on.
+// When no zm_config can take the request, the client gets
+// zm_config.Error.FactoryUsed.
 //
 // Window thread only: QtDBus delivers the calls there.
 #pragma once
@@ -22,8 +31,10 @@
 #include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
+#include <QDBusMessage>
 #include <QObject>
 
+#include <deque>
 #include <vector>
 
 class CAutomationModule;
@@ -45,6 +56,9 @@ class CZm_configClassFactory : public QObject, protected QDBusContext {
                 "    </method>\n"
                 "  </interface>\n")
 public:
+    //! How long a request passed on may take (starting a new zm_config).
+    static constexpr int kForwardTimeoutMs = 30000;
+
     explicit CZm_configClassFactory(CAutomationModule& module, QObject* parent = nullptr);
     //! Revokes the registration; objects still held are destroyed.
     ~CZm_configClassFactory() override;
@@ -66,20 +80,27 @@ public slots:
 
 private:
     struct Instance {
-        CZm_configDlgAutoProxy* proxy;
+        QObject* object;  //!< CZm_configDlgAutoProxy, or CRelayedAutoProxy for a relayed one
         QString client;   //!< unique bus name of the client that created it
         QString path;
+        QString remote;      //!< relayed: the process holding the real object
+        QString remotePath;  //!< relayed: the real object's path there
     };
 
     void ReleaseAt(size_t index);
     void OnClientGone(const QString& client);
     void ReleaseIfClientGone(const QString& client);
     void GiveUpName();
+    void ForwardNext();
+    void OnForwarded(const QDBusMessage& reply);
+    void Watch(const QString& name);
+    void Unwatch(const QString& name);
 
     CAutomationModule& m_module;
     QDBusConnection m_bus;
     QDBusServiceWatcher m_clients;
     std::vector<Instance> m_instances;
+    std::deque<QDBusMessage> m_pending;  //!< requests waiting to be passed on, the first one under way
     bool m_bRegistered = false;
     bool m_bOwnsName = false;
     bool m_bUsed = false;

@@ -15,7 +15,13 @@
 #include <string>
 #include <string_view>
 
-enum class ServiceFileStatus { Written, Unchanged, Failed };
+//! Written: the file now holds the text. Unchanged: it already did.
+//! Skipped: something other than a regular file (a directory, FIFO, device,
+//! link) lies at the path and was left alone. Failed: it could not be written.
+enum class ServiceFileStatus { Written, Unchanged, Skipped, Failed };
+
+//! An activation file is a few lines; more than this is not ours.
+inline constexpr size_t kMaxServiceFileBytes = 4096;
 
 //! The user's service directory: `xdgDataHome`/dbus-1/services, or
 //! `home`/.local/share/dbus-1/services when XDG_DATA_HOME is unset, empty or
@@ -31,5 +37,7 @@ std::string ServiceFileText(std::string_view busName, std::string_view executabl
 
 //! Writes `text` to `file` unless the file already holds exactly that,
 //! creating missing directories. The new content replaces the old one
-//! atomically, so a reader never sees a half-written file.
+//! atomically, so a reader never sees a half-written file. Only a missing
+//! or regular file is replaced, and at most kMaxServiceFileBytes of it are
+//! read; nothing at the path can block, crash or fill memory. Never throws.
 ServiceFileStatus RefreshServiceFile(const std::filesystem::path& file, std::string_view text);

@@ -5,6 +5,10 @@
 // interface identifier. Its only effects: while it lives, the program keeps
 // running and the main dialog hides instead of closing; when it goes and the
 // program was started for automation, the program ends. Window thread only.
+//
+// On the bus the object shows its interface identifier and nothing else: it
+// is exported for introspection only (see ClassFactory.cpp), so neither its
+// QObject properties nor QObject's slots are reachable.
 #pragma once
 
 #include <QObject>
@@ -12,14 +16,16 @@
 class CAutomationModule;
 class CZm_configDlg;
 
+#define ZM_DISPATCH_INTROSPECTION                                                                         \
+    "  <interface name=\"zm_config.Izm_config\">\n"                                                        \
+    "    <annotation name=\"zm_config.InterfaceId\" value=\"{7BF72543-D6B7-4389-B06A-CF801CA63C2D}\"/>\n" \
+    "    <annotation name=\"zm_config.ClassId\" value=\"{01A34255-DF94-4584-80C1-389E64BB0951}\"/>\n"     \
+    "  </interface>\n"
+
 class CZm_configDlgAutoProxy : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "zm_config.Izm_config")
-    Q_CLASSINFO("D-Bus Introspection",
-                "  <interface name=\"zm_config.Izm_config\">\n"
-                "    <annotation name=\"zm_config.InterfaceId\" value=\"{7BF72543-D6B7-4389-B06A-CF801CA63C2D}\"/>\n"
-                "    <annotation name=\"zm_config.ClassId\" value=\"{01A34255-DF94-4584-80C1-389E64BB0951}\"/>\n"
-                "  </interface>\n")
+    Q_CLASSINFO("D-Bus Introspection", ZM_DISPATCH_INTROSPECTION)
 public:
     //! Counts itself as a live object and attaches to the main window.
     explicit CZm_configDlgAutoProxy(CAutomationModule& module, QObject* parent = nullptr);
@@ -27,6 +33,24 @@ public:
     ~CZm_configDlgAutoProxy() override;
 
     CZm_configDlg* m_pDialog = nullptr;   //!< the main dialog, not owned
+
+private:
+    CAutomationModule& m_module;
+};
+
+//! What a factory that has already handed out its object gives a client
+//! whose request reached it anyway (several clients asked at once): the
+//! request went on to the next zm_config, which created the real object;
+//! this one stands in for it here, where the client believes its object
+//! lives. It looks the same on the bus, counts as a live object (this
+//! process must stay to pass the release on), and has no dialog.
+class CRelayedAutoProxy : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "zm_config.Izm_config")
+    Q_CLASSINFO("D-Bus Introspection", ZM_DISPATCH_INTROSPECTION)
+public:
+    explicit CRelayedAutoProxy(CAutomationModule& module, QObject* parent = nullptr);
+    ~CRelayedAutoProxy() override;
 
 private:
     CAutomationModule& m_module;

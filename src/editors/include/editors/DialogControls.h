@@ -38,6 +38,11 @@ public:
     //! re-sorted).
     virtual void ReplaceListLine(int id, int index, std::string_view text) = 0;
 
+    //! Removes every line of a list box (before it is filled again).
+    //! Stand-ins that keep no lines (zmctl's printer, counters) need not
+    //! override it.
+    virtual void ResetList(int id) { (void)id; }
+
     //! Shows a check box checked, or a push-like button pressed.
     virtual void SetCheck(int id, bool checked) = 0;
 

@@ -44,7 +44,12 @@ public:
     //! A user selection in list `id`; false when no editor handles it.
     bool OnListSelChange(int id, int index);
 
-    //! One timer tick: the transmitter's send failures, then one decoder pass.
+    //! Ticks between two looks at whether the open ports' devices are still there.
+    static constexpr int kDeviceCheckTicks = 5;
+
+    //! One timer tick: the transmitter's send failures, then one decoder
+    //! pass; every kDeviceCheckTicks-th tick, ports whose device has gone
+    //! are closed (one line each).
     void Tick();
 
     //! Teardown steps 1-3: the input (when marked open), the output and the
@@ -78,4 +83,5 @@ private:
     CReplyPresenter m_presenter;
     CReplyDecoder m_decoder;
     CKeyboardViewFeed m_keyboardView;
+    int m_ticks = 0;
 };

@@ -3,6 +3,16 @@
 // serve as output and as thru/out at the same time; clicking the open
 // thru/out device again switches thru off. The lines these rules log are
 // written here; the port operations and their own lines are the session's.
+//
+// Devices that come and go. The lists keep what was counted at start until
+// the user asks for a rescan (Rescan): the lists are filled again, every
+// port is found again by its device's name (never by its old number), an
+// open port whose device is no longer listed is closed, and a chosen port
+// whose device had gone and is listed again is reopened as a click on it
+// would. The same rule serves the ports remembered from the last run
+// (ReopenPorts). A name that several devices carry now matches none of
+// them: which one was meant cannot be told, and a port is never opened on a
+// device other than the one chosen.
 // Window thread only.
 #pragma once
 
@@ -10,6 +20,15 @@
 #include "midi/PortSession.h"
 
 #include <functional>
+#include <string>
+
+//! The devices chosen for the three ports, by name; empty: none.
+struct ChosenPorts {
+    std::string input;
+    std::string output;
+    std::string thru;
+    bool operator==(const ChosenPorts&) const = default;
+};
 
 class CPortLists {
 public:
@@ -30,8 +49,38 @@ public:
     //! Routes a user selection in one of the three lists; false for any other list.
     bool OnListSelChange(int id, int index);
 
+    //! Closes the ports whose device has gone, one line each (timer).
+    void CheckDevices() { m_session.CheckDevices(); }
+
+    //! "Rescan MIDI ports": lists the devices again, says how many, keeps
+    //! the open ports on their devices, closes those whose device is not
+    //! listed any more, and reopens a lost or failed choice whose device is
+    //! listed again, with the lines of a click.
+    void Rescan();
+
+    //! The devices chosen now: open, failed to open, or lost with their device.
+    ChosenPorts Chosen() const;
+
+    //! Opens the devices named in `ports`, input first, each as a click on
+    //! its line would (same lines, the line selected). A name no device
+    //! listed now carries, or several do, is reported in one line and its
+    //! list is left without a selection.
+    void ReopenPorts(const ChosenPorts& ports);
+
 private:
     void TransferBoundTexts();
+    std::string DeviceName(PortKind kind, int n) const;
+    //! The only listed device called `name`: its number, -1 when none is,
+    //! -2 when more than one is.
+    int FindUnique(PortKind kind, const std::string& name) const;
+    //! The line to show for a port open on a device called `name`: the only
+    //! one of that name, or among several the `preferred` (its old number)
+    //! when it still carries the name, else the first. -1 when none.
+    int FindLine(PortKind kind, const std::string& name, int preferred) const;
+    //! Selects line `n` of the list of `kind` and acts as a click on it.
+    void Click(PortKind kind, int n);
+    //! Reopens `name` for `kind`, or says in one line why not.
+    void Reopen(PortKind kind, const std::string& name);
 
     IDialogControls& m_controls;
     CPortSession& m_session;

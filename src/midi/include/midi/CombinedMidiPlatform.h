@@ -14,6 +14,7 @@ public:
     //! Adds `platform`'s devices after those already listed.
     void Add(std::unique_ptr<IMidiPlatform> platform);
 
+    void Rescan() override;
     int InputDeviceCount() const override;
     int OutputDeviceCount() const override;
     std::string InputDeviceName(int device) const override;

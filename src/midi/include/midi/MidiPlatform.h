@@ -102,6 +102,11 @@ public:
     //! MIDI_ERR_STILLPLAYING while a buffer is queued; destroying the port
     //! closes it in any case.
     virtual MidiResult Close() = 0;
+    //! True once the device behind the port has gone away (unplugged, its
+    //! JACK client or the MIDI system ended): nothing will arrive any more.
+    //! Window thread; may ask the MIDI stack, so it is polled, not called per
+    //! message. Devices that cannot vanish (the simulated ones) never are.
+    virtual bool DeviceGone() noexcept { return false; }
 };
 
 //! An open output.
@@ -120,13 +125,22 @@ public:
     //! need no pacing.
     virtual uint32_t WireBytesPerSecond() const noexcept = 0;
     virtual MidiResult Close() = 0;
+    //! True once the device behind the port has gone away; as for inputs.
+    //! Window thread, while another thread may be sending on the port.
+    virtual bool DeviceGone() noexcept { return false; }
 };
 
-//! Device enumeration and opening. The device lists are taken once, when
-//! the platform is created; device numbers index those lists.
+//! Device enumeration and opening. The device lists are taken when the
+//! platform is created and again on Rescan(), never in between; device
+//! numbers index those lists.
 class IMidiPlatform {
 public:
     virtual ~IMidiPlatform() = default;
+
+    //! Lists the devices again. Open ports stay open and keep their device;
+    //! only the numbering changes. Platforms whose devices are fixed (the
+    //! simulated ones) keep their list.
+    virtual void Rescan() {}
 
     virtual int InputDeviceCount() const = 0;
     virtual int OutputDeviceCount() const = 0;

@@ -8,6 +8,12 @@
 // Which list line opens which port, and the rules between the lists, are
 // the port lists' business (editors); this class only does what it is told.
 //
+// Devices that go away. CheckDevices(), polled on the timer, closes a port
+// whose device has gone (unplugged, its JACK client ended) quietly, says so
+// in one line and marks the port as lost: from then on requests go nowhere
+// without a line each, as with no port chosen, and the choice waits for the
+// device to come back (a rescan reopens it; see CPortLists).
+//
 // Threading contract: everything here runs on the window thread. The
 // capture callback (CMidiCapture) runs on the driver's thread and reaches
 // the thru/out port only through CMidiCapture's atomic thru pointer, which
@@ -33,6 +39,7 @@ struct OutputPortState {
     bool open = false;
     std::unique_ptr<IMidiOutputPort> handle;
     std::string name;       //!< the device's name, read when it was selected
+    bool lost = false;      //!< closed because its device went away; still the user's choice
 };
 
 //! Indexes, open marks, handles and names of the three ports.
@@ -43,8 +50,21 @@ struct MidiPortState {
     bool inputOpen = false;
     std::unique_ptr<IMidiInputPort> inputHandle;
     std::string inputName;
+    bool inputLost = false;  //!< as OutputPortState::lost
     OutputPortState output;
     OutputPortState thru;
+};
+
+enum class PortKind { Input, Output, Thru };
+
+//! The port's title as its list's label names it ("Midi Input Port").
+std::string_view PortTitle(PortKind kind);
+
+//! What the user chose for one port, as the lists and the settings see it.
+struct PortChoice {
+    std::string name;      //!< the device's name; empty: nothing chosen
+    int index = 0;         //!< its device number
+    bool working = false;  //!< open on its device now
 };
 
 class CPortSession {
@@ -83,6 +103,27 @@ public:
     void OpenThruPort();
     void CloseThruPort();
 
+    // ---- devices that come and go ----
+
+    //! Closes every open port whose device has gone (see above).
+    void CheckDevices();
+    //! Closes the port of `kind` as its device has gone: quietly, then one
+    //! line, and marks it lost.
+    void CloseGone(PortKind kind);
+    //! Lists the devices again (IMidiPlatform::Rescan) and counts them.
+    //! Ports stay as they are; their device numbers are now to be renumbered.
+    void Relist();
+    //! The port of `kind`, open on its device, is device `n` of the new list.
+    void Renumber(PortKind kind, int n);
+    //! A port marked open whose open failed counts as lost instead, so that
+    //! choosing its device again opens it rather than being taken for a
+    //! click on the open port.
+    void MarkFailedAsLost(PortKind kind);
+    //! The user's choice for `kind`: a port open on its device, one whose
+    //! open failed, or one lost with its device. Nothing for a port never
+    //! chosen, switched off (thru/out) or closed at teardown.
+    PortChoice Choice(PortKind kind) const;
+
     // ---- teardown ----
 
     //! Teardown step 1: when the input is marked open, reset, stop and close
@@ -97,6 +138,7 @@ public:
     CMidiCapture& Capture() noexcept { return m_capture; }
     const MidiPortState& State() const noexcept { return m_state; }
     IMidiPlatform& Platform() noexcept { return m_platform; }
+    const IMidiPlatform& Platform() const noexcept { return m_platform; }
 
 private:
     //! The fixed texts of one output slot.
@@ -110,6 +152,9 @@ private:
     void Select(OutputPortState& slot, int n);
     void Open(OutputPortState& slot, const SlotTexts& texts);
     void Close(OutputPortState& slot, const SlotTexts& texts);
+    //! Closes the slot's port without a line; false when it had to be left
+    //! to its MIDI stack.
+    bool CloseQuietly(OutputPortState& slot);
     //! Makes the open port `port` (or none) the slot's binding: the
     //! transmitter's output, or the capture's thru/out port.
     void Bind(const OutputPortState& slot, IMidiOutputPort* port);

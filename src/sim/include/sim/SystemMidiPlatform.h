@@ -1,6 +1,7 @@
 // The program's MIDI devices as the port lists show them: ALSA ports
 // (RtMidi), then JACK ports when a JACK server is running (our own client;
-// none is started), then the built-in "ZM1 Simulator".
+// none is started), then the built-in "ZM1 Simulator". Rescan() lists ALSA
+// and JACK again, also when they were not there before.
 #pragma once
 
 #include "midi/MidiPlatform.h"

@@ -10,6 +10,10 @@
 // Sans" 8 pt (package fonts-dejavu-core), whose base units at 96 dpi are
 // 7 x 13 pixels against 6 x 13 for MS Sans Serif: the same line height, and
 // a dialog about 17 % wider that keeps every caption inside its control.
+//
+// Accessibility. Every control gets an accessible name (AccessibleName), so
+// that screen readers and UI automation can find and drive it, and the
+// keyboard focus moves through the controls in template order.
 // Window thread only.
 #pragma once
 
@@ -46,6 +50,19 @@ public:
 
     //! Pixel rectangle of a template rectangle under the last Build()'s units.
     QRect ToPixels(const ControlTemplate& control) const;
+
+    //! The name a control is known by, from the template alone:
+    //!  - the template's own accessibleName when it gives one;
+    //!  - a label's text;
+    //!  - a caption that no other control of the dialog carries;
+    //!  - otherwise its column heading, its row label and its caption, as
+    //!    many as there are: "Zone 3 Midi Output Channel", "Zone 1 Mute",
+    //!    "Zone 2 Transpose Up", "Midi Message Window".
+    //! A row label is the nearest label on the control's line (centres
+    //! within two dialog units), to its left or else to its right. A column
+    //! heading is the nearest label above that overlaps the control
+    //! horizontally, unless that label is the row label of another line.
+    static QString AccessibleName(const DialogTemplate& dialog, const ControlTemplate& control);
 
 private:
     QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) const;

@@ -40,6 +40,7 @@ public:
     void InsertListLine(int id, int index, std::string_view text) override;
     void AddListLine(int id, std::string_view text) override;
     void ReplaceListLine(int id, int index, std::string_view text) override;
+    void ResetList(int id) override;
     void SetCheck(int id, bool checked) override;
     std::string ControlText(int id) const override;
     void SetTextLimit(int id, int chars) override;

@@ -2,7 +2,8 @@
 //
 // Its own features: initialisation (lists, help lines, bound texts, the
 // 100 ms timer), the message window (list box 1005) with its Clear and Copy
-// buttons, the About box, the two modeless secondary windows (Keyboard
+// buttons, the context menu (the port entries of CPortActions, the Keyboard
+// View and the About box), the two modeless secondary windows (Keyboard
 // Configurator, Automatic Stream Controls), and the teardown on every way
 // out. Everything the box is concerned with (ports, requests, replies, the
 // zone columns, the parameter table) belongs to the editors (CMainEditors),
@@ -35,6 +36,7 @@ class CAotSetupDlg;
 class CKeyboardConfigDlg;
 class CMessageWindowModel;
 class CMessageWindowView;
+class CPortActions;
 class CZm_configDlgAutoProxy;
 class QAction;
 class QEventLoop;
@@ -56,8 +58,16 @@ public:
     int DoModal();
 
     //! The init-dialog step: fills the lists, the help lines and the bound
-    //! texts, starts the timer. DoModal() runs it; it runs only once.
+    //! texts, starts the timer, then reopens the ports kept from the last
+    //! run when the user asked for that. DoModal() runs it; it runs only once.
     bool OnInitDialog();
+
+    //! Where the settings of "Reopen these ports at start" are kept
+    //! (DefaultSettingsFile() unless set before OnInitDialog()).
+    void SetSettingsFile(const QString& file) { m_settingsFile = file; }
+
+    //! The context menu's port entries (after OnInitDialog()).
+    CPortActions* PortActions() const { return m_pPortActions; }
 
     //! True when no automation client holds the proxy; otherwise hides the
     //! dialog and returns false.
@@ -132,6 +142,8 @@ private:
     QAction* m_pAboutAction = nullptr;
     QAction* m_pKeyboardViewAction = nullptr;
     std::unique_ptr<CKeyboardViewWindow> m_pKeyboardView;
+    CPortActions* m_pPortActions = nullptr;
+    QString m_settingsFile;
     CBoundTexts m_bound;
     std::unique_ptr<CMainEditors> m_pEditors;
 

@@ -69,6 +69,9 @@ public:
     //! MIDI ports that produce data (`sources`) or take it, our own left out.
     std::vector<Port> MidiPorts(bool sources) const;
     bool PortExists(const std::string& name) const;
+    //! Whether our port `ours` is still connected to `device`: false once
+    //! the device's port (or its client, or the server) has gone.
+    bool IsConnected(jack_port_t* ours, const std::string& device) const;
 
     //! Registers a MIDI port of ours in a free slot: `baseName` for the
     //! first slot, "baseName N" for the others, so that names never clash.

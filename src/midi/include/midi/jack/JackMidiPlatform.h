@@ -1,7 +1,8 @@
 // The MIDI ports of a running JACK server as devices: sources as inputs,
-// sinks as outputs, listed once when the platform is created. Ports of our
-// own (of this or another instance of the program) are not listed. JACK is
-// used only when its server already runs; none is ever started.
+// sinks as outputs, listed when the platform is created and on Rescan().
+// Ports of our own (of this or another instance of the program) are not
+// listed. JACK is used only when its server already runs; none is ever
+// started. A rescan finds a server that started (or started again) since.
 //
 // Every port the program opens is a port of one JACK client of ours
 // (CJackClient), named after the client name it is given: "zm_config in",
@@ -12,7 +13,8 @@
 // wire speed so that the transmitter paces them.
 //
 // Once the server has shut down, opens and sends fail with
-// MIDI_ERR_NODRIVER and closing never waits for it.
+// MIDI_ERR_NODRIVER and closing never waits for it. A port whose connection
+// to its device is gone reports DeviceGone().
 //
 // Threading contract: everything here runs on the window thread; the ports
 // it opens follow IMidiPlatform's contract, detailed in JackMidiPorts.h and
@@ -34,6 +36,7 @@ public:
     //! False when no JACK server runs.
     bool Available() const noexcept { return m_client != nullptr; }
 
+    void Rescan() override;
     int InputDeviceCount() const override { return static_cast<int>(m_inputs.size()); }
     int OutputDeviceCount() const override { return static_cast<int>(m_outputs.size()); }
     std::string InputDeviceName(int device) const override;
@@ -42,6 +45,8 @@ public:
     MidiResult OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port) override;
 
 private:
+    void List();
+
     std::string m_clientName;
     std::shared_ptr<CJackClient> m_client;
     std::vector<CJackClient::Port> m_inputs;

@@ -37,10 +37,16 @@ public:
     //! one JACK event can carry no more than about half of it.
     static constexpr size_t kMaxAssembledSysEx = 65536;
 
-    //! `port` is registered in `slot` of `client`; the constructor publishes
-    //! it to the process callback, which delivers nothing until Start().
-    CJackInputPort(IMidiInputHandler& handler, std::shared_ptr<CJackClient> client, int slot, jack_port_t* port);
+    //! `port` is registered in `slot` of `client` and is to receive from
+    //! `device`; the constructor publishes it to the process callback, which
+    //! delivers nothing until Start().
+    CJackInputPort(IMidiInputHandler& handler, std::shared_ptr<CJackClient> client, int slot, jack_port_t* port,
+                   std::string device);
     ~CJackInputPort() override;
+
+    //! The connection from the device is gone (the device's client left, or
+    //! the server did).
+    bool DeviceGone() noexcept override;
 
     //! Delivers MIM_OPEN once the connection to the device is made.
     void Opened() { NotifyOpened(); }
@@ -55,6 +61,7 @@ private:
     std::shared_ptr<CJackClient> m_client;
     int m_slot;
     jack_port_t* m_port;
+    std::string m_device;
     CSysExAssembler m_assembler{kMaxAssembledSysEx};
 };
 
@@ -69,9 +76,11 @@ public:
     //! How long Close() lets queued messages drain.
     static constexpr std::chrono::milliseconds kDrainTimeout{1000};
 
-    //! `port` is registered in `slot` of `client`; the constructor publishes
-    //! it. `wireBytesPerSecond` is 0 for a virtual device.
-    CJackOutputPort(std::shared_ptr<CJackClient> client, int slot, jack_port_t* port, uint32_t wireBytesPerSecond);
+    //! `port` is registered in `slot` of `client` and is to feed `device`;
+    //! the constructor publishes it. `wireBytesPerSecond` is 0 for a virtual
+    //! device.
+    CJackOutputPort(std::shared_ptr<CJackClient> client, int slot, jack_port_t* port, std::string device,
+                    uint32_t wireBytesPerSecond);
     ~CJackOutputPort() override;
 
     CJackOutputPort(const CJackOutputPort&) = delete;
@@ -82,6 +91,8 @@ public:
     size_t MaxLongMessage() const noexcept override;
     uint32_t WireBytesPerSecond() const noexcept override { return m_wireBytesPerSecond; }
     MidiResult Close() override;
+    //! The connection to the device is gone; as for inputs.
+    bool DeviceGone() noexcept override;
 
     //! Process thread: writes the cycle's events.
     void Process(jack_nframes_t frames) noexcept;
@@ -97,6 +108,7 @@ private:
     std::shared_ptr<CJackClient> m_client;
     int m_slot;
     jack_port_t* m_port;
+    std::string m_device;
     uint32_t m_wireBytesPerSecond;
     CMidiMessageQueue m_queue{kQueueSize};
     std::atomic<size_t> m_maxEvent{0};        //!< 0 until measured

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "midi/MidiInputPortBase.h"
+#include "midi/rtmidi/RtMidiPlatform.h"
 
 #include <RtMidi.h>
 
@@ -12,7 +13,8 @@
 
 class CRtMidiInputPort : public CMidiInputPortBase {
 public:
-    explicit CRtMidiInputPort(IMidiInputHandler& handler);
+    //! Receives from `device`; `ownClient` is our ALSA client's name.
+    CRtMidiInputPort(IMidiInputHandler& handler, AlsaDevice device, std::string ownClient);
     ~CRtMidiInputPort() override;
 
     //! Takes `midi` (with no port open yet) and opens its port `index`
@@ -21,6 +23,9 @@ public:
     //! Takes `midi` and opens a virtual port `portName` of its client, to
     //! which other programs connect. Delivers MIM_OPEN on success.
     MidiResult OpenVirtual(std::unique_ptr<RtMidiIn> midi, const std::string& portName);
+
+    //! The device's port is no longer listed by the sequencer (unplugged).
+    bool DeviceGone() noexcept override;
 
 protected:
     void CloseDevice() noexcept override;
@@ -32,5 +37,7 @@ private:
     static void OnError(RtMidiError::Type type, const std::string& text, void* user);
 
     std::unique_ptr<RtMidiIn> m_midi;
+    AlsaDevice m_device;
+    std::string m_ownClient;
     std::atomic<bool> m_failed{false};
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "midi/MidiOutputPortBase.h"
+#include "midi/rtmidi/RtMidiPlatform.h"
 
 #include <RtMidi.h>
 
@@ -11,8 +12,10 @@
 
 class CRtMidiOutputPort : public CMidiOutputPortBase {
 public:
-    //! `midi` has its port open already.
-    CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, size_t maxLongMessage, uint32_t wireBytesPerSecond);
+    //! `midi` has its port open already, on `device`; `ownClient` is our
+    //! ALSA client's name.
+    CRtMidiOutputPort(std::unique_ptr<RtMidiOut> midi, AlsaDevice device, std::string ownClient,
+                      size_t maxLongMessage, uint32_t wireBytesPerSecond);
     ~CRtMidiOutputPort() override;
 
     //! Opens port `index` of `midi` under `portName`; MIDI_OK or the failure.
@@ -24,6 +27,11 @@ public:
     size_t MaxLongMessage() const noexcept override { return m_maxLongMessage; }
     uint32_t WireBytesPerSecond() const noexcept override { return m_wireBytesPerSecond; }
     MidiResult Close() override;
+    //! The device's port is no longer listed by the sequencer (unplugged).
+    //! Asks the sequencer through the port's own client, which the sending
+    //! thread uses at the same time: ALSA serves a port query and an event
+    //! write on one client independently.
+    bool DeviceGone() noexcept override;
 
 protected:
     MidiResult Put(const uint8_t* bytes, size_t count) noexcept override;
@@ -32,6 +40,8 @@ private:
     static void OnError(RtMidiError::Type type, const std::string& text, void* user);
 
     std::unique_ptr<RtMidiOut> m_midi;
+    AlsaDevice m_device;
+    std::string m_ownClient;
     size_t m_maxLongMessage;
     uint32_t m_wireBytesPerSecond;
     std::atomic<bool> m_failed{false};
