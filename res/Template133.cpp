@@ -40,7 +40,7 @@ constexpr ControlTemplate kControls[] = {
     {IDC_LABEL_AOT_DELAY, ControlKind::Static, "Piston Pending and Transpose Delay", kOptionX, 124, 122, 8,
      kStyleGroup},
     {IDC_AOT_DELAY, ControlKind::Edit, "", 133, 122, 40, 12, kStyleNone},
-    {IDC_AOT_DELAY_PROBLEM, ControlKind::Static, "", kOptionX, 140, 292, 8, kStyleNone},
+    {IDC_AOT_DELAY_PROBLEM, ControlKind::Static, "", kOptionX, 140, 292, 8, kStyleNone, 0, "Delay not sent"},
 };
 
 } // namespace

@@ -129,9 +129,11 @@ std::unique_ptr<Bridge> OpenJack(const std::string& name, CSimMidiPlatform& sim)
         throw CCommandError(kExitPort, "JACK: the server refused our ports");
     bridge->requestsTo = jack_port_name(in);
     bridge->repliesFrom = jack_port_name(out);
-    bridge->clientOut = std::make_unique<CJackOutputPort>(bridge->jack, outSlot, out, 0);
+    // Virtual ports: whoever connects is the other end, so no device is
+    // watched for going away.
+    bridge->clientOut = std::make_unique<CJackOutputPort>(bridge->jack, outSlot, out, std::string(), 0);
     Join(*bridge, sim, [&](IMidiInputHandler& handler) -> std::unique_ptr<IMidiInputPort> {
-        return std::make_unique<CJackInputPort>(handler, bridge->jack, inSlot, in);
+        return std::make_unique<CJackInputPort>(handler, bridge->jack, inSlot, in, std::string());
     });
     return bridge;
 }
@@ -147,11 +149,12 @@ std::unique_ptr<Bridge> OpenAlsa(const std::string& name, CSimMidiPlatform& sim)
         auto midiOut = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, name);
         if (CRtMidiOutputPort::OpenVirtualPort(*midiOut, "out") != MIDI_OK)
             throw CCommandError(kExitPort, "ALSA: the sequencer refused our ports");
-        bridge->clientOut = std::make_unique<CRtMidiOutputPort>(std::move(midiOut), CRtMidiPlatform::kAlsaMaxMessage, 0);
+        bridge->clientOut = std::make_unique<CRtMidiOutputPort>(std::move(midiOut), AlsaDevice{}, name,
+                                                                CRtMidiPlatform::kAlsaMaxMessage, 0);
         bridge->requestsTo = name + ":in";
         bridge->repliesFrom = name + ":out";
         Join(*bridge, sim, [&](IMidiInputHandler& handler) -> std::unique_ptr<IMidiInputPort> {
-            auto input = std::make_unique<CRtMidiInputPort>(handler);
+            auto input = std::make_unique<CRtMidiInputPort>(handler, AlsaDevice{}, name);
             if (input->OpenVirtual(std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, name), "in") != MIDI_OK)
                 throw CCommandError(kExitPort, "ALSA: the sequencer refused our ports");
             return input;
