@@ -29,17 +29,6 @@ const std::array<std::string_view, 8> kAfterTouchNames = {
     "None", "Poly Key", "Channel", "Second T", "Map None", "Map Poly", "Map Chan", "Map 2nd",
 };
 
-const std::array<std::string_view, 32> kParameterNames = {
-    "ZmFunc_StationName", "ZmFunc_SoftwareRev", "ZmFunc_ClearEEprom", "ZmFunc_RestrEEprom",
-    "ZmFunc_EepromFreeB", "ZmFunc_Reserved_5",  "ZmFunc_ZoneMutBits", "ZmFunc_DumpEEprom",
-    "ZmFunc_Reserved_8",  "ZmFunc_ScanRawNte",  "ZmFunc_ScanRawDis",  "ZmFunc_ScanLowNte",
-    "ZmFunc_NumberKeys",  "ZmFunc_AdjustDown",  "ZmFunc_LowNteKey2",  "ZmFunc_KeyBreakPt",
-    "ZmFunc_ADCCnvTime",  "ZmFunc_AtkVelSens",  "ZmFunc_ADCsafety",   "ZmFunc_RelVelSens",
-    "ZmFunc_PdlCtrkNm",   "ZmFunc_KeyTrigPos",  "ZmFunc_PedTrigPos",  "ZmFunc_KeyRetrigW",
-    "ZmFunc_PedRetrigW",  "ZmFunc_AftrTchRng",  "ZmFunc_AftrTchHld",  "ZmFunc_AftrTchDel",
-    "ZmFunc_PedCtlChng",  "ZmFunc_OrganMapMde", "ZmFunc_AotBooleans", "ZmFunc_Aot_t_delay",
-};
-
 std::string ChannelListText(int index)
 {
     const int channel = index + 1;

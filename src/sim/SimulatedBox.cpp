@@ -7,17 +7,6 @@
 
 namespace {
 
-constexpr const char* kParameterNames[CSimulatedBox::kParameters] = {
-    "ZmFunc_StationName", "ZmFunc_SoftwareRev", "ZmFunc_ClearEEprom", "ZmFunc_RestrEEprom",
-    "ZmFunc_EepromFreeB", "ZmFunc_Reserved_5",  "ZmFunc_ZoneMutBits", "ZmFunc_DumpEEprom",
-    "ZmFunc_Reserved_8",  "ZmFunc_ScanRawNte",  "ZmFunc_ScanRawDis",  "ZmFunc_ScanLowNte",
-    "ZmFunc_NumberKeys",  "ZmFunc_AdjustDown",  "ZmFunc_LowNteKey2",  "ZmFunc_KeyBreakPt",
-    "ZmFunc_ADCCnvTime",  "ZmFunc_AtkVelSens",  "ZmFunc_ADCsafety",   "ZmFunc_RelVelSens",
-    "ZmFunc_PdlCtrkNm",   "ZmFunc_KeyTrigPos",  "ZmFunc_PedTrigPos",  "ZmFunc_KeyRetrigW",
-    "ZmFunc_PedRetrigW",  "ZmFunc_AftrTchRng",  "ZmFunc_AftrTchHld",  "ZmFunc_AftrTchDel",
-    "ZmFunc_PedCtlChng",  "ZmFunc_OrganMapMde", "ZmFunc_AotBooleans", "ZmFunc_Aot_t_delay",
-};
-
 // Numbers the protocol header leaves unnamed.
 enum : int {
     kSoftwareRev = 1,
@@ -274,7 +263,7 @@ bool CSimulatedBox::Refuse(int number, int32_t value, ISimReplySink& out)
         SendTextLine("no parameter " + std::to_string(number), out);
         return true;
     }
-    const std::string name = kParameterNames[number];
+    const std::string name(kParameterNames[static_cast<size_t>(number)]);
     if (number == kSoftwareRev || number == kEepromFree) {
         SendTextLine(name + " is read-only", out);
         return true;
@@ -337,7 +326,7 @@ void CSimulatedBox::ReportParameter(int number, ISimReplySink& out)
         .Byte(static_cast<uint32_t>(number) >> 7)
         .Byte(value)
         .Byte(value >> 7)
-        .Text(kParameterNames[number])
+        .Text(std::string(kParameterNames[static_cast<size_t>(number)]))
         .Send(out);
     // The program fills its identification box from the next text after
     // asking for the station name.

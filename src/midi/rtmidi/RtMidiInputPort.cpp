@@ -11,13 +11,7 @@ CRtMidiInputPort::CRtMidiInputPort(IMidiInputHandler& handler, AlsaDevice device
 
 bool CRtMidiInputPort::DeviceGone() noexcept
 {
-    if (!m_midi)
-        return true;
-    try {
-        return FindAlsaPort(AlsaPortNames(*m_midi), m_device, m_ownClient) < 0;
-    } catch (...) {
-        return false;  // the sequencer could not be asked: nothing is known
-    }
+    return AlsaDeviceGone(m_midi.get(), m_device, m_ownClient);
 }
 
 CRtMidiInputPort::~CRtMidiInputPort()

@@ -61,13 +61,7 @@ MidiResult CRtMidiOutputPort::Put(const uint8_t* bytes, size_t count) noexcept
 
 bool CRtMidiOutputPort::DeviceGone() noexcept
 {
-    if (!m_midi)
-        return true;
-    try {
-        return FindAlsaPort(AlsaPortNames(*m_midi), m_device, m_ownClient) < 0;
-    } catch (...) {
-        return false;  // the sequencer could not be asked: nothing is known
-    }
+    return AlsaDeviceGone(m_midi.get(), m_device, m_ownClient);
 }
 
 MidiResult CRtMidiOutputPort::Close()

@@ -61,6 +61,17 @@ std::vector<std::string> AlsaPortNames(RtMidi& midi)
     return names;
 }
 
+bool AlsaDeviceGone(RtMidi* midi, const AlsaDevice& device, const std::string& ownClient) noexcept
+{
+    if (midi == nullptr)
+        return true;
+    try {
+        return FindAlsaPort(AlsaPortNames(*midi), device, ownClient) < 0;
+    } catch (...) {
+        return false;
+    }
+}
+
 CRtMidiPlatform::CRtMidiPlatform(const std::string& clientName)
     : m_clientName(clientName)
 {

@@ -3,6 +3,8 @@
 // of the parameter list.
 #pragma once
 
+#include "protocol/ProtocolCodes.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -29,9 +31,6 @@ inline constexpr int kChannelLineCount = 16;
 //! value the box stores.
 extern const std::array<std::string_view, 8> kCurveTypeNames;
 extern const std::array<std::string_view, 8> kAfterTouchNames;
-
-//! Names of the box's parameters 0-31 (the Xtable), unpadded.
-extern const std::array<std::string_view, 32> kParameterNames;
 
 //! Parameter list line for parameter `number`: its name padded with trailing
 //! blanks to 18 characters, to 19 for the last three.

@@ -3,7 +3,9 @@
 // Every message in both directions is F0 09 <command> <body of 7-bit bytes> F7.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 inline constexpr uint8_t kStartOfExclusive = 0xF0;
 inline constexpr uint8_t kEndOfExclusive = 0xF7;
@@ -73,6 +75,18 @@ enum ParameterNumber : int32_t {
     ZmFunc_Aot_t_delay = 31,
 };
 inline constexpr int32_t kParameterCount = 32;
+
+//! Names of the box's parameters 0-31 (the Xtable), unpadded.
+inline constexpr std::array<std::string_view, kParameterCount> kParameterNames = {
+    "ZmFunc_StationName", "ZmFunc_SoftwareRev", "ZmFunc_ClearEEprom", "ZmFunc_RestrEEprom",
+    "ZmFunc_EepromFreeB", "ZmFunc_Reserved_5",  "ZmFunc_ZoneMutBits", "ZmFunc_DumpEEprom",
+    "ZmFunc_Reserved_8",  "ZmFunc_ScanRawNte",  "ZmFunc_ScanRawDis",  "ZmFunc_ScanLowNte",
+    "ZmFunc_NumberKeys",  "ZmFunc_AdjustDown",  "ZmFunc_LowNteKey2",  "ZmFunc_KeyBreakPt",
+    "ZmFunc_ADCCnvTime",  "ZmFunc_AtkVelSens",  "ZmFunc_ADCsafety",   "ZmFunc_RelVelSens",
+    "ZmFunc_PdlCtrkNm",   "ZmFunc_KeyTrigPos",  "ZmFunc_PedTrigPos",  "ZmFunc_KeyRetrigW",
+    "ZmFunc_PedRetrigW",  "ZmFunc_AftrTchRng",  "ZmFunc_AftrTchHld",  "ZmFunc_AftrTchDel",
+    "ZmFunc_PedCtlChng",  "ZmFunc_OrganMapMde", "ZmFunc_AotBooleans", "ZmFunc_Aot_t_delay",
+};
 
 // Sizes of the decoder's fixed buffers (characters exclude the terminating zero).
 inline constexpr int32_t kMaxFrameBytes = 8192;

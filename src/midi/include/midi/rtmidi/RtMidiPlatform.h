@@ -48,6 +48,11 @@ int FindAlsaPort(const std::vector<std::string>& fullNames, const AlsaDevice& de
 //! The names of every port `midi` sees now.
 std::vector<std::string> AlsaPortNames(RtMidi& midi);
 
+//! Whether the device an open port `midi` (null: closed) was opened on has
+//! left the sequencer. When the sequencer cannot be asked nothing is known,
+//! and the device counts as present.
+bool AlsaDeviceGone(RtMidi* midi, const AlsaDevice& device, const std::string& ownClient) noexcept;
+
 class CRtMidiPlatform : public IMidiPlatform {
 public:
     static constexpr size_t kAlsaMaxMessage = 65535;
