@@ -44,6 +44,18 @@ public:
     }
 };
 
+//! The simulator behind `device`, answering at once, with the port lists
+//! and the capture rings of the main dialog.
+struct SimRig {
+    explicit SimRig(std::unique_ptr<ISimDevice> device) : platform(std::move(device), SimTiming::Instant) {}
+
+    CSimMidiPlatform platform;
+    CaptureRings rings;
+    CRecordingControls controls;
+    CPortSession session{platform, rings, controls};
+    CPortLists ports{controls, session, {}};
+};
+
 } // namespace
 
 TEST(SimulatedDevices, AreListedAfterTheSystemDevicesUnderTheirName)
@@ -62,11 +74,8 @@ TEST(SimulatedDevices, AreListedAfterTheSystemDevicesUnderTheirName)
 
 TEST(SimulatedDevices, FramesSentToTheSimulatorComeBackOnItsInput)
 {
-    CSimMidiPlatform platform(std::make_unique<CLoopbackDevice>(), SimTiming::Instant);
-    CaptureRings rings;
-    CRecordingControls controls;
-    CPortSession session(platform, rings, controls);
-    CPortLists ports(controls, session, {});
+    SimRig rig(std::make_unique<CLoopbackDevice>());
+    auto& [platform, rings, controls, session, ports] = rig;
     ports.OnInputSelect(0);
     ports.OnOutputSelect(0);
     EXPECT_THAT(controls.lines, ElementsAre("ZM1 Simulator", "0", "midiOutOpen           No error.", "ZM1 Simulator"));
@@ -87,11 +96,8 @@ TEST(SimulatedDevices, FramesSentToTheSimulatorComeBackOnItsInput)
 
 TEST(SimulatedDevices, AThruPortOnTheSimulatorDoesNotFeedItsOwnInput)
 {
-    CSimMidiPlatform platform(std::make_unique<CLoopbackDevice>(), SimTiming::Instant);
-    CaptureRings rings;
-    CRecordingControls controls;
-    CPortSession session(platform, rings, controls);
-    CPortLists ports(controls, session, {});
+    SimRig rig(std::make_unique<CLoopbackDevice>());
+    auto& [platform, rings, controls, session, ports] = rig;
     ports.OnInputSelect(0);
     ports.OnThruSelect(0);  // sends C2 03 to the simulator
     session.CloseThruPort();  // drains what the port was sent
@@ -109,11 +115,8 @@ TEST(SimulatedDevices, AThruPortOnTheSimulatorDoesNotFeedItsOwnInput)
 
 TEST(SimulatedDevices, TheLoopbackCanBeReplacedByADeviceModel)
 {
-    CSimMidiPlatform platform(std::make_unique<CAnsweringDevice>(), SimTiming::Instant);
-    CaptureRings rings;
-    CRecordingControls controls;
-    CPortSession session(platform, rings, controls);
-    CPortLists ports(controls, session, {});
+    SimRig rig(std::make_unique<CAnsweringDevice>());
+    auto& [platform, rings, controls, session, ports] = rig;
     ports.OnInputSelect(0);
     ports.OnOutputSelect(0);
     const uint8_t request[] = {0xF0, 0x09, 0x1A, 0xF7};
@@ -123,11 +126,8 @@ TEST(SimulatedDevices, TheLoopbackCanBeReplacedByADeviceModel)
 
 TEST(SimulatedDevices, WhatAnOutputWasSentBeforeClosingStillArrives)
 {
-    CSimMidiPlatform platform(std::make_unique<CLoopbackDevice>(), SimTiming::Instant);
-    CaptureRings rings;
-    CRecordingControls controls;
-    CPortSession session(platform, rings, controls);
-    CPortLists ports(controls, session, {});
+    SimRig rig(std::make_unique<CLoopbackDevice>());
+    auto& [platform, rings, controls, session, ports] = rig;
     ports.OnInputSelect(0);
     ports.OnOutputSelect(0);
     const uint8_t frame[] = {0xF0, 0x09, 0x2A, 0xF7};

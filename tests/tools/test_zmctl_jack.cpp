@@ -2,6 +2,7 @@
 // zmctl's commands talking to it from other processes: the simulated box
 // keeps its state from one command to the next, as a real box does.
 #include "ProcessRunner.h"
+#include "SyncTable.h"
 
 #include <gtest/gtest.h>
 
@@ -66,25 +67,7 @@ TEST_F(ZmctlJack, SynchronizeDataRoundTrip)
 {
     const ProcessResult r = Zmctl({"sync"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "zone  lo_key  hi_key  lo_note  midi_chan  atk_vel  rel_vel  atk_type  aftrtch_type\n"
-                     "0          0      87       21          0       14        0         0             0\n"
-                     "1          0      87       21          1       14        0         0             0\n"
-                     "2          0      87       21          2       14        0         0             0\n"
-                     "3          0      87       21          3       14        0         0             0\n"
-                     "\n"
-                     "  P  name                value\n"
-                     "  0  ZmFunc_StationName      1\n"
-                     "  6  ZmFunc_ZoneMutBits     15\n"
-                     " 12  ZmFunc_NumberKeys      88\n"
-                     " 21  ZmFunc_KeyTrigPos       3\n"
-                     " 23  ZmFunc_KeyRetrigW       8\n"
-                     " 25  ZmFunc_AftrTchRng      10\n"
-                     " 26  ZmFunc_AftrTchHld      10\n"
-                     " 27  ZmFunc_AftrTchDel     200\n"
-                     " 29  ZmFunc_OrganMapMde      0\n"
-                     " 30  ZmFunc_AotBooleans      0\n"
-                     " 31  ZmFunc_Aot_t_delay      0\n"
-                     "identification: ZM1 Station 1\n");
+    EXPECT_EQ(r.out, kSyncTable);
     EXPECT_NE(r.err.find("\"" + m_replies + "\" (JACK)"), std::string::npos) << r.err;
 }
 

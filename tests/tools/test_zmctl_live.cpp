@@ -3,6 +3,7 @@
 // lives as long as one zmctl process, so every command meets a box as
 // delivered: the "Piano" layout, 88 keys, station 1.
 #include "ProcessRunner.h"
+#include "SyncTable.h"
 
 #include <gtest/gtest.h>
 
@@ -43,26 +44,6 @@ std::string Bytes(std::initializer_list<int> bytes)
     return s;
 }
 
-const char* const kSyncTable =
-    "zone  lo_key  hi_key  lo_note  midi_chan  atk_vel  rel_vel  atk_type  aftrtch_type\n"
-    "0          0      87       21          0       14        0         0             0\n"
-    "1          0      87       21          1       14        0         0             0\n"
-    "2          0      87       21          2       14        0         0             0\n"
-    "3          0      87       21          3       14        0         0             0\n"
-    "\n"
-    "  P  name                value\n"
-    "  0  ZmFunc_StationName      1\n"
-    "  6  ZmFunc_ZoneMutBits     15\n"
-    " 12  ZmFunc_NumberKeys      88\n"
-    " 21  ZmFunc_KeyTrigPos       3\n"
-    " 23  ZmFunc_KeyRetrigW       8\n"
-    " 25  ZmFunc_AftrTchRng      10\n"
-    " 26  ZmFunc_AftrTchHld      10\n"
-    " 27  ZmFunc_AftrTchDel     200\n"
-    " 29  ZmFunc_OrganMapMde      0\n"
-    " 30  ZmFunc_AotBooleans      0\n"
-    " 31  ZmFunc_Aot_t_delay      0\n"
-    "identification: ZM1 Station 1\n";
 
 } // namespace
 

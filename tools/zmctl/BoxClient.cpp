@@ -129,21 +129,21 @@ std::string CBoxClient::Describe(int device, bool input) const
     return text;
 }
 
-int CBoxClient::Resolve(const std::string& spec, bool input) const
+int CBoxClient::Resolve(const std::string& choice, bool input) const
 {
     const char* kind = input ? "input" : "output";
     const std::vector<DeviceEntry> list = input ? Inputs() : Outputs();
     const std::string hint = " (zmctl ports lists them)";
-    if (spec.empty())
+    if (choice.empty())
         throw CUsageError(std::string("no ") + kind + " port given: use --" + (input ? "in" : "out") + " DEV" + hint);
-    if (AllDigits(spec)) {
-        const size_t n = spec.size() > 9 ? list.size() : std::stoul(spec);
+    if (AllDigits(choice)) {
+        const size_t n = choice.size() > 9 ? list.size() : std::stoul(choice);
         if (n >= list.size())
-            throw CCommandError(kExitPort, std::string("no ") + kind + " device " + Escaped(spec) + ": there are " +
+            throw CCommandError(kExitPort, std::string("no ") + kind + " device " + Escaped(choice) + ": there are " +
                                                std::to_string(list.size()) + hint);
         return static_cast<int>(n);
     }
-    const std::string wanted = Lower(spec);
+    const std::string wanted = Lower(choice);
     std::vector<int> matches;
     for (const DeviceEntry& entry : list) {
         const std::string name = Lower(entry.name);
@@ -153,12 +153,12 @@ int CBoxClient::Resolve(const std::string& spec, bool input) const
             matches.push_back(entry.number);
     }
     if (matches.empty())
-        throw CCommandError(kExitPort, std::string("no ") + kind + " device matches '" + Escaped(spec) + "'" + hint);
+        throw CCommandError(kExitPort, std::string("no ") + kind + " device matches '" + Escaped(choice) + "'" + hint);
     if (matches.size() > 1) {
         std::string names;
         for (int n : matches)
             names += (names.empty() ? "" : ", ") + Describe(n, input);
-        throw CCommandError(kExitPort, std::string(kind) + " '" + Escaped(spec) + "' is ambiguous: " + names);
+        throw CCommandError(kExitPort, std::string(kind) + " '" + Escaped(choice) + "' is ambiguous: " + names);
     }
     return matches.front();
 }
@@ -172,9 +172,9 @@ void CBoxClient::OpenFailed(const char* what, int device, bool input)
                                        (reason.empty() ? "" : ": " + reason));
 }
 
-void CBoxClient::OpenInput(const std::string& spec)
+void CBoxClient::OpenInput(const std::string& choice)
 {
-    const int device = Resolve(spec, true);
+    const int device = Resolve(choice, true);
     m_sessionLog.collecting = true;
     m_session.SelectInputDevice(device);
     m_session.OpenInputPort();
@@ -184,9 +184,9 @@ void CBoxClient::OpenInput(const std::string& spec)
     std::fprintf(stderr, "zmctl: input %s\n", Describe(device, true).c_str());
 }
 
-void CBoxClient::OpenOutput(const std::string& spec)
+void CBoxClient::OpenOutput(const std::string& choice)
 {
-    const int device = Resolve(spec, false);
+    const int device = Resolve(choice, false);
     m_sessionLog.collecting = true;
     m_session.SelectOutputDevice(device);
     m_session.OpenOutputPort();
@@ -196,9 +196,9 @@ void CBoxClient::OpenOutput(const std::string& spec)
     std::fprintf(stderr, "zmctl: output %s\n", Describe(device, false).c_str());
 }
 
-void CBoxClient::OpenThru(const std::string& spec)
+void CBoxClient::OpenThru(const std::string& choice)
 {
-    const int device = Resolve(spec, false);
+    const int device = Resolve(choice, false);
     if (m_session.State().output.open && m_session.State().output.index == device)
         throw CCommandError(kExitPort, "thru " + Describe(device, false) + " is already the output");
     m_sessionLog.collecting = true;

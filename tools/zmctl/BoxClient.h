@@ -69,13 +69,13 @@ public:
     std::vector<DeviceEntry> Inputs() const;
     std::vector<DeviceEntry> Outputs() const;
 
-    //! Open the device that `spec` names: a number, or a part of the name
+    //! Open the device that `choice` names: a number, or a part of the name
     //! that only one device has (an exact name always wins). Throws
     //! CCommandError (status 4) when there is none, more than one, or it
     //! cannot be opened. Says on stderr which port is used.
-    void OpenInput(const std::string& spec);
-    void OpenOutput(const std::string& spec);
-    void OpenThru(const std::string& spec);
+    void OpenInput(const std::string& choice);
+    void OpenOutput(const std::string& choice);
+    void OpenThru(const std::string& choice);
 
     //! Where the request builders send; frames go out in call order.
     ISysExSender& Sender();
@@ -142,7 +142,7 @@ private:
     void IdentificationText(std::string_view text) override;
     void PassEnded() override {}
 
-    int Resolve(const std::string& spec, bool input) const;
+    int Resolve(const std::string& choice, bool input) const;
     std::string Describe(int device, bool input) const;
     [[noreturn]] void OpenFailed(const char* what, int device, bool input);
     void Pass();
