@@ -131,8 +131,28 @@ void CListBox::mouseDoubleClickEvent(QMouseEvent* event)
 void CListBox::keyPressEvent(QKeyEvent* event)
 {
     const int before = currentRow();
-    QListWidget::keyPressEvent(event);
+    // In a one-column list box Left and Right step like Up and Down.
+    const int key = event->key();
+    if ((key == Qt::Key_Left || key == Qt::Key_Right) && flow() == QListView::TopToBottom && !isWrapping()) {
+        QKeyEvent step(event->type(), key == Qt::Key_Left ? Qt::Key_Up : Qt::Key_Down, event->modifiers(),
+                       event->text(), event->isAutoRepeat(), static_cast<ushort>(event->count()));
+        QListWidget::keyPressEvent(&step);
+        event->setAccepted(step.isAccepted());
+    } else {
+        QListWidget::keyPressEvent(event);
+    }
     ReportIfMoved(before);
+}
+
+QItemSelectionModel::SelectionFlags CListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    // Ctrl+click or Ctrl+Space on the selected line would leave a
+    // single-selection list with nothing selected while the click still
+    // counts as the user's choice; the line stays selected instead.
+    QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
+    if (index.isValid() && flags.testFlag(QItemSelectionModel::Deselect))
+        flags = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return flags;
 }
 
 void CListBox::ReportIfMoved(int rowBefore)

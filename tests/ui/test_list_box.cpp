@@ -49,7 +49,9 @@ TEST_F(ListBoxTest, EveryClickOnALineReportsAlsoOnTheSelectedLine)
     EXPECT_EQ(list.SelectedLine(), 2);
     Click(2);   // clicking the open device again must reach the port logic
     Click(0);
-    EXPECT_EQ(Reported(), (std::vector<int>{2, 0}));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier, LineCentre(0));
+    EXPECT_EQ(Reported(), (std::vector<int>{2, 0, 0}));
+    EXPECT_EQ(list.SelectedLine(), 0);   // a Ctrl+click keeps the line it reports
 }
 
 TEST_F(ListBoxTest, ClicksBesideTheLinesAndOtherButtonsReportNothing)
@@ -72,8 +74,11 @@ TEST_F(ListBoxTest, KeysThatMoveTheSelectionReport)
     QTest::keyClick(&list, Qt::Key_Down);   // already on the last line: no move
     QTest::keyClick(&list, Qt::Key_Home);
     QTest::keyClick(&list, Qt::Key_C);      // type-ahead to "charlie"
-    EXPECT_EQ(Reported(), (std::vector<int>{2, 3, 0, 2}));
-    EXPECT_EQ(list.SelectedLine(), 2);
+    QTest::keyClick(&list, Qt::Key_Right);  // Left and Right step as Up and Down
+    QTest::keyClick(&list, Qt::Key_Left);
+    QTest::keyClick(&list, Qt::Key_Left);
+    EXPECT_EQ(Reported(), (std::vector<int>{2, 3, 0, 2, 3, 2, 1}));
+    EXPECT_EQ(list.SelectedLine(), 1);
 }
 
 TEST_F(ListBoxTest, DraggingOntoOtherLinesReportsEachNewLine)

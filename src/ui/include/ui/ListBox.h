@@ -3,8 +3,9 @@
 // UserSelChange(row) reports every selection the user makes: a left click on
 // any line, the already selected one included (the port logic relies on
 // that: clicking the open thru/out device closes it), dragging onto another
-// line, and keys that move the selection (arrows, paging, typing a line's
-// first letters). Selections made by the program (SelectLine, or any Qt
+// line, and keys that move the selection (arrows, Left/Right stepping like
+// Up/Down, paging, typing a line's first letters). A Ctrl+click never
+// leaves the list with nothing selected. Selections made by the program (SelectLine, or any Qt
 // call) never report. Other mouse buttons leave the selection alone and go
 // to the parent (the dialog's context menu); a click beside the lines
 // changes nothing.
@@ -51,6 +52,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 
 private:
     void ReportIfMoved(int rowBefore);
