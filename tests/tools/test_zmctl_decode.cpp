@@ -5,6 +5,7 @@
 #include <csignal>
 #include <fstream>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -162,6 +163,10 @@ TEST(ZmctlDecode, FailedWriteIsAnErrorWithAMessage)
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
     close(pipeFds[1]);
+    // Help is output too.
+    const ProcessResult help = RunZmctl({"get", "--help"}, "", "/dev/full");
+    EXPECT_EQ(help.status, 6);
+    EXPECT_NE(help.err.find(cases[0].message), std::string::npos) << help.err;
 }
 
 TEST(ZmctlDecode, StreamsFromAPipeThatStaysOpen)
@@ -173,6 +178,17 @@ TEST(ZmctlDecode, StreamsFromAPipeThatStaysOpen)
     const ProcessResult r = decode.Finish(std::chrono::seconds(10));
     EXPECT_EQ(r.status, 130);
     EXPECT_NE(r.err.find("zmctl: error: interrupted"), std::string::npos) << r.err;
+
+    // A FIFO nobody writes to yet: one Ctrl-C ends the wait as well.
+    const std::string fifo = testing::TempDir() + "zmctl_decode_fifo_" + std::to_string(getpid());
+    unlink(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    CZmctlProcess waiting({"decode", fifo});
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    waiting.Signal(SIGINT);
+    const ProcessResult w = waiting.Finish(std::chrono::seconds(10));
+    unlink(fifo.c_str());
+    EXPECT_EQ(w.status, 130) << w.err;
 }
 
 TEST(ZmctlDecode, EndlessInputTakesBoundedMemory)

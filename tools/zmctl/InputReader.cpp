@@ -51,7 +51,9 @@ CInputReader::CInputReader(const std::vector<std::string>& names, bool hex)
 {
     const std::vector<std::string> list = names.empty() ? std::vector<std::string>{"-"} : names;
     for (const std::string& name : list) {
-        const int fd = name == "-" ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so that a FIFO with no writer yet opens at once and
+        // the reads below wait for it where Ctrl-C can end the wait.
+        const int fd = name == "-" ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             const int error = errno;
             // The destructor does not run when the constructor throws.

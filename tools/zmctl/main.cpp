@@ -141,12 +141,23 @@ int main(int argc, char** argv)
                      Escaped(word).c_str(), CommandList().c_str());
         return kUsageExit;
     }
+    // Help is a result like any other: a failed write of it is an error.
+    const auto help = [&](const CLI::Error& e) {
+        const int status = app.exit(e);
+        try {
+            out.Flush();
+        } catch (const CCommandError& failed) {
+            std::fprintf(stderr, "zmctl: error: %s\n", failed.what());
+            return failed.Status();
+        }
+        return status;
+    };
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return help(e);
     } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
+        return help(e);
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "zmctl: error: %s\nRun with --help for more information.\n", Escaped(e.what()).c_str());
         return kUsageExit;
