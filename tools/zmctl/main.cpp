@@ -165,8 +165,17 @@ int main(int argc, char** argv)
 
     try {
         for (const Command& command : commands)
-            if (command.app->parsed())
+            if (command.app->parsed()) {
+                // These print message-window lines as they come; a JSON
+                // option they would pass over in silence is refused.
+                const std::string name = command.app->get_name();
+                if (global.json && (name == "request" || name == "monitor" || name == "decode" || name == "simulate")) {
+                    std::fprintf(stderr, "zmctl: error: --json: %s prints message-window lines as text, not JSON\n"
+                                 "Run with --help for more information.\n", name.c_str());
+                    return kUsageExit;
+                }
                 return command.run();
+            }
     } catch (const CCommandError& e) {
         // Results already written go out before the message.
         std::fflush(stdout);
