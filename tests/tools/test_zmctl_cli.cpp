@@ -80,6 +80,7 @@ TEST(ZmctlCli, BadArgumentsExitWithStatusTwoAndSayWhy)
         {{"dump", "keymap", "6"}, "TABLE: 6 is out of range 0..5"},
         {{"dump", "keymap"}, "TABLE is required"},
         {{"simulate", "--fault", "256"}, "--fault: 256 is out of range 0..255"},
+        {{"--json", "monitor"}, "--json: monitor prints message-window lines as text"},
         // Offending input is shown escaped, never as raw control characters.
         {{"request", "inquire", "\x1B[2J"}, "P: '\\x1B[2J' is not a number"},
         {{"frob\x07"}, "unknown command 'frob\\x07'"},
