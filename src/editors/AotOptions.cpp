@@ -1,6 +1,6 @@
 #include "editors/AotOptions.h"
 
-#include <cctype>
+#include "editors/NameMatch.h"
 
 const std::array<AotOption, 8> kAotOptions = {{
     {0, 1048, "Detect MIDI Tab at Boot from MIDI note on commands", "detect-tab"},
@@ -15,14 +15,8 @@ const std::array<AotOption, 8> kAotOptions = {{
 
 const AotOption* FindAotOption(std::string_view key)
 {
-    for (const AotOption& option : kAotOptions) {
-        if (option.key.size() != key.size())
-            continue;
-        bool same = true;
-        for (size_t i = 0; i < key.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(key[i])) == option.key[i];
-        if (same)
+    for (const AotOption& option : kAotOptions)
+        if (SameNameIgnoringCase(key, option.key))
             return &option;
-    }
     return nullptr;
 }

@@ -1,22 +1,12 @@
 #include "editors/KeyboardPresets.h"
 
-#include <cctype>
+#include "editors/NameMatch.h"
 
 namespace {
 
 constexpr std::array<uint8_t, 8> Zone(uint8_t loKey, uint8_t hiKey, uint8_t loNote, uint8_t channel, uint8_t attack)
 {
     return {loKey, hiKey, loNote, channel, attack, 0, 0, 0};
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 } // namespace
@@ -37,7 +27,7 @@ const std::array<KeyboardPreset, 6> kKeyboardPresets = {{
 const KeyboardPreset* FindKeyboardPreset(std::string_view name)
 {
     for (const KeyboardPreset& preset : kKeyboardPresets)
-        if (SameName(name, preset.key) || SameName(name, preset.name))
+        if (SameNameIgnoringCase(name, preset.key) || SameNameIgnoringCase(name, preset.name))
             return &preset;
     return nullptr;
 }

@@ -129,33 +129,17 @@ constexpr std::string_view kThruClose = "MidiThruOutClose           ";
 static_assert(kOutOpen.size() == 22 && kOutClose.size() == 23 && kThruOpen.size() == 26 && kThruClose.size() == 27);
 } // namespace
 
-void CPortSession::OpenOutputPort()
-{
-    static constexpr SlotTexts texts{kOutOpen, kOutClose,
-                                     "midiOutOpen called when already open THIS IS BAD but protected now ",
-                                     "midiOutClose failed THIS may be BAD"};
-    Open(m_state.output, texts);
-}
+const CPortSession::SlotTexts CPortSession::kOutputTexts{
+    kOutOpen, kOutClose, "midiOutOpen called when already open THIS IS BAD but protected now ",
+    "midiOutClose failed THIS may be BAD"};
+const CPortSession::SlotTexts CPortSession::kThruTexts{
+    kThruOpen, kThruClose, "MidiThruOutOpen called when already open THIS IS BAD but protected now ",
+    "MidiThruOutClose failed THIS may be BAD"};
 
-void CPortSession::CloseOutputPort()
-{
-    static constexpr SlotTexts texts{kOutOpen, kOutClose, "", "midiOutClose failed THIS may be BAD"};
-    Close(m_state.output, texts);
-}
-
-void CPortSession::OpenThruPort()
-{
-    static constexpr SlotTexts texts{kThruOpen, kThruClose,
-                                     "MidiThruOutOpen called when already open THIS IS BAD but protected now ",
-                                     "MidiThruOutClose failed THIS may be BAD"};
-    Open(m_state.thru, texts);
-}
-
-void CPortSession::CloseThruPort()
-{
-    static constexpr SlotTexts texts{kThruOpen, kThruClose, "", "MidiThruOutClose failed THIS may be BAD"};
-    Close(m_state.thru, texts);
-}
+void CPortSession::OpenOutputPort() { Open(m_state.output, kOutputTexts); }
+void CPortSession::CloseOutputPort() { Close(m_state.output, kOutputTexts); }
+void CPortSession::OpenThruPort() { Open(m_state.thru, kThruTexts); }
+void CPortSession::CloseThruPort() { Close(m_state.thru, kThruTexts); }
 
 void CPortSession::Select(OutputPortState& slot, int n)
 {

@@ -4,22 +4,13 @@
 #include "NumberArgument.h"
 #include "UsageError.h"
 #include "editors/MainDialogTexts.h"
+#include "editors/NameMatch.h"
 
 #include <array>
 #include <cctype>
 #include <sstream>
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 struct ZoneField {
     std::string_view name;
@@ -52,7 +43,7 @@ int32_t ParseParameter(const std::string& text, ValueRange range)
         return ParseValue(text, "parameter", range);
     for (size_t p = 0; p < kParameterNames.size(); ++p) {
         const std::string_view name = kParameterNames[p];
-        if (SameText(text, name) || SameText(text, name.substr(kPrefix.size())))
+        if (SameNameIgnoringCase(text, name) || SameNameIgnoringCase(text, name.substr(kPrefix.size())))
             return static_cast<int32_t>(p);
     }
     throw CUsageError("parameter: no parameter is named '" + Escaped(text) +
@@ -76,7 +67,7 @@ std::string ParameterLabel(int32_t number)
 std::optional<int> ZoneFieldOffset(std::string_view name)
 {
     for (size_t i = 0; i < kZoneFields.size(); ++i)
-        if (SameText(name, kZoneFields[i].name))
+        if (SameNameIgnoringCase(name, kZoneFields[i].name))
             return static_cast<int>(i);
     return std::nullopt;
 }
@@ -105,10 +96,10 @@ std::string ZoneFieldList()
 bool ParseSwitch(const std::string& text, const std::string& what)
 {
     for (std::string_view on : {"on", "1", "yes", "true"})
-        if (SameText(text, on))
+        if (SameNameIgnoringCase(text, on))
             return true;
     for (std::string_view off : {"off", "0", "no", "false"})
-        if (SameText(text, off))
+        if (SameNameIgnoringCase(text, off))
             return false;
     throw CUsageError(what + ": '" + Escaped(text) + "' is neither on nor off");
 }

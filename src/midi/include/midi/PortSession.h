@@ -148,6 +148,8 @@ private:
         std::string_view alreadyOpen;
         std::string_view closeFailed;
     };
+    static const SlotTexts kOutputTexts;
+    static const SlotTexts kThruTexts;
 
     void Select(OutputPortState& slot, int n);
     void Open(OutputPortState& slot, const SlotTexts& texts);
