@@ -1,5 +1,7 @@
 #include "editors/KeyCalibration.h"
 
+#include "protocol/EepromLayout.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -65,8 +67,8 @@ void CKeyCalibration::Load(std::span<const int32_t> image, int keyCount, int low
         KeyCalibrationRow& row = m_rows[static_cast<size_t>(key)];
         row = {};
         row.key = key;
-        row.rest = ReadSlot(image, RestSlot(m_keyCount, key));
-        row.down = ReadSlot(image, DownSlot(key));
+        row.rest = ReadSlot(image, EepromLayout::RestSlot(m_keyCount, key));
+        row.down = ReadSlot(image, EepromLayout::DownSlot(key));
         row.travel = row.down - row.rest;
     }
     FindOutliers();

@@ -117,43 +117,45 @@ void CDumpReports::SmartReport(const ReportOptions& options)
         AppendLine();
         return;
     }
+    using namespace EepromLayout;
     auto slot = [this](int32_t i) { return static_cast<int64_t>(m_image[static_cast<size_t>(i)]); };
+    auto misc = [&](MiscItem item) { return slot(MiscSlot(n, item)); };
 
     if (options.ShowXopto) {
         m_line.Text("Smart Eprom Dump");
         AppendLine();
-        SixSlots("controller_tab_number", n + 12);
-        SixSlots("controller_offset    ", n + 18);
-        SixSlots("controller_low_limit ", n + 30);
-        SixSlots("controller_high_limit", n + 24);
+        SixSlots("controller_tab_number", n + kControllerTabNumber);
+        SixSlots("controller_offset    ", n + kControllerOffset);
+        SixSlots("controller_low_limit ", n + kControllerLowLimit);
+        SixSlots("controller_high_limit", n + kControllerHighLimit);
     }
     if (options.ShowKeys) {
         m_line.Text("key rest information");
         AppendLine();
-        PerKeyBlock(n + 56, n);
+        PerKeyBlock(RestSlot(n, 0), n);
         m_line.Text("key down information");
         AppendLine();
-        PerKeyBlock(12, n);
+        PerKeyBlock(DownSlot(0), n);
     }
     if (options.ShowMisc) {
         m_line.Text("Misc information");
         AppendLine();
-        m_line.Text("midi channel ").Dec(slot(n + 54), 2);
+        m_line.Text("midi channel ").Dec(misc(kMidiChannel), 2);
         AppendLine();
-        m_line.Text("Number of Keys ").Dec(slot(n + 42), 3).Text(" Lowest Key Number ").Dec(slot(n + 43), 2);
-        m_line.Text(" Keyboard direction ").Dec(slot(n + 44), 1);
+        m_line.Text("Number of Keys ").Dec(misc(kNumberOfKeys), 3).Text(" Lowest Key Number ").Dec(misc(kLowestKeyNumber), 2);
+        m_line.Text(" Keyboard direction ").Dec(misc(kDirection), 1);
         AppendLine();
-        m_line.Text("Stripbreak ").Dec(slot(n + 52), 3).Text(" Lowest note on keyboard 2 ").Dec(slot(n + 53), 2);
+        m_line.Text("Stripbreak ").Dec(misc(kStripBreak), 3).Text(" Lowest note on keyboard 2 ").Dec(misc(kLowestNoteKeyboard2), 2);
         m_line.Text(" only used on 122 model now");
         AppendLine();
-        m_line.Text("velocity sensitivity ").Hex(static_cast<uint32_t>(slot(n + 47)), 2);
-        m_line.Text(" Minimum velocity factor ").Hex(static_cast<uint32_t>(slot(n + 48)), 2);
+        m_line.Text("velocity sensitivity ").Hex(static_cast<uint32_t>(misc(kVelocitySensitivity)), 2);
+        m_line.Text(" Minimum velocity factor ").Hex(static_cast<uint32_t>(misc(kMinVelocityFactor)), 2);
         AppendLine();
-        m_line.Text("Trigger Offset ").Dec(slot(n + 45), 3).Text(" retrigger Offset ").Dec(slot(n + 46), 3);
+        m_line.Text("Trigger Offset ").Dec(misc(kTriggerOffset), 3).Text(" retrigger Offset ").Dec(misc(kRetriggerOffset), 3);
         AppendLine();
-        m_line.Text("Release Senesitivity ").Dec(slot(n + 49), 3).Text(" Noise safety factor ").Dec(slot(n + 50), 3);
+        m_line.Text("Release Senesitivity ").Dec(misc(kReleaseSensitivity), 3).Text(" Noise safety factor ").Dec(misc(kNoiseSafetyFactor), 3);
         AppendLine();
-        m_line.Text("conv param hm? ").Dec(slot(n + 51), 2);
+        m_line.Text("conv param hm? ").Dec(misc(kConvParam), 2);
         AppendLine();
     }
 }

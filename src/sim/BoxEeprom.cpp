@@ -79,7 +79,7 @@ void CBoxEeprom::WriteFactoryBlocks(int fromKey)
         SetByte(DownSlot(k), FactoryDown(k));
         SetByte(RestSlot(k), FactoryRest(k));
     }
-    const int block = m_keys + 12;
+    const int block = m_keys + EepromLayout::kControllerTabNumber;
     for (int i = 0; i < kControllers; ++i) {
         SetByte(block + i, kTabNumbers[i]);
         SetByte(block + kControllers + i, ClampByte(0x08 - 3 + Spread(3, i, 3)));
@@ -105,7 +105,7 @@ void CBoxEeprom::ClearCalibration()
         SetByte(RestSlot(k), 0xFF);
     }
     for (int i = 0; i < kControllerBlock; ++i)
-        SetByte(m_keys + 12 + i, 0xFF);
+        SetByte(m_keys + EepromLayout::kControllerTabNumber + i, 0xFF);
 }
 
 void CBoxEeprom::Relayout(int keys)
@@ -120,7 +120,7 @@ void CBoxEeprom::Relayout(int keys)
         down[static_cast<size_t>(k)] = Byte(DownSlot(k));
         rest[static_cast<size_t>(k)] = Byte(RestSlot(k));
     }
-    std::copy_n(m_bytes.begin() + m_keys + 12, kControllerBlock, controllers.begin());
+    std::copy_n(m_bytes.begin() + m_keys + EepromLayout::kControllerTabNumber, kControllerBlock, controllers.begin());
     std::copy_n(m_bytes.begin() + m_keys + kMiscFirst, kMiscCount, misc.begin());
 
     const int kept = std::min(keys, m_keys);
@@ -132,7 +132,7 @@ void CBoxEeprom::Relayout(int keys)
         SetByte(DownSlot(k), down[static_cast<size_t>(k)]);
         SetByte(RestSlot(k), rest[static_cast<size_t>(k)]);
     }
-    std::copy(controllers.begin(), controllers.end(), m_bytes.begin() + m_keys + 12);
+    std::copy(controllers.begin(), controllers.end(), m_bytes.begin() + m_keys + EepromLayout::kControllerTabNumber);
     std::copy(misc.begin(), misc.end(), m_bytes.begin() + m_keys + kMiscFirst);
     SetMisc(kNumberOfKeys, static_cast<uint8_t>(m_keys));
 }

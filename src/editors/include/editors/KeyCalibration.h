@@ -42,8 +42,6 @@ struct CalibrationOutlier {
 //! The calibration table of one smart dump. Empty until the first Load.
 class CKeyCalibration {
 public:
-    //! Size of the EEPROM image the dump report keeps.
-    static constexpr int kImageSlots = 2048;
     //! How many nearest other keys a key is compared with.
     static constexpr int kNeighbours = 8;
     //! A key is an outlier when it lies more than this many MADs from its
@@ -55,11 +53,6 @@ public:
     //! outlier. With the floor a key must be more than 6 counts away from
     //! identical neighbours to be flagged.
     static constexpr double kMadFloor = 2.0;
-
-    //! Image slot of key `key`'s down value.
-    static constexpr int DownSlot(int key) { return 12 + key; }
-    //! Image slot of key `key`'s rest value on a `keyCount`-key scanner.
-    static constexpr int RestSlot(int keyCount, int key) { return keyCount + 56 + key; }
 
     //! Reads the table from `image` (the dump report's EEPROM image). The key
     //! count is normalised (see NormalizedKeyCount); `lowestNote` (clamped to

@@ -8,6 +8,7 @@
 // nothing here allocates.
 #pragma once
 
+#include "protocol/EepromLayout.h"
 #include "protocol/FrameView.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/TextBuffer.h"
@@ -46,7 +47,7 @@ public:
     void PokeAcknowledge(const FrameView& frame);
 
     //! Largest scanner key count whose smart layout fits in the image.
-    static constexpr int32_t kMaxSmartKeys = (kEepromImageSlots - 56) / 2;
+    static constexpr int32_t kMaxSmartKeys = (kEepromImageSlots - EepromLayout::kRestValues) / 2;
 
     const std::array<int32_t, kEepromImageSlots>& Image() const { return m_image; }
     const std::array<int32_t, kScanSlots>& ScanValues() const { return m_scan; }

@@ -15,6 +15,8 @@
 // seed hold the same calibration byte for byte.
 #pragma once
 
+#include "protocol/EepromLayout.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,25 +26,10 @@ class CBoxEeprom {
 public:
     static constexpr int kBytes = 2048;
     static constexpr int kMaxKeys = 122;
-    static constexpr int kHeaderBytes = 12;
-    static constexpr int kControllers = 6;
-
-    //! Offsets of the misc block's bytes from N.
-    enum MiscItem : int {
-        kNumberOfKeys = 42,
-        kLowestKeyNumber = 43,
-        kDirection = 44,
-        kTriggerOffset = 45,
-        kRetriggerOffset = 46,
-        kVelocitySensitivity = 47,
-        kMinVelocityFactor = 48,
-        kReleaseSensitivity = 49,
-        kNoiseSafetyFactor = 50,
-        kConvParam = 51,
-        kStripBreak = 52,
-        kLowestNoteKeyboard2 = 53,
-        kMidiChannel = 54,
-    };
+    static constexpr int kHeaderBytes = EepromLayout::kHeaderBytes;
+    static constexpr int kControllers = EepromLayout::kControllers;
+    using MiscItem = EepromLayout::MiscItem;
+    using enum EepromLayout::MiscItem;
 
     //! A factory image for `keys` keys (clamped to 1 … kMaxKeys); the misc
     //! bytes that mirror parameters are left for the owner to write.
@@ -55,11 +42,11 @@ public:
 
     //! Bytes the layout leaves erased behind the rest values.
     int FreeBytes() const { return kBytes - UsedBytes(m_keys); }
-    static int UsedBytes(int keys) { return 2 * keys + 56; }
+    static int UsedBytes(int keys) { return EepromLayout::UsedBytes(keys); }
 
-    int DownSlot(int key) const { return kHeaderBytes + key; }
-    int RestSlot(int key) const { return m_keys + 56 + key; }
-    int MiscSlot(MiscItem item) const { return m_keys + item; }
+    int DownSlot(int key) const { return EepromLayout::DownSlot(key); }
+    int RestSlot(int key) const { return EepromLayout::RestSlot(m_keys, key); }
+    int MiscSlot(MiscItem item) const { return EepromLayout::MiscSlot(m_keys, item); }
     uint8_t Misc(MiscItem item) const { return Byte(MiscSlot(item)); }
     void SetMisc(MiscItem item, uint8_t value) { SetByte(MiscSlot(item), value); }
 
