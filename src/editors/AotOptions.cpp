@@ -1,6 +1,6 @@
 #include "editors/AotOptions.h"
 
-#include "editors/NameMatch.h"
+#include "editors/TypedText.h"
 
 const std::array<AotOption, 8> kAotOptions = {{
     {0, 1048, "Detect MIDI Tab at Boot from MIDI note on commands", "detect-tab"},

@@ -1,19 +1,11 @@
 #include "editors/AotSetup.h"
 
 #include "editors/AotOptions.h"
+#include "editors/TypedText.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 #include "protocol/TextBuffer.h"
 #include "res/resource.h"
-
-namespace {
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-} // namespace
 
 CAotSetup::CAotSetup(IDialogControls& controls, const HeldValues& held, ISysExSender& sender)
     : m_controls(controls), m_held(held), m_sender(sender)
@@ -45,8 +37,7 @@ bool CAotSetup::OnCommand(int id)
 
 bool CAotSetup::OnOK()
 {
-    DelayText = m_controls.ControlText(IDC_AOT_DELAY);
-    const std::optional<int32_t> delay = ParseAotDelay(DelayText);
+    const std::optional<int32_t> delay = ParseAotDelay(m_controls.ControlText(IDC_AOT_DELAY));
     if (!delay) {
         m_controls.SetControlText(IDC_AOT_DELAY_PROBLEM, kAotDelayProblem);
         return false;
@@ -59,19 +50,5 @@ bool CAotSetup::OnOK()
 
 std::optional<int32_t> ParseAotDelay(std::string_view text)
 {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    if (text.empty())
-        return std::nullopt;
-    int32_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > 255)   // also keeps a long run of digits from overflowing
-            return std::nullopt;
-    }
-    return value;
+    return ParseWholeNumber(text, 255);
 }

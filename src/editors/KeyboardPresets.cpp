@@ -1,6 +1,6 @@
 #include "editors/KeyboardPresets.h"
 
-#include "editors/NameMatch.h"
+#include "editors/TypedText.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "editors/ParameterTable.h"
 
 #include "editors/MainDialogTexts.h"
+#include "editors/TypedText.h"
 #include "protocol/RequestBuilders.h"
 #include "protocol/TextBuffer.h"
 #include "res/resource.h"
@@ -10,25 +11,6 @@
 namespace {
 
 constexpr int32_t kMaxParameterValue = 16383;   // 14 bits on the wire
-
-//! `text` as a parameter value: a whole number 0-16383, blanks around it
-//! allowed; nothing for anything else.
-std::optional<int32_t> ParseParameterValue(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-    int32_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > kMaxParameterValue)
-            return std::nullopt;
-    }
-    return value;
-}
 
 } // namespace
 
@@ -116,7 +98,7 @@ void CParameterTable::SendXtableData()
     // The box takes whatever value arrives, so a typo must not reach it as
     // some other number: what is sent is exactly what the edit shows.
     const std::string text = m_controls.ControlText(IDC_XTABLE_DATA);
-    if (const std::optional<int32_t> value = ParseParameterValue(text)) {
+    if (const std::optional<int32_t> value = ParseWholeNumber(text, kMaxParameterValue)) {
         SendSetParameter(m_sender, SelectedParameter, *value);
         return;
     }
@@ -142,7 +124,7 @@ void CParameterTable::ToggleReportSwitch(int id)
         m_options.ShowMisc = m_options.ShowMisc ? 0 : 1;
         break;
     case IDC_SCANNER_122:
-        m_options.ScannerKeyCount = Scanner122() ? kScannerKeys88 : kScannerKeys122;
+        m_options.ScannerKeyCount = Scanner122() ? kSmallKeyboardKeys : kLargeKeyboardKeys;
         break;
     default:
         return;

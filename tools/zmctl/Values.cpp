@@ -4,7 +4,7 @@
 #include "NumberArgument.h"
 #include "UsageError.h"
 #include "editors/MainDialogTexts.h"
-#include "editors/NameMatch.h"
+#include "editors/TypedText.h"
 
 #include <array>
 #include <cctype>

@@ -40,9 +40,6 @@ public:
     //! The working copy of the option byte.
     uint8_t AotOptions = 0;
 
-    //! The delay edit's text as last taken by OnOK().
-    std::string DelayText;
-
 private:
     IDialogControls& m_controls;
     const HeldValues& m_held;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "editors/DialogControls.h"
+#include "editors/KeyboardKeys.h"
 #include "midi/SysExSender.h"
 #include "protocol/DumpReports.h"
 #include "protocol/HeldValues.h"
@@ -32,13 +33,11 @@ public:
     //! What "122 Scanner" shows: the smart dump report is laid out for 122
     //! keys. Derived from the key count, so the check box never claims a
     //! layout the report does not use.
-    bool Scanner122() const { return m_options.ScannerKeyCount == kScannerKeys122; }
+    bool Scanner122() const { return m_options.ScannerKeyCount == kLargeKeyboardKeys; }
 
     //! The parameter that "Inquire Xtable" and "Send Xtable Data" address.
     int32_t SelectedParameter = 0;
 
-    static constexpr int32_t kScannerKeys88 = 88;
-    static constexpr int32_t kScannerKeys122 = 122;
     //! Characters edit 1009 holds: enough for any value 0-16383.
     static constexpr int kXtableDataChars = 5;
 
