@@ -18,8 +18,6 @@ void CKeyboardViewFeed::FollowKeyCount()
     if (keys == m_model.KeyCount())
         return;
     m_model.SetKeyboard(keys, LowestNoteFor(keys));
-    m_hasCalibration = false;
-    m_hasScan = false;
     ++m_revision;
 }
 
@@ -39,7 +37,6 @@ void CKeyboardViewFeed::SmartDumpReported()
     // The report was laid out for the key count of this moment; so is the view.
     FollowKeyCount();
     m_model.LoadSmartDump(m_reports.Image());
-    m_hasCalibration = true;
     ++m_revision;
 }
 
@@ -47,7 +44,6 @@ void CKeyboardViewFeed::ScanDumpReported()
 {
     FollowKeyCount();
     m_model.LoadScanDump(m_reports.ScanValues());
-    m_hasScan = true;
     ++m_revision;
 }
 

@@ -14,11 +14,6 @@ void CReplyPresenter::AddObserver(IReplyObserver& observer)
     m_observers.push_back(&observer);
 }
 
-void CReplyPresenter::RemoveObserver(IReplyObserver& observer)
-{
-    std::erase(m_observers, &observer);
-}
-
 void CReplyPresenter::ZoneRead(int zone)
 {
     m_zones.ShowZone(zone);

@@ -21,7 +21,7 @@ enum : int {
     kRelVelSens = 19,
 };
 
-constexpr int32_t kDefaults[CSimulatedBox::kParameters] = {
+constexpr int32_t kDefaults[kParameterCount] = {
     1,   203, 0, 0, 0,  0,  15, 0, 0, 0,  0,  0,  88, 36, 36, 61,
     12, 0x20, 4, 16, 64, 3, 3, 8, 8, 10, 10, 200, 0, 0, 0,  0,
 };
@@ -129,7 +129,7 @@ int32_t CSimulatedBox::Parameter(int number) const
     switch (number) {
     case kEepromFree: return m_eeprom.FreeBytes();
     case kParamPlay: return Playing() ? 1 : 0;
-    default: return number >= 0 && number < kParameters ? m_params[static_cast<size_t>(number)] : -1;
+    default: return number >= 0 && number < kParameterCount ? m_params[static_cast<size_t>(number)] : -1;
     }
 }
 
@@ -259,7 +259,7 @@ void CSimulatedBox::RevisionRequest(ISimReplySink& out)
 
 bool CSimulatedBox::Refuse(int number, int32_t value, ISimReplySink& out)
 {
-    if (number >= kParameters) {
+    if (number >= kParameterCount) {
         SendTextLine("no parameter " + std::to_string(number), out);
         return true;
     }
@@ -316,7 +316,7 @@ void CSimulatedBox::SetParameter(int number, int32_t value, ISimReplySink& out)
 
 void CSimulatedBox::ReportParameter(int number, ISimReplySink& out)
 {
-    if (number >= kParameters) {
+    if (number >= kParameterCount) {
         SendTextLine("no parameter " + std::to_string(number), out);
         return;
     }

@@ -21,8 +21,8 @@ public:
     const CKeyboardViewModel& Model() const { return m_model; }
 
     //! False until a smart dump / Scan Dump arrived for this key count.
-    bool HasCalibration() const { return m_hasCalibration; }
-    bool HasScan() const { return m_hasScan; }
+    bool HasCalibration() const { return m_model.Calibration().KeyCount() != 0; }
+    bool HasScan() const { return m_model.Scan().KeyCount() != 0; }
 
     //! Grows with every change the view would draw differently; the view
     //! redraws when it differs from what it drew last.
@@ -46,7 +46,5 @@ private:
     const ReportOptions& m_options;
     const CDumpReports& m_reports;
     CKeyboardViewModel m_model;
-    bool m_hasCalibration = false;
-    bool m_hasScan = false;
     uint64_t m_revision = 0;
 };

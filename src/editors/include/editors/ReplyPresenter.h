@@ -20,7 +20,6 @@ public:
 
     //! Adds `observer` (not owned) to those told after the controls.
     void AddObserver(IReplyObserver& observer);
-    void RemoveObserver(IReplyObserver& observer);
 
     void AppendLine(std::string_view line) override { m_controls.AppendLine(line); }
     void ZoneRead(int zone) override;

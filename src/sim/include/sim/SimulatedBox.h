@@ -26,6 +26,7 @@
 // Not thread-safe: one thread at a time calls OnMessage and Advance.
 #pragma once
 
+#include "protocol/ProtocolCodes.h"
 #include "sim/BoxEeprom.h"
 #include "sim/KeyPlayer.h"
 #include "sim/SimDevice.h"
@@ -39,7 +40,6 @@
 class CSimulatedBox : public ISimDevice {
 public:
     static constexpr int kZoneCount = 4;
-    static constexpr int kParameters = 32;
     static constexpr int kTableBytes = 128;
     static constexpr uint64_t kDefaultSeed = 0x5A4D31;  // "ZM1"
 
@@ -62,7 +62,6 @@ public:
     bool NeedsTime() const override { return m_player.Playing() || m_player.AnyKeyDown(); }
     void SetPlaying(bool playing);
     bool Playing() const { return m_player.Playing(); }
-    uint64_t NowMicros() const { return m_player.Now(); }
 
     const SimZoneRecord& Zone(int zone) const { return m_zones[static_cast<size_t>(zone)]; }
     //! Parameter 0 … 31 as the box would report it; -1 for any other.
@@ -106,7 +105,7 @@ private:
     static void SendEightBitText(const std::string& text, ISimReplySink& out);
 
     std::array<SimZoneRecord, kZoneCount> m_zones{};
-    std::array<int32_t, kParameters> m_params{};
+    std::array<int32_t, kParameterCount> m_params{};
     CBoxEeprom m_eeprom;
     CKeyPlayer m_player;
     uint64_t m_noise;
