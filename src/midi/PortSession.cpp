@@ -194,19 +194,17 @@ void CPortSession::Close(OutputPortState& slot, const SlotTexts& texts)
     Log(Labelled(texts.closeLabel, result));
 }
 
-bool CPortSession::CloseQuietly(OutputPortState& slot)
+void CPortSession::CloseQuietly(OutputPortState& slot)
 {
-    if (slot.handle) {
-        if (!Unbind(slot)) {
-            (void)slot.handle.release();  // still inside its MIDI stack
-            slot.open = false;
-            return false;
-        }
-        slot.handle->Close();
-        slot.handle.reset();
-    }
     slot.open = false;
-    return true;
+    if (!slot.handle)
+        return;
+    if (!Unbind(slot)) {
+        (void)slot.handle.release();  // still inside its MIDI stack
+        return;
+    }
+    slot.handle->Close();
+    slot.handle.reset();
 }
 
 void CPortSession::Bind(const OutputPortState& slot, IMidiOutputPort* port)

@@ -160,7 +160,7 @@ void CDumpReports::SmartReport(const ReportOptions& options)
     }
 }
 
-bool CDumpReports::ScanDump(const FrameView& frame)
+void CDumpReports::ScanDump(const FrameView& frame)
 {
     const int32_t bodyLength = frame.BodyLength();
     const int32_t values = (bodyLength + 1) / 2;
@@ -182,7 +182,6 @@ bool CDumpReports::ScanDump(const FrameView& frame)
     }
     if (entries != 0)
         AppendLine();
-    return true;
 }
 
 void CDumpReports::KeyMaps(const FrameView& frame)

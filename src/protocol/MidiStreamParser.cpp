@@ -2,29 +2,16 @@
 
 #include "midi/MidiInputPortBase.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
+//! Data bytes that follow `status` in a whole message (0 for F0, F7, the
+//! undefined F4 and F5, and F6), as the input port counts them.
 int DataBytesOf(uint8_t status)
 {
-    switch (status & 0xF0) {
-    case 0xC0:  // program change
-    case 0xD0:  // channel pressure
-        return 1;
-    case 0xF0:
-        switch (status) {
-        case 0xF1:  // time code quarter frame
-        case 0xF3:  // song select
-            return 1;
-        case 0xF2:  // song position
-            return 2;
-        default:
-            return 0;
-        }
-    default:
-        return 2;
-    }
+    return std::max(0, static_cast<int>(ShortMessageLength(status)) - 1);
 }
 
 } // namespace

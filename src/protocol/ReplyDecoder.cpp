@@ -124,8 +124,8 @@ void CReplyDecoder::Dispatch(const FrameView& frame)
         EightBitTextString(frame);
         break;
     case kNumber(CMD_SCAN_DUMP_DATA):
-        if (m_reports.ScanDump(frame))
-            m_sink.ScanDumpReported();
+        m_reports.ScanDump(frame);
+        m_sink.ScanDumpReported();
         break;
     case kNumber(CMD_REVISION_ACKNOWLEDGE):
         Line("revision request");

@@ -154,9 +154,9 @@ private:
     void Select(OutputPortState& slot, int n);
     void Open(OutputPortState& slot, const SlotTexts& texts);
     void Close(OutputPortState& slot, const SlotTexts& texts);
-    //! Closes the slot's port without a line; false when it had to be left
-    //! to its MIDI stack.
-    bool CloseQuietly(OutputPortState& slot);
+    //! Closes the slot's port without a line, or leaves it to its MIDI
+    //! stack when a send is still inside it.
+    void CloseQuietly(OutputPortState& slot);
     //! Makes the open port `port` (or none) the slot's binding: the
     //! transmitter's output, or the capture's thru/out port.
     void Bind(const OutputPortState& slot, IMidiOutputPort* port);

@@ -16,6 +16,10 @@
 #include <cstdint>
 #include <memory>
 
+//! The longest System Exclusive message an input puts back together whole,
+//! on every path (a JACK input, a decoded stream).
+inline constexpr size_t kMaxAssembledSysEx = 65536;
+
 class CSysExAssembler {
 public:
     //! Holds SysEx messages of up to `capacity` bytes (F0 and F7 included).

@@ -37,8 +37,8 @@ public:
     //! when `SmartDumpPending` is on, clears it and prints the smart report.
     //! True when it printed the smart report.
     bool PeekAcknowledge(const FrameView& frame, ReportOptions& options);
-    //! Command 15. True when the frame carried a scan (even an empty one).
-    bool ScanDump(const FrameView& frame);
+    //! Command 15: prints the scan and keeps it (an empty one too).
+    void ScanDump(const FrameView& frame);
     //! Command 5A, operation 17.
     void KeyMaps(const FrameView& frame);
     //! Command 31.

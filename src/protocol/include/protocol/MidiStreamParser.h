@@ -40,9 +40,8 @@ class CMidiStreamParser {
 public:
     using MessageHandler = std::function<void()>;
 
-    //! The longest System Exclusive message taken whole; the JACK input
-    //! puts back together no more.
-    static constexpr size_t kMaxSysEx = 65536;
+    //! The longest System Exclusive message taken whole, as on a live input.
+    static constexpr size_t kMaxSysEx = kMaxAssembledSysEx;
 
     CMidiStreamParser(CaptureRings& rings, MessageHandler afterMessage);
     ~CMidiStreamParser();

@@ -35,7 +35,7 @@ class CJackInputPort final : public CMidiInputPortBase {
 public:
     //! The longest System Exclusive message put back together from pieces;
     //! one JACK event can carry no more than about half of it.
-    static constexpr size_t kMaxAssembledSysEx = 65536;
+    static constexpr size_t kMaxAssembledSysEx = ::kMaxAssembledSysEx;
 
     //! `port` is registered in `slot` of `client` and is to receive from
     //! `device`; the constructor publishes it to the process callback, which
