@@ -74,9 +74,9 @@ void CTemplateDialog::OnCancel()
 
 void CTemplateDialog::closeEvent(QCloseEvent* event)
 {
-    // The close box is a Cancel; the handler decides whether the window goes.
+    // The handler decides whether the window goes.
     event->ignore();
-    OnCancel();
+    OnClose();
 }
 
 void CTemplateDialog::accept()
@@ -113,44 +113,42 @@ void CTemplateDialog::SetControlText(int id, std::string_view text)
         qWarning("zm_config: control %d has no text to set", id);
 }
 
+CListBox* CTemplateDialog::List(int id) const
+{
+    auto* list = qobject_cast<CListBox*>(Control(id));
+    if (!list)
+        qWarning("zm_config: control %d is not a list box", id);
+    return list;
+}
+
 void CTemplateDialog::SelectListLine(int id, int index)
 {
-    if (auto* list = qobject_cast<CListBox*>(Control(id)))
+    if (CListBox* list = List(id))
         list->SelectLine(index);
-    else
-        qWarning("zm_config: control %d is not a list box", id);
 }
 
 void CTemplateDialog::InsertListLine(int id, int index, std::string_view text)
 {
-    if (auto* list = qobject_cast<CListBox*>(Control(id)))
+    if (CListBox* list = List(id))
         list->InsertLine(index, FromLatin1(text));
-    else
-        qWarning("zm_config: control %d is not a list box", id);
 }
 
 void CTemplateDialog::AddListLine(int id, std::string_view text)
 {
-    if (auto* list = qobject_cast<CListBox*>(Control(id)))
+    if (CListBox* list = List(id))
         list->AddLine(FromLatin1(text));
-    else
-        qWarning("zm_config: control %d is not a list box", id);
 }
 
 void CTemplateDialog::ReplaceListLine(int id, int index, std::string_view text)
 {
-    if (auto* list = qobject_cast<CListBox*>(Control(id)))
+    if (CListBox* list = List(id))
         list->ReplaceLine(index, FromLatin1(text));
-    else
-        qWarning("zm_config: control %d is not a list box", id);
 }
 
 void CTemplateDialog::ResetList(int id)
 {
-    if (auto* list = qobject_cast<CListBox*>(Control(id)))
+    if (CListBox* list = List(id))
         list->clear();
-    else
-        qWarning("zm_config: control %d is not a list box", id);
 }
 
 void CTemplateDialog::SetCheck(int id, bool checked)

@@ -284,12 +284,6 @@ void CZm_configDlg::OnClose()
     OnCancel();
 }
 
-void CZm_configDlg::closeEvent(QCloseEvent* event)
-{
-    event->ignore();   // the handlers decide whether the window goes
-    OnClose();
-}
-
 void CZm_configDlg::DestroyWindow()
 {
     // The program ends right after this, so the ports are closed as on any

@@ -21,6 +21,8 @@
 #include <QDialog>
 #include <QHash>
 
+class CListBox;
+
 class CTemplateDialog : public QDialog, public IDialogControls {
     Q_OBJECT
 public:
@@ -58,6 +60,8 @@ protected:
     virtual void OnListSelChange(int id, int index);
     virtual void OnOK();
     virtual void OnCancel();
+    //! The close box; a Cancel unless the dialog says otherwise.
+    virtual void OnClose() { OnCancel(); }
 
     void closeEvent(QCloseEvent* event) override;
 
@@ -68,6 +72,8 @@ public:
 
 private:
     void ConnectControls();
+    //! The list box `id`, or nullptr with a warning.
+    CListBox* List(int id) const;
 
     QHash<int, QWidget*> m_controls;
 };

@@ -78,7 +78,7 @@ public:
     void OnSysCommand(int nID);
 
     //! The window's close request (close box).
-    void OnClose();
+    void OnClose() override;
 
     //! Ends the modal run without OK or Cancel: the automation layer's way of
     //! ending an automation-started program when its last client lets go.
@@ -125,7 +125,6 @@ protected:
     void OnCancel() override;
 
     void timerEvent(QTimerEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
