@@ -3,6 +3,7 @@
 #include "editors/KeyboardViewFeed.h"
 #include "editors/MainEditors.h"
 #include "protocol/RequestBuilders.h"
+#include "ui/PortActions.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -310,10 +311,11 @@ namespace {
 const QString kGeometryKey = QStringLiteral("KeyboardView/geometry");
 } // namespace
 
-CKeyboardViewWindow::CKeyboardViewWindow(CMainEditors& editors, QWidget* parent)
+CKeyboardViewWindow::CKeyboardViewWindow(CMainEditors& editors, QString settingsFile, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_editors(editors)
     , m_feed(editors.KeyboardView())
+    , m_settingsFile(std::move(settingsFile))
 {
     setWindowTitle(QStringLiteral("Keyboard View"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -388,7 +390,8 @@ CKeyboardViewWindow::CKeyboardViewWindow(CMainEditors& editors, QWidget* parent)
     m_frameTimer->start();
 
     resize(1180, 560);
-    restoreGeometry(QSettings().value(kGeometryKey).toByteArray());
+    if (const std::unique_ptr<QSettings> settings = OpenSettingsToRead(m_settingsFile))
+        restoreGeometry(settings->value(kGeometryKey).toByteArray());
     m_sinceLists.start();
     UpdateLists();
 }
@@ -400,7 +403,8 @@ CKeyboardViewWindow::~CKeyboardViewWindow()
 
 void CKeyboardViewWindow::SaveGeometry()
 {
-    QSettings().setValue(kGeometryKey, saveGeometry());
+    if (const std::unique_ptr<QSettings> settings = OpenSettingsToWrite(m_settingsFile))
+        settings->setValue(kGeometryKey, saveGeometry());
 }
 
 void CKeyboardViewWindow::closeEvent(QCloseEvent* event)

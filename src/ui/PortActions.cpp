@@ -1,6 +1,7 @@
 #include "ui/PortActions.h"
 
 #include "midi/MessageSink.h"
+#include "ui/TemplateDialog.h"
 
 #include <QAction>
 #include <QDir>
@@ -18,12 +19,6 @@ const QString kInputKey = QStringLiteral("ports/input");
 const QString kOutputKey = QStringLiteral("ports/output");
 const QString kThruKey = QStringLiteral("ports/thru");
 
-// Device names are 8-bit text, kept byte for byte.
-QString Stored(const std::string& name)
-{
-    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
-}
-
 std::string Name(const QSettings& settings, const QString& key)
 {
     return settings.value(key).toString().toLatin1().toStdString();
@@ -37,33 +32,48 @@ QString DefaultSettingsFile()
         + QStringLiteral("/zm_config/zm_config.conf");
 }
 
-RememberedPorts LoadRememberedPorts(const QString& file)
+std::unique_ptr<QSettings> OpenSettingsToRead(const QString& file)
 {
     const QFileInfo info(file);
     if (!info.isFile() || info.size() > kMaxSettingsBytes)
-        return {};
-    const QSettings settings(file, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
+        return nullptr;
+    auto settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    if (settings->status() != QSettings::NoError)
+        return nullptr;
+    return settings;
+}
+
+std::unique_ptr<QSettings> OpenSettingsToWrite(const QString& file)
+{
+    const QFileInfo info(file);
+    if (info.exists() && !info.isFile())
+        return nullptr;
+    QDir().mkpath(info.absolutePath());
+    return std::make_unique<QSettings>(file, QSettings::IniFormat);
+}
+
+RememberedPorts LoadRememberedPorts(const QString& file)
+{
+    const std::unique_ptr<QSettings> settings = OpenSettingsToRead(file);
+    if (!settings)
         return {};
     RememberedPorts remembered;
-    remembered.reopen = settings.value(kReopenKey, false).toBool();
-    remembered.ports = {Name(settings, kInputKey), Name(settings, kOutputKey), Name(settings, kThruKey)};
+    remembered.reopen = settings->value(kReopenKey, false).toBool();
+    remembered.ports = {Name(*settings, kInputKey), Name(*settings, kOutputKey), Name(*settings, kThruKey)};
     return remembered;
 }
 
 bool SaveRememberedPorts(const QString& file, const RememberedPorts& remembered)
 {
-    const QFileInfo info(file);
-    if (info.exists() && !info.isFile())
+    const std::unique_ptr<QSettings> settings = OpenSettingsToWrite(file);
+    if (!settings)
         return false;
-    QDir().mkpath(info.absolutePath());
-    QSettings settings(file, QSettings::IniFormat);
-    settings.setValue(kReopenKey, remembered.reopen);
-    settings.setValue(kInputKey, Stored(remembered.ports.input));
-    settings.setValue(kOutputKey, Stored(remembered.ports.output));
-    settings.setValue(kThruKey, Stored(remembered.ports.thru));
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    settings->setValue(kReopenKey, remembered.reopen);
+    settings->setValue(kInputKey, FromLatin1(remembered.ports.input));
+    settings->setValue(kOutputKey, FromLatin1(remembered.ports.output));
+    settings->setValue(kThruKey, FromLatin1(remembered.ports.thru));
+    settings->sync();
+    return settings->status() == QSettings::NoError;
 }
 
 CPortActions::CPortActions(CPortLists& lists, IMessageSink& log, QString settingsFile, QObject* parent)

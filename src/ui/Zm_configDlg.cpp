@@ -193,7 +193,7 @@ CKeyboardViewWindow& CZm_configDlg::OpenKeyboardView()
     // A window of this dialog's own: the application-modal main dialog does
     // not block it.
     if (!m_pKeyboardView)
-        m_pKeyboardView = std::make_unique<CKeyboardViewWindow>(*m_pEditors, this);
+        m_pKeyboardView = std::make_unique<CKeyboardViewWindow>(*m_pEditors, m_settingsFile, this);
     m_pKeyboardView->show();
     m_pKeyboardView->raise();
     m_pKeyboardView->activateWindow();

@@ -58,7 +58,8 @@ class CKeyboardViewWindow : public QWidget {
     Q_OBJECT
 public:
     //! A top-level window over `editors` (which must outlive it), not shown yet.
-    explicit CKeyboardViewWindow(CMainEditors& editors, QWidget* parent = nullptr);
+    //! Keeps its geometry in `settingsFile` (the main window's settings).
+    CKeyboardViewWindow(CMainEditors& editors, QString settingsFile, QWidget* parent = nullptr);
     ~CKeyboardViewWindow() override;
 
     CKeyboardViewCanvas& Canvas() { return *m_canvas; }
@@ -85,6 +86,7 @@ private:
 
     CMainEditors& m_editors;
     CKeyboardViewFeed& m_feed;
+    QString m_settingsFile;
     CKeyboardViewCanvas* m_canvas = nullptr;
     QPlainTextEdit* m_lists = nullptr;
     QLabel* m_status = nullptr;

@@ -4,7 +4,8 @@
 //    it on: while on, the chosen ports are kept by name in the settings
 //    file, and the next start reopens them after the help lines, with the
 //    lines a click gives (CPortLists::ReopenPorts).
-// Nothing else is kept between runs.
+// Besides these, only the Keyboard View's geometry is kept between runs, in
+// the same file.
 //
 // The settings file is an INI file; one that is not a regular file of a
 // sensible size (a FIFO, a device) is not read. Window thread only.
@@ -15,14 +16,25 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class IMessageSink;
 class QAction;
+class QSettings;
 
 //! The kept settings: whether to reopen, and which ports.
 struct RememberedPorts {
     bool reopen = false;
     ChosenPorts ports;
 };
+
+//! The settings file `file` to read, or nothing when it is missing or no
+//! regular file of a sensible size (a FIFO or a device would block or
+//! flood the start-up).
+std::unique_ptr<QSettings> OpenSettingsToRead(const QString& file);
+//! The settings file `file` to write, its folder made; nothing when
+//! something other than a regular file stands at its path.
+std::unique_ptr<QSettings> OpenSettingsToWrite(const QString& file);
 
 //! Reads `file`; nothing (reopen off) when it is missing or unreadable.
 RememberedPorts LoadRememberedPorts(const QString& file);
