@@ -281,12 +281,6 @@ bool CBoxClient::WaitFor(const std::function<bool()>& done)
     }
 }
 
-bool CBoxClient::WaitQuiet()
-{
-    WaitFor(nullptr);
-    return m_arrived;
-}
-
 void CBoxClient::RunUntilInterrupted(const std::function<void()>& afterPass)
 {
     while (PendingInterrupt() == 0) {

@@ -89,9 +89,6 @@ public:
     //! Runs decoder passes until `done` holds (true) or nothing has arrived
     //! or left for the timeout (false). Throws on Ctrl-C.
     bool WaitFor(const std::function<bool()>& done);
-    //! Runs decoder passes until the box has been quiet for the timeout;
-    //! true when anything arrived in this exchange.
-    bool WaitQuiet();
     //! Runs decoder passes until Ctrl-C; `afterPass` runs after each.
     void RunUntilInterrupted(const std::function<void()>& afterPass);
 
@@ -107,7 +104,6 @@ public:
 
     HeldValues& Held() noexcept { return m_held; }
     ReportOptions& Options() noexcept { return m_options; }
-    const CDumpReports& Reports() const { return m_decoder.Reports(); }
     std::chrono::milliseconds Timeout() const { return m_settings.timeout; }
 
     //! Called with every line the box's replies produce, as it arrives.

@@ -27,10 +27,7 @@ CLI::App* AddDecodeCommand(CLI::App& app, DecodeOptions& options)
     cmd->add_flag("--smart", options.smart, "Print the first EEPROM PEEK Acknowledge as the smart dump report");
     cmd->add_option_function<std::string>(
            "--sections",
-           [&options](const std::string& value) {
-               options.sections = value;
-               options.sectionsGiven = true;
-           },
+           [&options](const std::string& value) { options.sections = value; },
            "Smart report sections, a comma list of keys, xopto, misc (default keys; empty: none)")
         ->expected(1)
         ->type_name("LIST");
@@ -44,7 +41,7 @@ int RunDecode(const DecodeOptions& options, COutput& out)
     ReportOptions report;
     report.ScannerKeyCount = options.keys;
     report.SmartDumpPending = options.smart;
-    ApplySections(options.sectionsGiven ? options.sections : std::string("keys"), report);
+    ApplySections(options.sections, report);
     CInputReader input(options.files, options.hex);
 
     // The main dialog's editors without a window and without devices: the

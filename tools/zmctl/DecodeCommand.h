@@ -15,7 +15,6 @@ struct DecodeOptions {
     int keys = 88;
     bool smart = false;
     std::string sections = "keys";
-    bool sectionsGiven = false;
     bool controls = false;
     std::vector<std::string> files;
 };

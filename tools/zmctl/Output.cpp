@@ -32,6 +32,10 @@ void COutput::Flush()
         Fail(errno != 0 ? errno : EIO);
 }
 
+
+namespace {
+
+//! `text` as a JSON string literal (see CJsonWriter).
 std::string JsonString(std::string_view text)
 {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -52,6 +56,8 @@ std::string JsonString(std::string_view text)
     out += '"';
     return out;
 }
+
+} // namespace
 
 void CJsonWriter::Newline()
 {

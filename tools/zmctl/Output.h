@@ -21,7 +21,6 @@ public:
     //! Hands everything written so far on; throws on failure.
     void Flush();
 
-    std::FILE* File() const noexcept { return m_file; }
 
 private:
     [[noreturn]] void Fail(int error);
@@ -59,6 +58,3 @@ private:
     std::vector<bool> m_open;      //!< per open level: it already holds an element
     bool m_afterKey = false;
 };
-
-//! `text` as a JSON string literal (see CJsonWriter).
-std::string JsonString(std::string_view text);

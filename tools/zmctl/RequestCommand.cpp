@@ -162,16 +162,14 @@ int RunRequest(const ClientSource& source, const RequestOptions& options, COutpu
 
     CBoxClient& client = source();
     std::vector<std::string> lines;
-    size_t printed = 0;
     client.SetLineHandler([&](std::string_view line) { lines.emplace_back(line); });
     client.BeginExchange();
     BuildContext live{client.Sender(), client.Held(), client.Options()};
     Build(kind, options, live);
     client.WaitFor([&] {
-        for (; printed < lines.size(); ++printed)
-            out.Line(lines[printed]);
+        for (const std::string& line : lines)
+            out.Line(line);
         lines.clear();
-        printed = 0;
         out.Flush();
         return false;
     });
