@@ -8,6 +8,7 @@
 #include "app/Zm_configDlgAutoProxy.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
+#include "ui/KeyboardView.h"
 #include "ui/ListBox.h"
 #include "ui/MessageWindowModel.h"
 #include "ui/MessageWindowView.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -449,6 +451,7 @@ TEST(RememberedPorts, ReopenedAtTheNextStartAfterTheHelpLinesWithTheLinesOfAClic
         first->PortActions()->ReopenAction()->trigger();   // on: the choice is kept from now on
         select(*first, IDC_MIDI_OUT_LIST, 1);
         select(*first, IDC_MIDI_THRU_LIST, 0);
+        first->OpenKeyboardView().resize(700, 400);   // kept in the same file
     }
     {
         // "Out B" is not there this time.
@@ -459,6 +462,8 @@ TEST(RememberedPorts, ReopenedAtTheNextStartAfterTheHelpLinesWithTheLinesOfAClic
         EXPECT_EQ(qobject_cast<CListBox*>(second->Control(IDC_MIDI_IN_LIST))->SelectedLine(), 1);
         EXPECT_EQ(qobject_cast<CListBox*>(second->Control(IDC_MIDI_OUT_LIST))->SelectedLine(), -1);
         EXPECT_EQ(qobject_cast<CListBox*>(second->Control(IDC_MIDI_THRU_LIST))->SelectedLine(), 0);
+        EXPECT_TRUE(QSettings(settings, QSettings::IniFormat).contains("KeyboardView/geometry"));
+        EXPECT_LT(second->OpenKeyboardView().width(), 800) << "the 700 x 400 of the last run, not the first-run size";
         second->PortActions()->ReopenAction()->trigger();   // off again
     }
     auto third = start({"Out A", "Out B", "Out C"}, platform);
