@@ -41,7 +41,7 @@ public:
     void SplitDone(int zone) override { CheckZone(zone); }
     void ParameterReported(int32_t number, int32_t value) override
     {
-        if (number < 0 || number > 31 || value < 0 || value > 16383)
+        if (number < 0 || number > 16383 || value < 0 || value > 16383)
             std::abort();
         m_sum += static_cast<size_t>(value);
     }

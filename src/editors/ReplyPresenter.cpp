@@ -30,6 +30,7 @@ void CReplyPresenter::SplitDone(int zone)
 
 void CReplyPresenter::ParameterReported(int32_t number, int32_t value)
 {
+    // Numbers beyond the box's 32 show in their line alone.
     if (number == ZmFunc_ZoneMutBits) {
         m_zones.ShowMuteBits(m_held.MuteBits);
         for (IReplyObserver* observer : m_observers)

@@ -247,8 +247,10 @@ void CReplyDecoder::ParameterReport(const FrameView& frame, bool setParameter)
     for (int32_t i = 4; i < frame.BodyLength() && frame.Body(i) != 0x00; ++i)
         m_line.Char(static_cast<char>(frame.Body(i)));
     AppendLine();
-    if (setParameter)
+    if (setParameter) {
         ParameterEffect(number, value);
+        m_sink.ParameterReported(number, value);
+    }
 }
 
 void CReplyDecoder::ParameterEffect(int32_t number, int32_t value)
@@ -282,7 +284,6 @@ void CReplyDecoder::ParameterEffect(int32_t number, int32_t value)
         m_held.XtableValues[static_cast<size_t>(number)] = value;
         break;
     }
-    m_sink.ParameterReported(number, value);
 }
 
 void CReplyDecoder::FieldOperation(const FrameView& frame)

@@ -296,19 +296,6 @@ void CBoxClient::RunUntilInterrupted(const std::function<void()>& afterPass)
 void CBoxClient::AppendLine(std::string_view line)
 {
     m_arrived = true;
-    // The decoder applies only the box's 32 parameters; a report of any
-    // other number is known by its line alone.
-    static constexpr std::string_view kReport = "43  parameter#: ";
-    if (line.substr(0, kReport.size()) == kReport) {
-        const std::string text(line.substr(kReport.size()));
-        int number = -1;
-        int value = -1;
-        if (std::sscanf(text.c_str(), "%d value %d", &number, &value) == 2 && number >= kParameterCount) {
-            Report& report = m_reports[number];
-            report.value = value;
-            ++report.count;
-        }
-    }
     if (m_lines.size() < kKeptLines)
         m_lines.emplace_back(line);
     if (m_settings.verbose)

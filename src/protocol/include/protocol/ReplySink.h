@@ -23,8 +23,9 @@ public:
     //! note are stored in the mirror.
     virtual void SplitDone(int zone) = 0;
 
-    //! Parameter `number` (0-31) was reported with code 43 and took effect:
-    //! the mirror holds `value` (or what it keeps of it).
+    //! Parameter `number` (0-16383) was reported with code 43. The box's 32
+    //! (0-31) have taken effect first: the mirror holds `value` (or what it
+    //! keeps of it); any other number is only news.
     virtual void ParameterReported(int32_t number, int32_t value) = 0;
 
     //! A text reply arrived while an identification was pending.
