@@ -15,6 +15,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -23,24 +24,14 @@
 
 namespace {
 
-constexpr const char* kCommands[] = {"ports", "request", "sync", "get",     "set",     "zone",    "mute",     "preset",
-                                     "aot",   "dump",    "monitor", "backup", "restore", "diff", "simulate", "decode"};
-
-std::string CommandList()
-{
-    std::string list;
-    for (const char* name : kCommands)
-        list += (list.empty() ? "" : ", ") + std::string(name);
-    return list;
-}
-
-bool KnownCommand(const char* name)
-{
-    for (const char* known : kCommands)
-        if (std::strcmp(name, known) == 0)
-            return true;
-    return false;
-}
+struct CommandEntry {
+    CLI::App* app;
+    std::function<int()> run;
+    //! Prints message-window lines as they come, so takes no --json.
+    bool printsLines = false;
+    //! Takes the global options (all but decode, which works on files).
+    bool takesGlobals = true;
+};
 
 //! The first word that is neither an option nor a global option's value:
 //! the command's name, or null.
@@ -98,17 +89,13 @@ int main(int argc, char** argv)
         return *client;
     };
 
-    struct Command {
-        CLI::App* app;
-        std::function<int()> run;
-    };
-    const std::vector<Command> commands = {
+    const std::vector<CommandEntry> commands = {
         {AddPortsCommand(app),
          [&] {
              needInput = needOutput = false;
              return RunPorts(source, global, out);
          }},
-        {AddRequestCommand(app, request), [&] { return RunRequest(source, request, out); }},
+        {AddRequestCommand(app, request), [&] { return RunRequest(source, request, out); }, true},
         {AddSyncCommand(app), [&] { return RunSync(source, global, out); }},
         {AddGetCommand(app, get), [&] { return RunGet(source, get, global, out); }},
         {AddSetCommand(app, set), [&] { return RunSet(source, set, global, out); }},
@@ -117,28 +104,31 @@ int main(int argc, char** argv)
         {AddPresetCommand(app, preset), [&] { return RunPreset(source, preset, global, out); }},
         {AddAotCommand(app, aot), [&] { return RunAot(source, aot, global, out); }},
         {AddDumpCommand(app, dump), [&] { return RunDump(source, dump, global, out); }},
-        {AddMonitorCommand(app, monitor), [&] { return RunMonitor(global, monitor, out); }},
+        {AddMonitorCommand(app, monitor), [&] { return RunMonitor(global, monitor, out); }, true},
         {AddBackupCommand(app, backup), [&] { return RunBackup(source, backup, global, out); }},
         {AddRestoreCommand(app, restore), [&] { return RunRestore(source, restore, global, out); }},
         {AddDiffCommand(app, diff), [&] { return RunDiff(source, diff, global, out); }},
-        {AddSimulateCommand(app, simulate), [&] { return RunSimulate(simulate, global, out); }},
-        {AddDecodeCommand(app, decode), [&] { return RunDecode(decode, out); }},
+        {AddSimulateCommand(app, simulate), [&] { return RunSimulate(simulate, global, out); }, true},
+        {AddDecodeCommand(app, decode), [&] { return RunDecode(decode, out); }, true, false},
     };
 
     // CLI11 shows a command's own options only; the shared ones work with
     // every command that talks to the box.
-    for (const Command& command : commands) {
-        const std::string name = command.app->get_name();
-        if (name != "decode")
+    std::string names;
+    for (const CommandEntry& command : commands) {
+        names += (names.empty() ? "" : ", ") + command.app->get_name();
+        if (command.takesGlobals)
             command.app->footer(command.app->get_footer() + (command.app->get_footer().empty() ? "" : "\n") +
                                 "Global options (zmctl --help): --in DEV, --out DEV, --timeout MS, --json,\n"
                                 "--sim-timing wire|instant, -v.");
     }
 
     // Without this CLI11 would only say that a subcommand is required.
-    if (const char* word = CommandWord(argc, argv); word != nullptr && !KnownCommand(word)) {
+    const char* word = CommandWord(argc, argv);
+    if (word != nullptr && std::none_of(commands.begin(), commands.end(),
+                                        [&](const CommandEntry& command) { return command.app->get_name() == word; })) {
         std::fprintf(stderr, "zmctl: error: unknown command '%s' (commands: %s)\nRun with --help for more information.\n",
-                     Escaped(word).c_str(), CommandList().c_str());
+                     Escaped(word).c_str(), names.c_str());
         return kUsageExit;
     }
     // Help is a result like any other: a failed write of it is an error.
@@ -164,14 +154,12 @@ int main(int argc, char** argv)
     }
 
     try {
-        for (const Command& command : commands)
+        for (const CommandEntry& command : commands)
             if (command.app->parsed()) {
-                // These print message-window lines as they come; a JSON
-                // option they would pass over in silence is refused.
-                const std::string name = command.app->get_name();
-                if (global.json && (name == "request" || name == "monitor" || name == "decode" || name == "simulate")) {
+                // A JSON option they would pass over in silence is refused.
+                if (global.json && command.printsLines) {
                     std::fprintf(stderr, "zmctl: error: --json: %s prints message-window lines as text, not JSON\n"
-                                 "Run with --help for more information.\n", name.c_str());
+                                 "Run with --help for more information.\n", command.app->get_name().c_str());
                     return kUsageExit;
                 }
                 return command.run();
