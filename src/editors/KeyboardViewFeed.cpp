@@ -23,12 +23,7 @@ void CKeyboardViewFeed::FollowKeyCount()
 
 void CKeyboardViewFeed::ZonesChanged()
 {
-    std::array<ZoneKeys, 4> zones{};
-    for (size_t z = 0; z < zones.size(); ++z) {
-        const ZoneRecord& record = m_held.Zones[z];
-        zones[z] = {record.lo_key, record.hi_key, record.lo_note, record.midi_chan};
-    }
-    m_model.SetZones(zones, m_held.MuteBits);
+    m_model.SetZones(m_held.Zones, m_held.MuteBits);
     ++m_revision;
 }
 

@@ -1,6 +1,6 @@
 #include "editors/PlayingStatistics.h"
 
-ZoneOverlays MakeZoneOverlays(std::span<const ZoneKeys, 4> zones, int32_t muteBits, int keyCount)
+ZoneOverlays MakeZoneOverlays(std::span<const ZoneRecord, 4> zones, int32_t muteBits, int keyCount)
 {
     const int keys = NormalizedKeyCount(keyCount);
     ZoneOverlays overlays{};
@@ -35,7 +35,7 @@ void CPlayingStatistics::SetKeyCount(int keyCount)
     RebuildNoteMap();
 }
 
-void CPlayingStatistics::SetZones(std::span<const ZoneKeys, 4> zones, int32_t muteBits)
+void CPlayingStatistics::SetZones(std::span<const ZoneRecord, 4> zones, int32_t muteBits)
 {
     std::copy(zones.begin(), zones.end(), m_zoneKeys.begin());
     m_muteBits = muteBits;

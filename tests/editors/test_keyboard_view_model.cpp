@@ -147,7 +147,7 @@ constexpr uint32_t NoteOn(int channel, int note, int velocity)
 
 TEST(ZoneOverlays, ClipsToTheKeyboardAndTakesFieldsAsTheBoxHoldsThem)
 {
-    const std::array<ZoneKeys, 4> zones = {{{0, 127, 21, 0}, {60, 10, 0, 1}, {100, 110, 0, 2}, {5, 9, -1, 15}}};
+    const std::array<ZoneRecord, 4> zones = {{{0, 127, 21, 0}, {60, 10, 0, 1}, {100, 110, 0, 2}, {5, 9, -1, 15}}};
     const ZoneOverlays overlays = MakeZoneOverlays(zones, 0b0101, 88);
     // zone, empty, first and last key, first note, channel, muted
     using Row = std::tuple<int, bool, int, int, int, int, bool>;
@@ -164,7 +164,7 @@ TEST(PlayingStatistics, TracesNotesBackToKeysThroughTheZones)
     // A split whose upper part is transposed past note 127, an octave layer
     // over the lower part on the same channel, and a muted zone alone on four
     // keys.
-    const std::array<ZoneKeys, 4> zones = {{{0, 39, 21, 0}, {44, 87, 100, 1}, {0, 39, 33, 0}, {40, 43, 61, 3}}};
+    const std::array<ZoneRecord, 4> zones = {{{0, 39, 21, 0}, {44, 87, 100, 1}, {0, 39, 33, 0}, {40, 43, 61, 3}}};
     struct Case { uint32_t message; int key; uint32_t unmapped, layered; };
     const Case cases[] = {
         {NoteOn(0, 21, 64), 0, 0, 0},   {NoteOn(0, 60, 64), 39, 0, 0},  {NoteOn(0, 33, 64), 12, 0, 0},
@@ -188,7 +188,7 @@ TEST(PlayingStatistics, TracesNotesBackToKeysThroughTheZones)
 
 TEST(PlayingStatistics, SessionStatisticsAndMisbehavingKeys)
 {
-    const std::array<ZoneKeys, 4> zones = {{{0, 87, 21, 0}, {}, {}, {}}};
+    const std::array<ZoneRecord, 4> zones = {{{0, 87, 21, 0}, {}, {}, {}}};
     CPlayingStatistics playing;
     playing.SetZones(zones, 0b0001);
     const Clock::time_point t0{};
@@ -227,7 +227,7 @@ TEST(PlayingStatistics, SessionStatisticsAndMisbehavingKeys)
 TEST(KeyboardViewModel, ChangingTheKeyboardKeepsTheZonesAndDropsTheRest)
 {
     CKeyboardViewModel model;
-    model.SetZones(std::array<ZoneKeys, 4>{{{0, 127, 36, 0}, {}, {}, {}}}, 0b1111);
+    model.SetZones(std::array<ZoneRecord, 4>{{{0, 127, 36, 0}, {}, {}, {}}}, 0b1111);
     model.LoadSmartDump(SmoothImage(88));
     model.OnShortMessage(NoteOn(0, 36, 64), Clock::time_point{});
     model.SetKeyboard(122, 36);

@@ -59,7 +59,7 @@ public:
     //! `values`: the scan store after a Scan Dump.
     void LoadScanDump(std::span<const int32_t> values) { m_scan.Load(values, m_keyCount); }
     //! The zone mirror's four records and `MuteBits`.
-    void SetZones(std::span<const ZoneKeys, 4> zones, int32_t muteBits) { m_playing.SetZones(zones, muteBits); }
+    void SetZones(std::span<const ZoneRecord, 4> zones, int32_t muteBits) { m_playing.SetZones(zones, muteBits); }
     void OnShortMessage(uint32_t packed, Clock::time_point t) { m_playing.OnShortMessage(packed, t); }
 
     const CKeyCalibration& Calibration() const { return m_calibration; }

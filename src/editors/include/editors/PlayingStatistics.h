@@ -11,6 +11,7 @@
 #pragma once
 
 #include "editors/KeyboardKeys.h"
+#include "protocol/HeldValues.h"
 
 #include <algorithm>
 #include <array>
@@ -18,15 +19,6 @@
 #include <cstdint>
 #include <span>
 #include <vector>
-
-//! The settings of one zone that place it on the keyboard, as held in the
-//! zone mirror.
-struct ZoneKeys {
-    int32_t lo_key = 0;
-    int32_t hi_key = 0;
-    int32_t lo_note = 0;
-    int32_t midi_chan = 0;
-};
 
 //! One zone as the keyboard view draws it.
 struct ZoneOverlay {
@@ -52,7 +44,7 @@ using ZoneOverlays = std::array<ZoneOverlay, 4>;
 //! Fields are taken as the box holds them, the low 7 bits of keys and notes
 //! and the low 4 bits of the channel: the zone mirror may run ahead of the box
 //! (a transpose below 0 is stored as -1 but the box holds 127).
-ZoneOverlays MakeZoneOverlays(std::span<const ZoneKeys, 4> zones, int32_t muteBits, int keyCount);
+ZoneOverlays MakeZoneOverlays(std::span<const ZoneRecord, 4> zones, int32_t muteBits, int keyCount);
 
 class CPlayingStatistics {
 public:
@@ -90,7 +82,7 @@ public:
     //! sounds, so that one press is one note-on; the other zones' notes
     //! count as layered. Where two zones on one channel send the same note,
     //! the same order decides which zone the note belongs to.
-    void SetZones(std::span<const ZoneKeys, 4> zones, int32_t muteBits);
+    void SetZones(std::span<const ZoneRecord, 4> zones, int32_t muteBits);
     const ZoneOverlays& Zones() const { return m_zones; }
 
     //! A short message as the input delivers it: status | data1 << 8 |
@@ -132,7 +124,7 @@ private:
     void RebuildNoteMap();
 
     int m_keyCount;
-    std::array<ZoneKeys, 4> m_zoneKeys{};
+    std::array<ZoneRecord, 4> m_zoneKeys{};
     int32_t m_muteBits = 0;
     bool m_zonesSet = false;
     ZoneOverlays m_zones{};
