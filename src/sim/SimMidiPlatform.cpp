@@ -2,6 +2,7 @@
 
 #include "sim/SimulatedBox.h"
 #include "midi/MidiInputPortBase.h"
+#include "midi/MidiMessageQueue.h"
 #include "midi/MidiOutputPortBase.h"
 
 #include <poll.h>
@@ -34,8 +35,7 @@ private:
 // ---- simulated output ----
 
 // Single producer (whoever owns the port), single consumer (the simulator
-// thread): messages are stored as a 4-byte length and the bytes, in a fixed
-// ring with free-running counters.
+// thread), through a fixed queue of whole messages.
 class CSimMidiPlatform::COutputPort : public CMidiOutputPortBase {
 public:
     explicit COutputPort(CSimMidiPlatform& platform)
@@ -61,17 +61,11 @@ public:
     template <typename Take>
     void Drain(std::vector<uint8_t>& scratch, Take&& take)
     {
-        uint32_t r = m_read.load(std::memory_order_relaxed);
-        const uint32_t w = m_write.load(std::memory_order_acquire);
-        while (r != w) {
-            uint8_t lengthBytes[4];
-            CopyOut(r, lengthBytes, 4);
-            uint32_t length;
-            std::memcpy(&length, lengthBytes, 4);
-            scratch.resize(length);
-            CopyOut(r + 4, scratch.data(), length);
-            r += 4 + length;
-            m_read.store(r, std::memory_order_release);
+        CMidiMessageQueue::Front front;
+        while (m_queue.Peek(front)) {
+            scratch.resize(front.size);
+            m_queue.CopyFront(scratch.data(), front.size);
+            m_queue.Pop(front.size);
             take(scratch.data(), scratch.size());
         }
     }
@@ -81,43 +75,17 @@ protected:
     {
         if (m_closed)
             return MIDI_ERR_INVALHANDLE;
-        const uint32_t w = m_write.load(std::memory_order_relaxed);
-        const uint32_t used = w - m_read.load(std::memory_order_acquire);
-        if (4 + count > kOutputRingSize - used)
+        if (!m_queue.Push(bytes, count, 0))
             return MIDI_ERR_BUSY;
-        const uint32_t length = static_cast<uint32_t>(count);
-        uint8_t lengthBytes[4];
-        std::memcpy(lengthBytes, &length, 4);
-        CopyIn(w, lengthBytes, 4);
-        CopyIn(w + 4, bytes, count);
-        m_write.store(w + 4 + length, std::memory_order_release);
         m_platform.Wake();
         return MIDI_OK;
     }
 
 private:
-    void CopyIn(uint32_t at, const uint8_t* bytes, size_t count) noexcept
-    {
-        const size_t pos = at % kOutputRingSize;
-        const size_t first = std::min(count, kOutputRingSize - pos);
-        std::memcpy(m_ring + pos, bytes, first);
-        std::memcpy(m_ring, bytes + first, count - first);
-    }
-
-    void CopyOut(uint32_t at, uint8_t* bytes, size_t count) const noexcept
-    {
-        const size_t pos = at % kOutputRingSize;
-        const size_t first = std::min(count, kOutputRingSize - pos);
-        std::memcpy(bytes, m_ring + pos, first);
-        std::memcpy(bytes + first, m_ring, count - first);
-    }
-
-    static_assert((kOutputRingSize & (kOutputRingSize - 1)) == 0, "counters wrap at a multiple of the size");
+    static_assert(kMaxMessage <= kOutputRingSize - CMidiMessageQueue::kHeaderSize);
 
     CSimMidiPlatform& m_platform;
-    uint8_t m_ring[kOutputRingSize];
-    std::atomic<uint32_t> m_write{0};
-    std::atomic<uint32_t> m_read{0};
+    CMidiMessageQueue m_queue{kOutputRingSize};
     bool m_closed = false;
 };
 
