@@ -97,32 +97,29 @@ CBoxClient::~CBoxClient()
 
 // ---- devices ----
 
-std::vector<DeviceEntry> CBoxClient::Inputs() const
+std::vector<DeviceEntry> CBoxClient::Devices(bool input) const
 {
     std::vector<DeviceEntry> list;
-    for (int n = 0; n < m_platform->InputDeviceCount(); ++n)
-        list.push_back({n, m_platform->InputDeviceName(n), ""});
-    for (const MidiDeviceRange& r : m_ranges)
-        for (int n = r.firstInput; n < r.firstInput + r.inputCount && n < static_cast<int>(list.size()); ++n)
+    const int count = input ? m_platform->InputDeviceCount() : m_platform->OutputDeviceCount();
+    for (int n = 0; n < count; ++n)
+        list.push_back({n, input ? m_platform->InputDeviceName(n) : m_platform->OutputDeviceName(n), ""});
+    for (const MidiDeviceRange& r : m_ranges) {
+        const int first = input ? r.firstInput : r.firstOutput;
+        const int last = first + (input ? r.inputCount : r.outputCount);
+        for (int n = first; n < last && n < count; ++n)
             list[static_cast<size_t>(n)].api = r.api;
-    return list;
-}
-
-std::vector<DeviceEntry> CBoxClient::Outputs() const
-{
-    std::vector<DeviceEntry> list;
-    for (int n = 0; n < m_platform->OutputDeviceCount(); ++n)
-        list.push_back({n, m_platform->OutputDeviceName(n), ""});
-    for (const MidiDeviceRange& r : m_ranges)
-        for (int n = r.firstOutput; n < r.firstOutput + r.outputCount && n < static_cast<int>(list.size()); ++n)
-            list[static_cast<size_t>(n)].api = r.api;
+    }
     return list;
 }
 
 std::string CBoxClient::Describe(int device, bool input) const
 {
-    const std::vector<DeviceEntry> list = input ? Inputs() : Outputs();
-    const DeviceEntry& entry = list[static_cast<size_t>(device)];
+    return Describe(Devices(input)[static_cast<size_t>(device)]);
+}
+
+std::string CBoxClient::Describe(const DeviceEntry& entry)
+{
+    const int device = entry.number;
     std::string text = std::to_string(device) + " \"" + Escaped(entry.name) + "\"";
     if (!entry.api.empty())
         text += " (" + entry.api + ")";
@@ -132,7 +129,7 @@ std::string CBoxClient::Describe(int device, bool input) const
 int CBoxClient::Resolve(const std::string& choice, bool input) const
 {
     const char* kind = input ? "input" : "output";
-    const std::vector<DeviceEntry> list = input ? Inputs() : Outputs();
+    const std::vector<DeviceEntry> list = Devices(input);
     const std::string hint = " (zmctl ports lists them)";
     if (choice.empty())
         throw CUsageError(std::string("no ") + kind + " port given: use --" + (input ? "in" : "out") + " DEV" + hint);
@@ -157,7 +154,7 @@ int CBoxClient::Resolve(const std::string& choice, bool input) const
     if (matches.size() > 1) {
         std::string names;
         for (int n : matches)
-            names += (names.empty() ? "" : ", ") + Describe(n, input);
+            names += (names.empty() ? "" : ", ") + Describe(list[static_cast<size_t>(n)]);
         throw CCommandError(kExitPort, std::string(kind) + " '" + Escaped(choice) + "' is ambiguous: " + names);
     }
     return matches.front();

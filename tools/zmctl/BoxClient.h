@@ -66,8 +66,8 @@ public:
     CBoxClient(const CBoxClient&) = delete;
     CBoxClient& operator=(const CBoxClient&) = delete;
 
-    std::vector<DeviceEntry> Inputs() const;
-    std::vector<DeviceEntry> Outputs() const;
+    std::vector<DeviceEntry> Inputs() const { return Devices(true); }
+    std::vector<DeviceEntry> Outputs() const { return Devices(false); }
 
     //! Open the device that `choice` names: a number, or a part of the name
     //! that only one device has (an exact name always wins). Throws
@@ -139,7 +139,9 @@ private:
     void PassEnded() override {}
 
     int Resolve(const std::string& choice, bool input) const;
+    std::vector<DeviceEntry> Devices(bool input) const;
     std::string Describe(int device, bool input) const;
+    static std::string Describe(const DeviceEntry& entry);
     [[noreturn]] void OpenFailed(const char* what, int device, bool input);
     void Pass();
     uint64_t ActivityMark();
