@@ -38,18 +38,27 @@ void CPortLists::EnumerateMidiPorts()
 
 bool CPortLists::OnListSelChange(int id, int index)
 {
-    switch (id) {
-    case IDC_MIDI_IN_LIST:
-        OnInputSelect(index);
-        return true;
-    case IDC_MIDI_OUT_LIST:
-        OnOutputSelect(index);
-        return true;
-    case IDC_MIDI_THRU_LIST:
-        OnThruSelect(index);
-        return true;
-    default:
-        return false;
+    for (const PortKind kind : kKinds) {
+        if (ListOf(kind) == id) {
+            Select(kind, index);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CPortLists::Select(PortKind kind, int n)
+{
+    switch (kind) {
+    case PortKind::Input:
+        OnInputSelect(n);
+        break;
+    case PortKind::Output:
+        OnOutputSelect(n);
+        break;
+    case PortKind::Thru:
+        OnThruSelect(n);
+        break;
     }
 }
 
@@ -126,10 +135,15 @@ std::string CPortLists::DeviceName(PortKind kind, int n) const
     return kind == PortKind::Input ? platform.InputDeviceName(n) : platform.OutputDeviceName(n);
 }
 
-int CPortLists::FindUnique(PortKind kind, const std::string& name) const
+int CPortLists::DeviceCount(PortKind kind) const
 {
     const MidiPortState& state = m_session.State();
-    const int count = kind == PortKind::Input ? state.inputDeviceCount : state.outputDeviceCount;
+    return kind == PortKind::Input ? state.inputDeviceCount : state.outputDeviceCount;
+}
+
+int CPortLists::FindUnique(PortKind kind, const std::string& name) const
+{
+    const int count = DeviceCount(kind);
     int found = -1;
     for (int n = 0; n < count; ++n) {
         if (DeviceName(kind, n) != name)
@@ -143,13 +157,9 @@ int CPortLists::FindUnique(PortKind kind, const std::string& name) const
 
 int CPortLists::FindLine(PortKind kind, const std::string& name, int preferred) const
 {
-    const int n = FindUnique(kind, name);
-    if (n != -2)
-        return n;
-    if (DeviceName(kind, preferred) == name)
+    const int count = DeviceCount(kind);
+    if (preferred >= 0 && preferred < count && DeviceName(kind, preferred) == name)
         return preferred;
-    const MidiPortState& state = m_session.State();
-    const int count = kind == PortKind::Input ? state.inputDeviceCount : state.outputDeviceCount;
     for (int line = 0; line < count; ++line)
         if (DeviceName(kind, line) == name)
             return line;
@@ -159,17 +169,7 @@ int CPortLists::FindLine(PortKind kind, const std::string& name, int preferred) 
 void CPortLists::Click(PortKind kind, int n)
 {
     m_controls.SelectListLine(ListOf(kind), n);
-    switch (kind) {
-    case PortKind::Input:
-        OnInputSelect(n);
-        break;
-    case PortKind::Output:
-        OnOutputSelect(n);
-        break;
-    case PortKind::Thru:
-        OnThruSelect(n);
-        break;
-    }
+    Select(kind, n);
 }
 
 void CPortLists::Reopen(PortKind kind, const std::string& name)

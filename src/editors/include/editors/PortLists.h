@@ -70,12 +70,15 @@ public:
 private:
     void TransferBoundTexts();
     std::string DeviceName(PortKind kind, int n) const;
+    int DeviceCount(PortKind kind) const;
+    //! Acts on the user's choice of line `n` in the list of `kind`.
+    void Select(PortKind kind, int n);
     //! The only listed device called `name`: its number, -1 when none is,
     //! -2 when more than one is.
     int FindUnique(PortKind kind, const std::string& name) const;
-    //! The line to show for a port open on a device called `name`: the only
-    //! one of that name, or among several the `preferred` (its old number)
-    //! when it still carries the name, else the first. -1 when none.
+    //! The line to show for a port open on a device called `name`: the
+    //! `preferred` (its old number) when it still carries the name, else
+    //! the first of that name; -1 when none.
     int FindLine(PortKind kind, const std::string& name, int preferred) const;
     //! Selects line `n` of the list of `kind` and acts as a click on it.
     void Click(PortKind kind, int n);
