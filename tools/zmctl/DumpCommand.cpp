@@ -23,21 +23,14 @@ int ParseTable(const std::string& text)
     return ParseValue(text, "TABLE", kKeymapField);
 }
 
-//! True once a plain PEEK acknowledgement reaching the EEPROM's end came.
-bool ReachesEepromEnd(const std::string& line)
+//! True for a plain PEEK acknowledgement that reaches the EEPROM's end.
+bool ReachesEepromEnd(std::string_view line)
 {
     unsigned address = 0;
     unsigned length = 0;
-    return std::sscanf(line.c_str(), "EEPROM PEEK Acknowledge address %5X length %4X", &address, &length) == 2
+    return std::sscanf(std::string(line).c_str(), "EEPROM PEEK Acknowledge address %5X length %4X", &address,
+                       &length) == 2
         && address + length >= kEepromImageSlots;
-}
-
-bool Seen(const CBoxClient& client, std::string_view prefix)
-{
-    for (const std::string& line : client.Lines())
-        if (line.rfind(prefix, 0) == 0)
-            return true;
-    return false;
 }
 
 } // namespace
@@ -77,7 +70,13 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
     // a failing output never interrupts the decoder halfway.
     std::vector<std::string> lines;
     size_t printed = 0;
-    client.SetLineHandler([&](std::string_view line) { lines.emplace_back(line); });
+    // Whether a line ends the dump, looked at once as it arrives.
+    std::function<bool(std::string_view)> lastLine = [](std::string_view) { return false; };
+    bool lastLineSeen = false;
+    client.SetLineHandler([&](std::string_view line) {
+        lines.emplace_back(line);
+        lastLineSeen = lastLineSeen || lastLine(line);
+    });
     auto print = [&] {
         if (global.json)
             return;
@@ -86,24 +85,22 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
         out.Flush();
     };
     client.BeginExchange();
-    std::function<bool()> done;
+    auto startsWith = [](std::string_view prefix) {
+        return [prefix](std::string_view line) { return line.substr(0, prefix.size()) == prefix; };
+    };
+    std::function<bool()> done = [&] { return lastLineSeen; };
     if (options.kind == "eeprom") {
+        lastLine = ReachesEepromEnd;
         SendEepromDumpRequest(client.Sender());
-        done = [&] {
-            for (const std::string& line : client.Lines())
-                if (ReachesEepromEnd(line))
-                    return true;
-            return false;
-        };
     } else if (options.kind == "smart") {
         SendSmartEepromPeek(client.Sender(), client.Options());
         done = [&] { return !client.Options().SmartDumpPending; };
     } else if (options.kind == "scan") {
+        lastLine = startsWith("Scan Dump");
         SendScanDumpRequest(client.Sender());
-        done = [&] { return Seen(client, "Scan Dump"); };
     } else {
+        lastLine = startsWith("KeyMaps");
         SendKeymapDumpRequest(client.Sender(), table);
-        done = [&] { return Seen(client, "KeyMaps"); };
     }
     const bool complete = client.WaitFor([&] {
         print();
