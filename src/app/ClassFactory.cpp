@@ -137,7 +137,7 @@ void CZm_configClassFactory::OnForwarded(const QDBusMessage& reply)
         const QString client = request.service();
         const QString remote = reply.service();
         const QString path = Latin1(Automation::kInstancePath) + QString::number(m_nextInstance++);
-        auto* standIn = new CRelayedAutoProxy(m_module, this);
+        auto* standIn = new CZm_configDlgAutoProxy(m_module, this, false);
         m_bus.registerObject(path, standIn, kObjectExport);
         m_instances.push_back({standIn, client, path, remote, remotePath});
         Watch(client);

@@ -4,11 +4,11 @@
 
 #include "ui/Zm_configDlg.h"
 
-CZm_configDlgAutoProxy::CZm_configDlgAutoProxy(CAutomationModule& module, QObject* parent)
+CZm_configDlgAutoProxy::CZm_configDlgAutoProxy(CAutomationModule& module, QObject* parent, bool attachToDialog)
     : QObject(parent), m_module(module)
 {
     m_module.LockApp();
-    m_pDialog = m_module.MainWindow();
+    m_pDialog = attachToDialog ? m_module.MainWindow() : nullptr;
     if (m_pDialog) {
         m_pDialog->m_pAutoProxy = this;
         // Neither object may be left pointing at the other: the dialog
@@ -22,16 +22,5 @@ CZm_configDlgAutoProxy::~CZm_configDlgAutoProxy()
 {
     if (m_pDialog && m_pDialog->m_pAutoProxy == this)
         m_pDialog->m_pAutoProxy = nullptr;
-    m_module.UnlockApp();
-}
-
-CRelayedAutoProxy::CRelayedAutoProxy(CAutomationModule& module, QObject* parent)
-    : QObject(parent), m_module(module)
-{
-    m_module.LockApp();
-}
-
-CRelayedAutoProxy::~CRelayedAutoProxy()
-{
     m_module.UnlockApp();
 }

@@ -20,7 +20,8 @@
 // are passed on, one after the other, to whoever serves the well-known name
 // now: a new zm_config, started by the bus, creates the object. The client
 // gets its answer from this process (where the bus sent its request) with
-// the path of a stand-in (CRelayedAutoProxy) that passes the release on.
+// the path of a stand-in (a proxy not attached to the dialog) that passes
+// the release on.
 // When no zm_config can take the request, the client gets
 // zm_config.Error.FactoryUsed.
 //
@@ -80,7 +81,7 @@ public slots:
 
 private:
     struct Instance {
-        QObject* object;  //!< CZm_configDlgAutoProxy, or CRelayedAutoProxy for a relayed one
+        CZm_configDlgAutoProxy* object;  //!< a stand-in, with no dialog, for a relayed one
         QString client;   //!< unique bus name of the client that created it
         QString path;
         QString remote;      //!< relayed: the process holding the real object
