@@ -41,6 +41,8 @@ bool CPortLists::OnListSelChange(int id, int index)
     for (const PortKind kind : kKinds) {
         if (ListOf(kind) == id) {
             Select(kind, index);
+            if (m_choiceChanged)
+                m_choiceChanged();
             return true;
         }
     }
@@ -220,6 +222,8 @@ void CPortLists::Rescan()
             m_controls.SelectListLine(ListOf(kind), -1);
         }
     }
+    if (m_choiceChanged)
+        m_choiceChanged();
 }
 
 ChosenPorts CPortLists::Chosen() const

@@ -87,10 +87,8 @@ CPortActions::CPortActions(CPortLists& lists, IMessageSink& log, QString setting
 {
     m_pReopen->setCheckable(true);
     m_pReopen->setChecked(m_loaded.reopen);
-    connect(m_pRescan, &QAction::triggered, this, [this] {
-        m_lists.Rescan();
-        PortsChanged();
-    });
+    connect(m_pRescan, &QAction::triggered, this, [this] { m_lists.Rescan(); });
+    m_lists.SetChoiceChanged([this] { PortsChanged(); });
     // The user's toggle only: the state set above is no change of mind.
     connect(m_pReopen, &QAction::triggered, this, [this](bool on) { Save(on); });
 }

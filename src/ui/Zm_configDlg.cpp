@@ -82,9 +82,7 @@ void CZm_configDlg::OnCommand(int id)
 
 void CZm_configDlg::OnListSelChange(int id, int index)
 {
-    if (m_pEditors->OnListSelChange(id, index)
-        && (id == IDC_MIDI_IN_LIST || id == IDC_MIDI_OUT_LIST || id == IDC_MIDI_THRU_LIST) && m_pPortActions)
-        m_pPortActions->PortsChanged();
+    m_pEditors->OnListSelChange(id, index);
 }
 
 // --- start-up ----------------------------------------------------------------

@@ -49,6 +49,10 @@ public:
     //! Routes a user selection in one of the three lists; false for any other list.
     bool OnListSelChange(int id, int index);
 
+    //! `handler` runs after the user changed the choice of ports: a
+    //! selection in one of the lists, or a rescan.
+    void SetChoiceChanged(std::function<void()> handler) { m_choiceChanged = std::move(handler); }
+
     //! Closes the ports whose device has gone, one line each (timer).
     void CheckDevices() { m_session.CheckDevices(); }
 
@@ -88,4 +92,5 @@ private:
     IDialogControls& m_controls;
     CPortSession& m_session;
     std::function<void()> m_transferBoundTexts;
+    std::function<void()> m_choiceChanged;
 };

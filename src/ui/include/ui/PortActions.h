@@ -57,11 +57,11 @@ public:
 
     //! Start-up, after the help lines: reopens the kept ports when the item is on.
     void ReopenRemembered();
+
+private:
     //! The user chose a port (or the lists changed): keeps the choice while
     //! the item is on.
     void PortsChanged();
-
-private:
     void Save(bool reopen);
 
     CPortLists& m_lists;
