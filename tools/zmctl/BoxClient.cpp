@@ -2,6 +2,7 @@
 
 #include "Escape.h"
 #include "Interrupt.h"
+#include "Output.h"
 #include "UsageError.h"
 
 #include <algorithm>
@@ -240,6 +241,14 @@ void CBoxClient::Pass()
 {
     m_session.Transmitter().ReportFailures();
     m_decoder.Run();
+    // Written after the pass, so that a failing output never interrupts
+    // the decoder halfway.
+    if (m_printTo && !m_toPrint.empty()) {
+        for (const std::string& line : m_toPrint)
+            m_printTo->Line(line);
+        m_toPrint.clear();
+        m_printTo->Flush();
+    }
 }
 
 uint64_t CBoxClient::ActivityMark()
@@ -297,6 +306,8 @@ void CBoxClient::AppendLine(std::string_view line)
         m_lines.emplace_back(line);
     if (m_settings.verbose)
         std::fprintf(stderr, "%s\n", Escaped(line).c_str());
+    if (m_printTo)
+        m_toPrint.emplace_back(line);
     if (m_lineHandler)
         m_lineHandler(line);
 }

@@ -20,6 +20,8 @@
 #include "protocol/ReplySink.h"
 #include "sim/SystemMidiPlatform.h"
 
+class COutput;
+
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -108,6 +110,13 @@ public:
 
     //! Called with every line the box's replies produce, as it arrives.
     void SetLineHandler(std::function<void(std::string_view)> handler) { m_lineHandler = std::move(handler); }
+    //! While set, each pass's lines are written to `out` after the pass (a
+    //! failed write throws from the pass); nullptr stops it.
+    void PrintLinesTo(COutput* out)
+    {
+        m_printTo = out;
+        m_toPrint.clear();
+    }
 
     //! Time spent idle, waiting for the box (for the benchmarks).
     std::chrono::nanoseconds WaitedForBox() const { return m_waited; }
@@ -158,6 +167,8 @@ private:
     CReplyDecoder m_decoder;
 
     std::function<void(std::string_view)> m_lineHandler;
+    COutput* m_printTo = nullptr;
+    std::vector<std::string> m_toPrint;
     std::array<bool, HeldValues::kZoneCount> m_zoneAnswered{};
     struct Report {
         int32_t value = 0;

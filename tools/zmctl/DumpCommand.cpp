@@ -66,24 +66,18 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
 
     CBoxClient& client = source();
     client.Options() = report;
-    // Lines are queued by the decoder's pass and written after it, so that
-    // a failing output never interrupts the decoder halfway.
+    // As a table the lines go out as they come; as JSON, all at the end.
     std::vector<std::string> lines;
-    size_t printed = 0;
+    if (!global.json)
+        client.PrintLinesTo(&out);
     // Whether a line ends the dump, looked at once as it arrives.
     std::function<bool(std::string_view)> lastLine = [](std::string_view) { return false; };
     bool lastLineSeen = false;
     client.SetLineHandler([&](std::string_view line) {
-        lines.emplace_back(line);
+        if (global.json)
+            lines.emplace_back(line);
         lastLineSeen = lastLineSeen || lastLine(line);
     });
-    auto print = [&] {
-        if (global.json)
-            return;
-        for (; printed < lines.size(); ++printed)
-            out.Line(lines[printed]);
-        out.Flush();
-    };
     client.BeginExchange();
     auto startsWith = [](std::string_view prefix) {
         return [prefix](std::string_view line) { return line.substr(0, prefix.size()) == prefix; };
@@ -102,12 +96,9 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
         lastLine = startsWith("KeyMaps");
         SendKeymapDumpRequest(client.Sender(), table);
     }
-    const bool complete = client.WaitFor([&] {
-        print();
-        return done();
-    });
+    const bool complete = client.WaitFor(done);
     client.SetLineHandler(nullptr);
-    print();
+    client.PrintLinesTo(nullptr);
     if (global.json) {
         CJsonWriter json;
         json.BeginObject().Key("dump").Value(options.kind).Key("lines").BeginArray();

@@ -21,8 +21,7 @@ int RunMonitor(const GlobalOptions& global, const MonitorOptions& options, COutp
     if (!options.thru.empty())
         client->OpenThru(options.thru);
 
-    std::vector<std::string> lines;
-    client->SetLineHandler([&](std::string_view line) { lines.emplace_back(line); });
+    client->PrintLinesTo(&out);
     // The key stream stops however the monitor ends (Ctrl-C, a closed
     // output); the client lets the request leave before it closes.
     struct StopPlaying {
@@ -35,14 +34,7 @@ int RunMonitor(const GlobalOptions& global, const MonitorOptions& options, COutp
     } stop{options.play ? client.get() : nullptr};
     if (options.play)
         SendSetParameter(client->Sender(), CSimulatedBox::kParamPlay, 1);
-    client->RunUntilInterrupted([&] {
-        if (lines.empty())
-            return;
-        for (const std::string& line : lines)
-            out.Line(line);
-        lines.clear();
-        out.Flush();
-    });
-    client->SetLineHandler(nullptr);
+    client->RunUntilInterrupted(nullptr);
+    client->PrintLinesTo(nullptr);
     return kExitOk;
 }

@@ -161,19 +161,12 @@ int RunRequest(const ClientSource& source, const RequestOptions& options, COutpu
     }
 
     CBoxClient& client = source();
-    std::vector<std::string> lines;
-    client.SetLineHandler([&](std::string_view line) { lines.emplace_back(line); });
+    client.PrintLinesTo(&out);
     client.BeginExchange();
     BuildContext live{client.Sender(), client.Held(), client.Options()};
     Build(kind, options, live);
-    client.WaitFor([&] {
-        for (const std::string& line : lines)
-            out.Line(line);
-        lines.clear();
-        out.Flush();
-        return false;
-    });
-    client.SetLineHandler(nullptr);
+    client.WaitFor(nullptr);
+    client.PrintLinesTo(nullptr);
     if (!client.AnythingArrived())
         throw CCommandError(kExitNoAnswer, "no reply within " + std::to_string(client.Timeout().count()) + " ms");
     return kExitOk;
