@@ -52,7 +52,7 @@ void CMidiStreamParser::Feed(const uint8_t* bytes, size_t count)
 
 void CMidiStreamParser::Finish()
 {
-    m_assembler.Flush([this](const uint8_t* bytes, size_t n) { Deliver(bytes, n); });
+    m_assembler.Flush(Deliverer());
     AbandonShortMessage();
 }
 
@@ -76,15 +76,14 @@ void CMidiStreamParser::AbandonShortMessage()
 
 void CMidiStreamParser::Byte(uint8_t byte)
 {
-    auto deliver = [this](const uint8_t* bytes, size_t n) { Deliver(bytes, n); };
     if (m_assembler.Assembling()) {
         // Data, the closing F7 and real-time bytes belong to the SysEx; any
         // other status byte cuts it off and then counts as itself.
         if (byte < 0x80 || byte == 0xF7 || byte >= 0xF8) {
-            m_assembler.Feed(&byte, 1, deliver);
+            m_assembler.Feed(&byte, 1, Deliverer());
             return;
         }
-        m_assembler.Flush(deliver);
+        m_assembler.Flush(Deliverer());
     }
     if (byte >= 0xF8) {
         // Real-time: on its own, whatever it arrives in the middle of.
@@ -105,21 +104,15 @@ void CMidiStreamParser::StatusByte(uint8_t byte)
 
     if (byte == 0xF0) {
         m_status = 0;
-        m_assembler.Feed(&byte, 1, [this](const uint8_t* bytes, size_t n) { Deliver(bytes, n); });
+        m_assembler.Feed(&byte, 1, Deliverer());
         return;
     }
-    if (byte < 0xF0) {
-        m_status = byte;
-        m_dataNeeded = DataBytesOf(byte);
-        m_messageOpen = true;
-        return;
-    }
-    // System common messages end running status.
-    m_status = 0;
     m_dataNeeded = DataBytesOf(byte);
     if (m_dataNeeded == 0) {
-        // F6, and the undefined F4, F5 and a stray F7, which the port
-        // reports as errors.
+        // System common without data: F6, and the undefined F4, F5 and a
+        // stray F7, which the port reports as errors. They end running
+        // status, as the other system common messages do once complete.
+        m_status = 0;
         Deliver(&byte, 1);
         return;
     }

@@ -61,6 +61,11 @@ private:
     void DataByte(uint8_t byte);
     void AbandonShortMessage();
     void Deliver(const uint8_t* bytes, size_t count);
+    //! Deliver() as the assembler's handler.
+    auto Deliverer()
+    {
+        return [this](const uint8_t* bytes, size_t count) { Deliver(bytes, count); };
+    }
 
     MessageHandler m_afterMessage;
     CMidiCapture m_capture;
