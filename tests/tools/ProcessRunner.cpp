@@ -15,6 +15,23 @@
 
 namespace {
 
+//! Reads what is ready on `fd.fd` into `into`; closes it (and sets -1) at
+//! its end. False once closed.
+bool ReadReady(pollfd& fd, std::string& into)
+{
+    if (fd.fd < 0 || !(fd.revents & (POLLIN | POLLHUP)))
+        return fd.fd >= 0;
+    char buf[4096];
+    const ssize_t n = read(fd.fd, buf, sizeof buf);
+    if (n > 0) {
+        into.append(buf, static_cast<size_t>(n));
+        return true;
+    }
+    close(fd.fd);
+    fd.fd = -1;
+    return false;
+}
+
 std::string ZmctlPath()
 {
     const char* path = std::getenv("ZMCTL");
@@ -131,19 +148,9 @@ ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& 
         fds[2].fd = in;
         if (poll(fds, 3, 30000) <= 0)
             break;
-        for (int k = 0; k < 2; ++k) {
-            if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP)))
-                continue;
-            char buf[4096];
-            const ssize_t n = read(fds[k].fd, buf, sizeof buf);
-            if (n > 0) {
-                (k == 0 ? result.out : result.err).append(buf, static_cast<size_t>(n));
-            } else {
-                close(fds[k].fd);
-                fds[k].fd = -1;
+        for (int k = 0; k < 2; ++k)
+            if (fds[k].fd >= 0 && !ReadReady(fds[k], k == 0 ? result.out : result.err))
                 --open;
-            }
-        }
         if (in >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
             const ssize_t n = write(in, input.data() + written, input.size() - written);
             if (n > 0)
@@ -186,18 +193,10 @@ bool CZmctlProcess::Pump(std::chrono::milliseconds wait)
         return false;
     if (poll(fds, 2, static_cast<int>(wait.count())) <= 0)
         return true;
-    for (int k = 0; k < 2; ++k) {
-        if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP)))
-            continue;
-        char buf[4096];
-        const ssize_t n = read(fds[k].fd, buf, sizeof buf);
-        if (n > 0) {
-            (k == 0 ? m_result.out : m_result.err).append(buf, static_cast<size_t>(n));
-        } else {
-            close(fds[k].fd);
-            (k == 0 ? m_out : m_err) = -1;
-        }
-    }
+    for (int k = 0; k < 2; ++k)
+        ReadReady(fds[k], k == 0 ? m_result.out : m_result.err);
+    m_out = fds[0].fd;
+    m_err = fds[1].fd;
     return m_out >= 0 || m_err >= 0;
 }
 
