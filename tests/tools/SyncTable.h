@@ -1,13 +1,14 @@
 // What `zmctl sync` prints for a simulated box as delivered: its four zones
-// and the parameters Synchronize Data reads.
+// (numbered as the window heads them, channels as its lists show them) and
+// the parameters Synchronize Data reads.
 #pragma once
 
 inline const char* const kSyncTable =
     "zone  lo_key  hi_key  lo_note  midi_chan  atk_vel  rel_vel  atk_type  aftrtch_type\n"
-    "0          0      87       21          0       14        0         0             0\n"
     "1          0      87       21          1       14        0         0             0\n"
     "2          0      87       21          2       14        0         0             0\n"
     "3          0      87       21          3       14        0         0             0\n"
+    "4          0      87       21          4       14        0         0             0\n"
     "\n"
     "  P  name                value\n"
     "  0  ZmFunc_StationName      1\n"

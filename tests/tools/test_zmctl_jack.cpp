@@ -2,13 +2,19 @@
 // zmctl's commands talking to it from other processes: the simulated box
 // keeps its state from one command to the next, as a real box does.
 #include "ProcessRunner.h"
+#include "RecordingControls.h"
 #include "SyncTable.h"
+#include "editors/MainEditors.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
+#include "sim/SystemMidiPlatform.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -61,7 +67,112 @@ protected:
     std::string m_replies;
 };
 
+//! The main window's editors, without a widget, on the simulated box's
+//! JACK ports: what they write to the recording controls is what the
+//! window shows.
+class CWindowView {
+public:
+    CWindowView(const std::string& replies, const std::string& requests)
+        : m_editors(m_controls, CreateMidiPlatform({.alsa = false, .jack = true, .simulator = false,
+                                                    .clientName = "zm-window-" + std::to_string(getpid())}))
+    {
+        m_editors.Zones().FillLists();
+        m_editors.PortLists().OnInputSelect(Device(true, replies));
+        m_editors.PortLists().OnOutputSelect(Device(false, requests));
+    }
+
+    //! "Synchronize Data", then ticks until the four zone columns and the
+    //! Mute buttons have been drawn.
+    bool Synchronize()
+    {
+        m_controls.texts.clear();
+        m_controls.checks.clear();
+        m_editors.OnCommand(IDC_SYNCHRONIZE);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < deadline) {
+            m_editors.Tick();
+            if (std::all_of(kZoneLowestNote.begin(), kZoneLowestNote.end(), [&](int id) { return m_controls.texts.count(id); })
+                && std::all_of(kZoneMute.begin(), kZoneMute.end(), [&](int id) { return m_controls.checks.count(id); }))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    //! The column headed `caption` ("Zone 3") in the main dialog's template.
+    static int Column(const std::string& caption)
+    {
+        const DialogTemplate* dialog = FindDialogTemplate(IDD_ZM_CONFIG_DIALOG);
+        for (size_t column = 0; column < kZoneHeader.size(); ++column)
+            for (const ControlTemplate& control : dialog->controls)
+                if (control.id == kZoneHeader[column] && caption == control.caption)
+                    return static_cast<int>(column);
+        return -1;
+    }
+
+    //! The line the column's "Midi Output Channel" list shows selected.
+    std::string Channel(int column)
+    {
+        const int id = kZoneChannelList[static_cast<size_t>(column)];
+        const auto& lines = m_controls.listLines[id];
+        const int line = m_controls.selections.count(id) ? m_controls.selections[id] : -1;
+        return line >= 0 && static_cast<size_t>(line) < lines.size() ? lines[static_cast<size_t>(line)] : "(none)";
+    }
+    std::string LowestNote(int column) { return m_controls.texts[kZoneLowestNote[static_cast<size_t>(column)]]; }
+    bool MutePressed(int column) { return m_controls.checks[kZoneMute[static_cast<size_t>(column)]]; }
+
+private:
+    int Device(bool input, const std::string& name)
+    {
+        IMidiPlatform& platform = m_editors.Ports().Platform();
+        const int count = input ? platform.InputDeviceCount() : platform.OutputDeviceCount();
+        for (int n = 0; n < count; ++n)
+            if ((input ? platform.InputDeviceName(n) : platform.OutputDeviceName(n)) == name)
+                return n;
+        ADD_FAILURE() << "no device " << name;
+        return 0;
+    }
+
+    CRecordingControls m_controls;
+    CMainEditors m_editors;
+};
+
 } // namespace
+
+TEST_F(ZmctlJack, ZonesAndMutesAreNumberedAsTheWindowShowsThem)
+{
+    // Each command changes the box; the window then reads the same box and
+    // must show the change in the column zmctl named, with the same values.
+    struct Case {
+        std::vector<std::string> command;
+        const char* column;     //!< the window's column header
+        const char* printed;    //!< what zmctl printed for it (start of its line)
+        const char* channel;    //!< the channel list's selected line
+        const char* lowestNote; //!< the Lowest Note Number edit
+        bool muted;
+    };
+    const Case cases[] = {
+        {{"zone", "1", "midi_chan=10"}, "Zone 1", "1          0      87       21         10", "10", " 21", false},
+        {{"zone", "4", "lo_note=40", "midi_chan=16"}, "Zone 4", "4          0      87       40         16", "16", " 40", false},
+        {{"zone", "2", "midi_chan=1"}, "Zone 2", "2          0      87       21          1", " 1", " 21", false},
+        {{"mute", "3", "on"}, "Zone 3", "zone 3 muted", " 3", " 21", true},
+        {{"mute", "1", "on"}, "Zone 1", "zone 1 muted", "10", " 21", true},
+        {{"mute", "3", "off"}, "Zone 3", "zone 3 sounds", " 3", " 21", false},
+    };
+    CWindowView window(m_replies, m_requests);
+    for (const Case& c : cases) {
+        const std::string name = c.command[0] + " " + c.command[1];
+        const ProcessResult r = Zmctl(c.command);
+        ASSERT_EQ(r.status, 0) << name << ": " << r.err;
+        EXPECT_NE(("\n" + r.out).find(std::string("\n") + c.printed), std::string::npos) << name << ":\n" << r.out;
+        ASSERT_TRUE(window.Synchronize()) << name;
+        const int column = CWindowView::Column(c.column);
+        ASSERT_GE(column, 0) << c.column;
+        EXPECT_EQ(window.Channel(column), c.channel) << name;
+        EXPECT_EQ(window.LowestNote(column), c.lowestNote) << name;
+        EXPECT_EQ(window.MutePressed(column), c.muted) << name;
+    }
+}
 
 TEST_F(ZmctlJack, SynchronizeDataRoundTrip)
 {
@@ -73,24 +184,32 @@ TEST_F(ZmctlJack, SynchronizeDataRoundTrip)
 
 TEST_F(ZmctlJack, BackupChangeDiffRestoreDiff)
 {
-    const std::string file = TempFile("jack-box.syx", "");
-    ASSERT_EQ(Zmctl({"backup", file}).status, 0);
-    for (const std::vector<std::string>& change : std::vector<std::vector<std::string>>{
-             {"set", "KeyTrigPos", "6"}, {"zone", "2", "lo_note=40"}, {"mute", "3", "on"}, {"aot", "cc-mute=on"}}) {
-        const ProcessResult r = Zmctl(change);
-        EXPECT_EQ(r.status, 0) << change[0] << ": " << r.err;
+    // A backup written now, and one written before zones and channels were
+    // numbered as in the window (its readable copy still counts zones from
+    // 0): both restore and compare alike, as both are of a box as delivered.
+    const std::string fresh = TempFile("jack-box.syx", "");
+    ASSERT_EQ(Zmctl({"backup", fresh}).status, 0);
+    for (const std::string& file : {fresh, std::string(ZMCTL_TEST_DATA) + "/backup-v1.syx"}) {
+        for (const std::vector<std::string>& change : std::vector<std::vector<std::string>>{
+                 {"set", "KeyTrigPos", "6"}, {"zone", "3", "lo_note=40"}, {"zone", "1", "midi_chan=9"},
+                 {"mute", "4", "on"}, {"aot", "cc-mute=on"}}) {
+            const ProcessResult r = Zmctl(change);
+            EXPECT_EQ(r.status, 0) << change[0] << ": " << r.err;
+        }
+        const ProcessResult before = Zmctl({"diff", file});
+        EXPECT_EQ(before.status, 1) << file << ": " << before.err;
+        EXPECT_EQ(before.out, "parameter 6 (ZmFunc_ZoneMutBits): backup 15, box 7\n"
+                              "parameter 21 (ZmFunc_KeyTrigPos): backup 3, box 6\n"
+                              "parameter 30 (ZmFunc_AotBooleans): backup 0, box 64\n"
+                              "zone 1 midi_chan: backup 1, box 9\n"
+                              "zone 3 lo_note: backup 21, box 40\n")
+            << file;
+        const ProcessResult restore = Zmctl({"restore", file});
+        EXPECT_EQ(restore.status, 0) << file << ": " << restore.err;
+        const ProcessResult after = Zmctl({"diff", file});
+        EXPECT_EQ(after.status, 0) << file << ": " << after.err;
+        EXPECT_EQ(after.out, "") << file;
     }
-    const ProcessResult before = Zmctl({"diff", file});
-    EXPECT_EQ(before.status, 1) << before.err;
-    EXPECT_EQ(before.out, "parameter 6 (ZmFunc_ZoneMutBits): backup 15, box 7\n"
-                          "parameter 21 (ZmFunc_KeyTrigPos): backup 3, box 6\n"
-                          "parameter 30 (ZmFunc_AotBooleans): backup 0, box 64\n"
-                          "zone 2 lo_note: backup 21, box 40\n");
-    const ProcessResult restore = Zmctl({"restore", file});
-    EXPECT_EQ(restore.status, 0) << restore.err;
-    const ProcessResult after = Zmctl({"diff", file});
-    EXPECT_EQ(after.status, 0) << after.err;
-    EXPECT_EQ(after.out, "");
 }
 
 TEST_F(ZmctlJack, RepliesThatNeverComeBackAreNamed)
@@ -99,9 +218,9 @@ TEST_F(ZmctlJack, RepliesThatNeverComeBackAreNamed)
     // simulator's input, where nothing answers.
     const ProcessResult r = RunZmctl({"sync", "--in", "ZM1 Simulator", "--out", m_requests, "--timeout", "200"});
     EXPECT_EQ(r.status, 3);
-    EXPECT_NE(r.err.find("no answer within 200 ms for zone 0, zone 1, zone 2, zone 3, parameter 0 (ZmFunc_StationName), "
+    EXPECT_NE(r.err.find("no answer within 200 ms for zone 1, zone 2, zone 3, zone 4, parameter 0 (ZmFunc_StationName), "
                          "parameter 6 (ZmFunc_ZoneMutBits), parameter 12 (ZmFunc_NumberKeys)"),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.out.find("0     no answer\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("1     no answer\n"), std::string::npos) << r.out;
 }

@@ -66,13 +66,13 @@ TEST(ZmctlLive, EveryCommandAgainstTheSimulatedBox)
         {{"zone", "3", "lo_key=10", "hi_key=50", "lo_note=40"},
          "zone  lo_key  hi_key  lo_note  midi_chan  atk_vel  rel_vel  atk_type  aftrtch_type\n"
          "3         10      50       40          3       14        0         0             0\n"},
-        {{"mute", "1", "on"}, "zone 0 sounds\nzone 1 muted\nzone 2 sounds\nzone 3 sounds\n"},
+        {{"mute", "2", "on"}, "zone 1 sounds\nzone 2 muted\nzone 3 sounds\nzone 4 sounds\n"},
         {{"preset", "Dual Manual Organ"},
          "zone  lo_key  hi_key  lo_note  midi_chan  atk_vel  rel_vel  atk_type  aftrtch_type\n"
-         "0          0      60       36          0       14        0         0             0\n"
-         "1         61     121       36          1       14        0         0             0\n"
-         "2          0      60       36          2       14        0         0             0\n"
-         "3         61     121       36          3       14        0         0             0\n"},
+         "1          0      60       36          1       14        0         0             0\n"
+         "2         61     121       36          2       14        0         0             0\n"
+         "3          0      60       36          3       14        0         0             0\n"
+         "4         61     121       36          4       14        0         0             0\n"},
         {{"aot", "tab-mute=on", "--delay", "30"},
          "detect-tab               off  Detect MIDI Tab at Boot from MIDI note on commands\n"
          "second-guess-always      off  Enable Second Guess Always (ignore pistins) (midi stream)\n"
@@ -162,7 +162,10 @@ TEST(ZmctlLive, BackupRestoresWhatItReadAndDiffNamesEveryField)
     EXPECT_EQ(syx.substr(syx.size() - 16),
               Bytes({0xF0, 0x09, 0x5A, 0x08, 0x03, 0x00, 0x08, 0, 87, 21, 3, 14, 0, 0, 0, 0xF7}));
     const std::string json = ReadFile(dir + "/box.json");
-    for (const char* text : {"\"identification\": \"ZM1 Station 1\"", "\"name\": \"ZmFunc_SoftwareRev\",\n      \"value\": 203,\n      \"restored\": false",
+    for (const char* text : {"\"format\": \"zmctl backup 2\"", "\"identification\": \"ZM1 Station 1\"",
+                             "\"zone\": 4,\n      \"lo_key\": 0,\n      \"hi_key\": 87,\n      \"lo_note\": 21,\n"
+                             "      \"midi_chan\": 4,",
+                             "\"name\": \"ZmFunc_SoftwareRev\",\n      \"value\": 203,\n      \"restored\": false",
                              "\"tab-mute\": false"})
         EXPECT_NE(json.find(text), std::string::npos) << text;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2) << "temporary files left behind";
@@ -182,8 +185,8 @@ TEST(ZmctlLive, BackupRestoresWhatItReadAndDiffNamesEveryField)
     const ProcessResult differs = RunZmctl(WithBox({"diff", other}));
     EXPECT_EQ(differs.status, 1) << differs.err;
     EXPECT_EQ(differs.out, "parameter 21 (ZmFunc_KeyTrigPos): backup 6, box 3\n"
-                           "zone 2 hi_key: backup 100, box 87\n"
-                           "zone 2 lo_note: backup 40, box 21\n");
+                           "zone 3 hi_key: backup 100, box 87\n"
+                           "zone 3 lo_note: backup 40, box 21\n");
     const ProcessResult put = RunZmctl(WithBox({"restore", other}));
     EXPECT_EQ(put.status, 0) << put.err;
     EXPECT_EQ(put.out, "restored 1 parameters and 1 zones from " + other + "; read back, all as written\n");

@@ -57,8 +57,9 @@ std::vector<Difference> Compare(CBoxClient& client, const BackupContents& conten
         const ZoneBytes& bytes = *box.zones[static_cast<size_t>(zone)];
         for (int offset = 0; offset < 8; ++offset)
             if (record[static_cast<size_t>(offset)] != bytes[static_cast<size_t>(offset)])
-                differences.push_back({"zone " + std::to_string(zone) + " " + std::string(ZoneFieldName(offset)),
-                                       record[static_cast<size_t>(offset)], bytes[static_cast<size_t>(offset)]});
+                differences.push_back({"zone " + std::to_string(ShownZone(zone)) + " " + std::string(ZoneFieldName(offset)),
+                                       ShownFieldValue(offset, record[static_cast<size_t>(offset)]),
+                                       ShownFieldValue(offset, bytes[static_cast<size_t>(offset)])});
     }
     return differences;
 }

@@ -85,7 +85,7 @@ std::vector<uint8_t> BackupFrames(const BoxSnapshot& snapshot)
 std::string BackupJson(const BoxSnapshot& snapshot)
 {
     CJsonWriter json;
-    json.BeginObject().Key("format").Value("zmctl backup 1").Key("created").Value(Timestamp());
+    json.BeginObject().Key("format").Value(kBackupFormat).Key("created").Value(Timestamp());
     json.Key("identification");
     if (snapshot.identification)
         json.Value(*snapshot.identification);

@@ -14,6 +14,9 @@
 #include <utility>
 #include <vector>
 
+//! The readable copy's "format" written now.
+inline constexpr const char* kBackupFormat = "zmctl backup 2";
+
 //! What a backup's requests set.
 struct BackupContents {
     std::vector<std::pair<int32_t, int32_t>> parameters;  //!< in file order
@@ -31,8 +34,9 @@ bool RestoresParameter(int32_t number);
 //! parameters that RestoresParameter() allows).
 std::vector<uint8_t> BackupFrames(const BoxSnapshot& snapshot);
 
-//! The readable copy: identification, zones, every parameter read (with
-//! whether the backup restores it), the automatic stream options.
+//! The readable copy: identification, zones (numbered as the window shows
+//! them), every parameter read (with whether the backup restores it), the
+//! automatic stream options.
 std::string BackupJson(const BoxSnapshot& snapshot);
 
 //! Reads a backup's requests; throws CUsageError ("malformed backup")

@@ -13,7 +13,7 @@ std::vector<std::string> BoxSnapshot::Missing(const std::vector<int>& zonesAsked
     std::vector<std::string> missing;
     for (int zone : zonesAsked)
         if (!zones[static_cast<size_t>(zone)])
-            missing.push_back("zone " + std::to_string(zone));
+            missing.push_back("zone " + std::to_string(ShownZone(zone)));
     for (const auto& [number, value] : parameters)
         if (!value)
             missing.push_back("parameter " + ParameterLabel(number));
@@ -137,9 +137,9 @@ ZoneBytes ConfirmZone(CBoxClient& client, int zone, const std::vector<std::pair<
     std::string refused;
     for (const auto& [offset, value] : expected)
         if (bytes[static_cast<size_t>(offset)] != value)
-            refused += (refused.empty() ? "" : "; ") + std::string("zone ") + std::to_string(zone) + " " +
-                       std::string(ZoneFieldName(offset)) + ": wrote " + std::to_string(value) + ", the box reports " +
-                       std::to_string(bytes[static_cast<size_t>(offset)]);
+            refused += (refused.empty() ? "" : "; ") + std::string("zone ") + std::to_string(ShownZone(zone)) + " " +
+                       std::string(ZoneFieldName(offset)) + ": wrote " + std::to_string(ShownFieldValue(offset, value)) +
+                       ", the box reports " + std::to_string(ShownFieldValue(offset, bytes[static_cast<size_t>(offset)]));
     if (!refused.empty())
         throw CCommandError(kExitRefused, "not confirmed: " + refused);
     return bytes;
@@ -152,7 +152,7 @@ void PrintZoneTable(COutput& out, const std::vector<std::pair<int, std::optional
         header += "  " + std::string(ZoneFieldName(offset));
     out.Line(header);
     for (const auto& [zone, bytes] : zones) {
-        std::string line = std::to_string(zone) + "   ";
+        std::string line = std::to_string(ShownZone(zone)) + "   ";
         if (!bytes) {
             out.Line(line + "  no answer");
             continue;
@@ -160,7 +160,7 @@ void PrintZoneTable(COutput& out, const std::vector<std::pair<int, std::optional
         for (int offset = 0; offset < ZoneRecord::kFieldCount; ++offset) {
             char cell[32];
             std::snprintf(cell, sizeof cell, "  %*d", static_cast<int>(ZoneFieldName(offset).size()),
-                          (*bytes)[static_cast<size_t>(offset)]);
+                          ShownFieldValue(offset, (*bytes)[static_cast<size_t>(offset)]));
             line += cell;
         }
         out.Line(line);
@@ -173,9 +173,9 @@ void WriteZoneJson(CJsonWriter& json, int zone, const std::optional<ZoneBytes>& 
         json.Null();
         return;
     }
-    json.BeginObject().Key("zone").Value(zone);
+    json.BeginObject().Key("zone").Value(ShownZone(zone));
     for (int offset = 0; offset < ZoneRecord::kFieldCount; ++offset)
-        json.Key(ZoneFieldName(offset)).Value((*bytes)[static_cast<size_t>(offset)]);
+        json.Key(ZoneFieldName(offset)).Value(ShownFieldValue(offset, (*bytes)[static_cast<size_t>(offset)]));
     json.EndObject();
 }
 

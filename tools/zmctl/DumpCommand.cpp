@@ -19,8 +19,8 @@ int ParseTable(const std::string& text)
         if (text == kTableNames[i])
             return static_cast<int>(i);
     if (text.empty())
-        throw CUsageError("dump keymap: TABLE is required (0-5, or enable, zone1-zone4, raw)");
-    return ParseValue(text, "TABLE", kKeymapField);
+        throw CUsageError("dump keymap: a table is required (0-5, or enable, zone1-zone4, raw)");
+    return ParseValue(text, "table", kKeymapField);
 }
 
 //! True for a plain PEEK acknowledgement that reaches the EEPROM's end.

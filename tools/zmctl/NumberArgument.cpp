@@ -44,11 +44,11 @@ int64_t ParseNumberArgument(const std::string& text, const std::string& what, in
         tooLarge |= !Accumulate(value, digit, base);
     }
     if (i == firstDigit || i != text.size())
-        throw CUsageError(what + ": '" + Escaped(text) + "' is not a number (decimal or 0x-hexadecimal)");
+        throw CUsageError(what + " '" + Escaped(text) + "' is not a number (decimal or 0x-hexadecimal)");
     if (negative)
         value = -value;
     if (tooLarge || value < min || value > max)
-        throw CUsageError(what + ": " + Escaped(text) + " is out of range " + std::to_string(min) + ".." +
+        throw CUsageError(what + " " + Escaped(text) + " is out of range " + std::to_string(min) + ".." +
                           std::to_string(max));
     return value;
 }

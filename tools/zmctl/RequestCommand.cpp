@@ -41,12 +41,12 @@ const std::vector<RequestKind>& Kinds()
         {"scan-dump", "", 0, 0, [](BuildContext& c, const auto&) { SendScanDumpRequest(c.sender); }},
         {"echo-test", "", 0, 0, [](BuildContext& c, const auto&) { SendEepromEchoTest(c.sender); }},
         {"smart-peek", "", 0, 0, [](BuildContext& c, const auto&) { SendSmartEepromPeek(c.sender, c.options); }},
-        {"set-param", "P V", 2, 2,
+        {"set-param", "PARAMETER VALUE", 2, 2,
          [](BuildContext& c, const auto& a) {
-             SendSetParameter(c.sender, Arg(a, 0, "P", kSetNumber), Arg(a, 1, "V", kParameterValue));
+             SendSetParameter(c.sender, Arg(a, 0, "parameter", kSetNumber), Arg(a, 1, "value", kParameterValue));
          }},
-        {"inquire", "P", 1, 1,
-         [](BuildContext& c, const auto& a) { SendInquireParameter(c.sender, Arg(a, 0, "P", kInquiryNumber)); }},
+        {"inquire", "PARAMETER", 1, 1,
+         [](BuildContext& c, const auto& a) { SendInquireParameter(c.sender, Arg(a, 0, "parameter", kInquiryNumber)); }},
         {"field-op", "OP FIELD START LEN BYTE", 5, 5,
          [](BuildContext& c, const auto& a) {
              SendFieldOperation(c.sender, Arg(a, 0, "OP", kDataByte), Arg(a, 1, "FIELD", kDataByte),
@@ -59,17 +59,17 @@ const std::vector<RequestKind>& Kinds()
              const int32_t field = Arg(a, 1, "FIELD", kDataByte);
              const int32_t start = Arg(a, 2, "START", kDataByte);
              if (a.size() - 3 > static_cast<size_t>(kRunLength.max - start))
-                 throw CUsageError("BYTE: " + std::to_string(a.size() - 3) + " bytes from START " +
+                 throw CUsageError(std::to_string(a.size() - 3) + " bytes from START " +
                                    std::to_string(start) + " run past offset 128");
              std::vector<uint8_t> data;
              for (size_t i = 3; i < a.size(); ++i)
                  data.push_back(static_cast<uint8_t>(Arg(a, i, "BYTE", kDataByte)));
              SendWriteFieldData(c.sender, op, field, start, static_cast<int32_t>(data.size()), data);
          }},
-        {"get-zone", "Z", 1, 1,
-         [](BuildContext& c, const auto& a) { SendGetZone(c.sender, Arg(a, 0, "Z", kZoneNumber)); }},
-        {"set-split", "Z", 1, 1,
-         [](BuildContext& c, const auto& a) { SendSetSplit(c.sender, Arg(a, 0, "Z", kSplitZone)); }},
+        {"get-zone", "ZONE", 1, 1,
+         [](BuildContext& c, const auto& a) { SendGetZone(c.sender, Arg(a, 0, "zone", kZoneNumber)); }},
+        {"set-split", "ZONE", 1, 1,
+         [](BuildContext& c, const auto& a) { SendSetSplit(c.sender, Arg(a, 0, "zone", kSplitZone)); }},
         {"keymap", "FIELD", 1, 1,
          [](BuildContext& c, const auto& a) { SendKeymapDumpRequest(c.sender, Arg(a, 0, "FIELD", kKeymapField)); }},
         {"sync", "", 0, 0, [](BuildContext& c, const auto&) { SendSynchronizeData(c.sender, c.held); }},
@@ -114,7 +114,7 @@ void Build(const RequestKind& kind, const RequestOptions& options, BuildContext&
     try {
         kind.build(context, options.args);
     } catch (const CUsageError& e) {
-        throw CUsageError("request " + options.name + " " + e.what());
+        throw CUsageError("request " + options.name + ": " + e.what());
     }
 }
 
@@ -131,15 +131,17 @@ CLI::App* AddRequestCommand(CLI::App& app, RequestOptions& options)
 {
     CLI::App* cmd = app.add_subcommand("request", "Print the frames a request builder produces, or send them");
     cmd->footer("Requests (numbers decimal or 0x-hex):\n" + NameList() +
-                "Every number must fit its place in the frame: P 0-127 for inquire and 0-16383 for set-param,\n"
-                "V 0-16383, OP, FIELD, START and BYTE 0-127, LEN 0-128 (128 travels as 0); get-zone takes\n"
-                "zone 0-3 and set-split zone 1-4, as on the wire; keymap takes field 0-5. write-field sends\n"
+                "Numbers are the box's own, raw as on the wire, not the window's: get-zone takes zone 0-3\n"
+                "(the window's Zone 1 is 0) and set-split zone 1-4; channels in field-op and write-field\n"
+                "are 0-15. Every number must fit its place in the frame: PARAMETER 0-127 for inquire and\n"
+                "0-16383 for set-param, VALUE 0-16383, OP, FIELD, START and BYTE 0-127, LEN 0-128 (128\n"
+                "travels as 0); keymap takes FIELD 0-5. write-field sends\n"
                 "as many data bytes as BYTEs are given, up to offset 128. sync prints the fifteen frames of\n"
                 "Synchronize Data in order.\n"
                 "With --send the frames go to the box (--out) and the replies (--in) are printed as the\n"
                 "message window shows them, until the box has been quiet for the timeout; exit status 3\n"
                 "when nothing came back.");
-    cmd->add_option("NAME", options.name, "Request name")->required();
+    cmd->add_option("REQUEST", options.name, "Request name")->required();
     cmd->add_option("ARGS", options.args, "Request arguments");
     cmd->add_flag("--send", options.send, "Send to the box and print the decoded replies");
     return cmd;

@@ -62,7 +62,7 @@ CLI::App* AddSyncCommand(CLI::App& app)
 CLI::App* AddGetCommand(CLI::App& app, GetOptions& options)
 {
     CLI::App* cmd = app.add_subcommand("get", "Read parameters of the box");
-    cmd->add_option("P", options.parameters, "Parameter numbers (0-127) or names")->required();
+    cmd->add_option("PARAMETER", options.parameters, "Parameter numbers (0-127) or names")->required();
     cmd->footer(ParameterNameHelp());
     return cmd;
 }
@@ -70,8 +70,8 @@ CLI::App* AddGetCommand(CLI::App& app, GetOptions& options)
 CLI::App* AddSetCommand(CLI::App& app, SetOptions& options)
 {
     CLI::App* cmd = app.add_subcommand("set", "Write a parameter and confirm it by reading it back");
-    cmd->add_option("P", options.parameter, "Parameter number (0-16383) or name")->required();
-    cmd->add_option("V", options.value, "Value 0-16383")->required();
+    cmd->add_option("PARAMETER", options.parameter, "Parameter number (0-16383) or name")->required();
+    cmd->add_option("VALUE", options.value, "Value 0-16383")->required();
     cmd->footer(ParameterNameHelp() +
                 "The box of the built-in simulator plays keys while parameter 8 is 1 and simulates a\n"
                 "fault from parameter 5 (1-127: key N-1 has short travel; 128+K: key K sticks).");
@@ -160,7 +160,7 @@ int RunGet(const ClientSource& source, const GetOptions& options, const GlobalOp
 int RunSet(const ClientSource& source, const SetOptions& options, const GlobalOptions& global, COutput& out)
 {
     const int32_t number = ParseParameter(options.parameter, kSetNumber);
-    const int32_t value = ParseValue(options.value, "V", kParameterValue);
+    const int32_t value = ParseValue(options.value, "value", kParameterValue);
     CBoxClient& client = source();
     const auto readBack = WriteParameters(client, {{number, value}});
     BoxSnapshot snapshot;

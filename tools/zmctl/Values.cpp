@@ -14,18 +14,20 @@ namespace {
 
 struct ZoneField {
     std::string_view name;
-    ValueRange range;
+    ValueRange range;   //!< as a person gives it
+    int32_t shownFrom;  //!< what the box's 0 reads as
 };
-// Ranges as the zone editor's lists offer them.
+// Ranges as the zone editor's lists offer them; the channel list's line 0
+// reads " 1".
 constexpr std::array<ZoneField, 8> kZoneFields = {{
-    {"lo_key", {0, 127}},
-    {"hi_key", {0, 127}},
-    {"lo_note", {0, 127}},
-    {"midi_chan", {0, 15}},
-    {"atk_vel", {0, 63}},
-    {"rel_vel", {0, 63}},
-    {"atk_type", {0, 7}},
-    {"aftrtch_type", {0, 7}},
+    {"lo_key", {0, 127}, 0},
+    {"hi_key", {0, 127}, 0},
+    {"lo_note", {0, 127}, 0},
+    {"midi_chan", {1, 16}, 1},
+    {"atk_vel", {0, 63}, 0},
+    {"rel_vel", {0, 63}, 0},
+    {"atk_type", {0, 7}, 0},
+    {"aftrtch_type", {0, 7}, 0},
 }};
 
 constexpr std::string_view kPrefix = "ZmFunc_";
@@ -37,6 +39,11 @@ int32_t ParseValue(const std::string& text, const std::string& what, ValueRange 
     return static_cast<int32_t>(ParseNumberArgument(text, what, range.min, range.max));
 }
 
+int ParseZone(const std::string& text)
+{
+    return ParseValue(text, "zone", kShownZone) - 1;
+}
+
 int32_t ParseParameter(const std::string& text, ValueRange range)
 {
     if (!text.empty() && (std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' || text[0] == '+'))
@@ -46,8 +53,7 @@ int32_t ParseParameter(const std::string& text, ValueRange range)
         if (SameNameIgnoringCase(text, name) || SameNameIgnoringCase(text, name.substr(kPrefix.size())))
             return static_cast<int32_t>(p);
     }
-    throw CUsageError("parameter: no parameter is named '" + Escaped(text) +
-                      "' (zmctl get --help lists the names)");
+    throw CUsageError("no parameter is named '" + Escaped(text) + "' (zmctl get --help lists the names)");
 }
 
 std::string ParameterName(int32_t number)
@@ -82,6 +88,16 @@ ValueRange ZoneFieldRange(int offset)
     return kZoneFields[static_cast<size_t>(offset & 7)].range;
 }
 
+int32_t ShownFieldValue(int offset, int32_t wire)
+{
+    return wire + kZoneFields[static_cast<size_t>(offset & 7)].shownFrom;
+}
+
+int32_t WireFieldValue(int offset, int32_t shown)
+{
+    return shown - kZoneFields[static_cast<size_t>(offset & 7)].shownFrom;
+}
+
 std::string ZoneFieldList()
 {
     std::string list;
@@ -101,7 +117,7 @@ bool ParseSwitch(const std::string& text, const std::string& what)
     for (std::string_view off : {"off", "0", "no", "false"})
         if (SameNameIgnoringCase(text, off))
             return false;
-    throw CUsageError(what + ": '" + Escaped(text) + "' is neither on nor off");
+    throw CUsageError(what + " '" + Escaped(text) + "' is neither on nor off");
 }
 
 void ApplySections(const std::string& list, ReportOptions& options)

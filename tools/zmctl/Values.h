@@ -20,14 +20,22 @@ inline constexpr ValueRange kInquiryNumber{0, 127};      //!< Inquire parameter:
 inline constexpr ValueRange kSetNumber{0, 16383};        //!< Set parameter: a 14-bit pair
 inline constexpr ValueRange kParameterValue{0, 16383};   //!< a 14-bit pair
 inline constexpr ValueRange kZoneNumber{0, 3};           //!< GetZone, Set Zone Split Data
+inline constexpr ValueRange kShownZone{1, 4};            //!< "Zone 1" to "Zone 4", as the window heads them
 inline constexpr ValueRange kSplitZone{1, 4};            //!< Set Split counts zones from 1
 inline constexpr ValueRange kKeymapField{0, 5};
 inline constexpr ValueRange kDataByte{0, 127};           //!< one 7-bit body byte
 inline constexpr ValueRange kRunLength{0, 128};          //!< 128 travels as 0
 inline constexpr ValueRange kAotDelay{0, 255};           //!< the box keeps 8 bits
 
-//! `text` (decimal or 0x-hex) within `range`; throws CUsageError naming `what`.
+//! `text` (decimal or 0x-hex) within `range`; throws CUsageError naming
+//! `what` as the user wrote it ("value 20000 is out of range 0..16383").
 int32_t ParseValue(const std::string& text, const std::string& what, ValueRange range);
+
+//! A zone as a person gives it, 1-4 as the window heads its columns; the
+//! result is the zone's number on the wire, 0-3.
+int ParseZone(const std::string& text);
+//! The number a person reads for wire zone `zone` (0-3): 1-4.
+inline int ShownZone(int zone) { return zone + 1; }
 
 //! A parameter given by number (within `range`) or by name, with or
 //! without its ZmFunc_ prefix, in any case: "12", "ZmFunc_NumberKeys",
@@ -42,9 +50,14 @@ std::string ParameterName(int32_t number);
 //! A zone record field by its name (lo_key … aftrtch_type): its wire
 //! offset, or nothing.
 std::optional<int> ZoneFieldOffset(std::string_view name);
-//! Name and range of the field at wire offset 0-7.
+//! Name of the field at wire offset 0-7, and the range a person gives it
+//! in: the window's, so midi_chan is 1-16.
 std::string_view ZoneFieldName(int offset);
 ValueRange ZoneFieldRange(int offset);
+//! A field's value as the window shows it (midi_chan as channel 1-16), and
+//! back to what the box holds.
+int32_t ShownFieldValue(int offset, int32_t wire);
+int32_t WireFieldValue(int offset, int32_t shown);
 //! The field names, blank-separated, for messages and help.
 std::string ZoneFieldList();
 

@@ -56,19 +56,19 @@ std::string AotList()
 CLI::App* AddZoneCommand(CLI::App& app, ZoneOptions& options)
 {
     CLI::App* cmd = app.add_subcommand("zone", "Read a zone, or write fields of it and confirm them");
-    cmd->add_option("Z", options.zone, "Zone 0-3")->required();
+    cmd->add_option("ZONE", options.zone, "Zone 1-4, as the window heads its columns")->required();
     cmd->add_option("FIELD=VALUE", options.assignments, "Fields to write");
-    cmd->footer("Fields and ranges: lo_key 0-127, hi_key 0-127, lo_note 0-127, midi_chan 0-15 (channel 1-16),\n"
-                "atk_vel 0-63, rel_vel 0-63, atk_type 0-7, aftrtch_type 0-7. Each field goes to the box as the\n"
-                "zone editor sends it (Set Zone Split Data, one byte); then the zone is read back. Without\n"
-                "fields the zone is only read.");
+    cmd->footer("Fields and ranges, numbered as the window shows them: lo_key 0-127, hi_key 0-127, lo_note\n"
+                "0-127, midi_chan 1-16, atk_vel 0-63, rel_vel 0-63, atk_type 0-7, aftrtch_type 0-7. Each field\n"
+                "goes to the box as the zone editor sends it (Set Zone Split Data, one byte); then the zone is\n"
+                "read back. Without fields the zone is only read.");
     return cmd;
 }
 
 CLI::App* AddMuteCommand(CLI::App& app, MuteOptions& options)
 {
     CLI::App* cmd = app.add_subcommand("mute", "Mute a zone (on) or let it sound (off)");
-    cmd->add_option("Z", options.zone, "Zone 0-3")->required();
+    cmd->add_option("ZONE", options.zone, "Zone 1-4, as the window heads its columns")->required();
     cmd->add_option("STATE", options.state, "on or off")->required();
     cmd->footer("Reads the mute bits (parameter 6), changes the zone's bit, writes them and reads them back.");
     return cmd;
@@ -77,7 +77,7 @@ CLI::App* AddMuteCommand(CLI::App& app, MuteOptions& options)
 CLI::App* AddPresetCommand(CLI::App& app, PresetOptions& options)
 {
     CLI::App* cmd = app.add_subcommand("preset", "Write one of the Keyboard Configurator's one-touch layouts");
-    cmd->add_option("NAME", options.name, "Layout name or caption")->required();
+    cmd->add_option("LAYOUT", options.name, "Layout name or caption")->required();
     cmd->footer("Layouts:\n" + PresetList() + "All four zones are written, then read back.");
     return cmd;
 }
@@ -93,14 +93,16 @@ CLI::App* AddAotCommand(CLI::App& app, AotOptionsArgs& options)
 
 int RunZone(const ClientSource& source, const ZoneOptions& options, const GlobalOptions& global, COutput& out)
 {
-    const int zone = ParseValue(options.zone, "Z", kZoneNumber);
+    const int zone = ParseZone(options.zone);
+    // As the box holds them: a channel typed as 10 goes out as 9.
     std::vector<std::pair<int, int32_t>> writes;
     for (const std::string& text : options.assignments) {
         const auto [name, valueText] = SplitAssignment(text, "FIELD=VALUE");
         const std::optional<int> offset = ZoneFieldOffset(name);
         if (!offset)
             throw CUsageError("zone: no field '" + Escaped(name) + "' (fields: " + ZoneFieldList() + ")");
-        writes.emplace_back(*offset, ParseValue(valueText, std::string(ZoneFieldName(*offset)), ZoneFieldRange(*offset)));
+        const int32_t shown = ParseValue(valueText, std::string(ZoneFieldName(*offset)), ZoneFieldRange(*offset));
+        writes.emplace_back(*offset, WireFieldValue(*offset, shown));
     }
     CBoxClient& client = source();
     for (const auto& [offset, value] : writes)
@@ -112,8 +114,8 @@ int RunZone(const ClientSource& source, const ZoneOptions& options, const Global
 
 int RunMute(const ClientSource& source, const MuteOptions& options, const GlobalOptions& global, COutput& out)
 {
-    const int zone = ParseValue(options.zone, "Z", kZoneNumber);
-    const bool mute = ParseSwitch(options.state, "STATE");
+    const int zone = ParseZone(options.zone);
+    const bool mute = ParseSwitch(options.state, "state");
     CBoxClient& client = source();
     const BoxSnapshot current = ReadBox(client, {}, {ZmFunc_ZoneMutBits});
     RequireAnswers(current.Missing({}), client);
@@ -125,12 +127,12 @@ int RunMute(const ClientSource& source, const MuteOptions& options, const Global
         CJsonWriter json;
         json.BeginObject().Key("mute_bits").Value(confirmed).Key("zones").BeginArray();
         for (int z = 0; z < 4; ++z)
-            json.BeginObject().Key("zone").Value(z).Key("muted").Value((confirmed & (1 << z)) == 0).EndObject();
+            json.BeginObject().Key("zone").Value(ShownZone(z)).Key("muted").Value((confirmed & (1 << z)) == 0).EndObject();
         json.EndArray().EndObject();
         out.Write(json.Text());
     } else {
         for (int z = 0; z < 4; ++z)
-            out.Line("zone " + std::to_string(z) + ((confirmed & (1 << z)) ? " sounds" : " muted"));
+            out.Line("zone " + std::to_string(ShownZone(z)) + ((confirmed & (1 << z)) ? " sounds" : " muted"));
     }
     out.Flush();
     return kExitOk;
@@ -142,7 +144,7 @@ int RunPreset(const ClientSource& source, const PresetOptions& options, const Gl
     if (preset == nullptr)
         throw CUsageError("preset: no layout is named '" + Escaped(options.name) + "'; the layouts:\n" + PresetList());
     CBoxClient& client = source();
-    // As the configurator sends it: four whole records, zones 0-3.
+    // As the configurator sends it: four whole records, wire zones 0-3.
     for (int zone = 0; zone < 4; ++zone)
         SendWriteFieldData(client.Sender(), OP_SET_ZONE_SPLIT_DATA, zone, 0, 8, preset->zones[static_cast<size_t>(zone)]);
     std::vector<std::pair<int, std::optional<ZoneBytes>>> zones;
