@@ -234,7 +234,6 @@ void CBoxClient::BeginExchange()
     m_reports.clear();
     m_identification.reset();
     m_lines.clear();
-    m_arrived = false;
 }
 
 void CBoxClient::Pass()
@@ -251,14 +250,6 @@ void CBoxClient::Pass()
     }
 }
 
-uint64_t CBoxClient::ActivityMark()
-{
-    // Anything the input delivered, and every frame that left, restarts
-    // the quiet time.
-    return uint64_t{m_rings->sysex.writeCount.load(std::memory_order_acquire)}
-         + m_rings->events.writeCount.load(std::memory_order_acquire) + m_session.Transmitter().FramesSent();
-}
-
 void CBoxClient::Idle()
 {
     const auto start = Clock::now();
@@ -266,21 +257,32 @@ void CBoxClient::Idle()
     m_waited += Clock::now() - start;
 }
 
-bool CBoxClient::WaitFor(const std::function<bool()>& done)
+uint64_t CBoxClient::SysExReceived() const
 {
-    auto lastActivity = Clock::now();
-    uint64_t mark = ActivityMark();
+    return m_rings->sysex.writeCount.load(std::memory_order_acquire);
+}
+
+bool CBoxClient::WaitFor(const std::function<bool()>& done, const Progress& progress)
+{
+    // Only what belongs to the exchange moves the deadline: a request
+    // leaving, a part of the answer coming in. A port that carries Active
+    // Sensing, clock or somebody's notes never answers for the box.
+    auto deadline = Clock::now() + m_settings.timeout;
+    uint64_t sent = m_session.Transmitter().FramesSent();
+    uint64_t parts = progress ? progress() : 0;
     for (;;) {
         ThrowIfInterrupted();
         Pass();
         if (done && done())
             return true;
         const auto now = Clock::now();
-        const uint64_t newMark = ActivityMark();
-        if (newMark != mark) {
-            mark = newMark;
-            lastActivity = now;
-        } else if (now - lastActivity >= m_settings.timeout) {
+        const uint64_t nowSent = m_session.Transmitter().FramesSent();
+        const uint64_t nowParts = progress ? progress() : 0;
+        if (nowSent != sent || nowParts != parts) {
+            sent = nowSent;
+            parts = nowParts;
+            deadline = now + m_settings.timeout;
+        } else if (now >= deadline) {
             return false;
         }
         Idle();
@@ -301,7 +303,6 @@ void CBoxClient::RunUntilInterrupted(const std::function<void()>& afterPass)
 
 void CBoxClient::AppendLine(std::string_view line)
 {
-    m_arrived = true;
     if (m_lines.size() < kKeptLines)
         m_lines.emplace_back(line);
     if (m_settings.verbose)
@@ -314,13 +315,11 @@ void CBoxClient::AppendLine(std::string_view line)
 
 void CBoxClient::ZoneRead(int zone)
 {
-    m_arrived = true;
     m_zoneAnswered[static_cast<size_t>(zone & 3)] = true;
 }
 
 void CBoxClient::ParameterReported(int32_t number, int32_t value)
 {
-    m_arrived = true;
     Report& report = m_reports[number];
     report.value = value;
     ++report.count;
@@ -328,7 +327,6 @@ void CBoxClient::ParameterReported(int32_t number, int32_t value)
 
 void CBoxClient::IdentificationText(std::string_view text)
 {
-    m_arrived = true;
     m_identification = std::string(text);
 }
 

@@ -1,7 +1,7 @@
 // zmctl's client of the core: the box's ports opened by number or name,
 // the requests sent through the transmitter, the reply decoder run pass
-// after pass until the answers are in or the box has been quiet for the
-// timeout, and what the box said: the mirrored state, the answers of the
+// after pass until the answers are in or the timeout since the request (or
+// the answer's last part) has run out, and what the box said: the mirrored state, the answers of the
 // current exchange and the message-window lines. Qt-free and window-free;
 // the same port session, builders, decoder and mirrored state as zm_config.
 //
@@ -88,9 +88,15 @@ public:
 
     //! Forgets the answers and lines of the previous exchange.
     void BeginExchange();
-    //! Runs decoder passes until `done` holds (true) or nothing has arrived
-    //! or left for the timeout (false). Throws on Ctrl-C.
-    bool WaitFor(const std::function<bool()>& done);
+    //! How far an exchange's answer has come: a count that grows with
+    //! every expected part of it.
+    using Progress = std::function<uint64_t()>;
+    //! Runs decoder passes until `done` holds (true) or the timeout has run
+    //! out (false). The timeout counts from the last request that left or,
+    //! for an answer of several parts, from the last change of `progress`;
+    //! nothing else the input brings (Active Sensing, clock, notes, other
+    //! replies) prolongs it. Throws on Ctrl-C.
+    bool WaitFor(const std::function<bool()>& done, const Progress& progress = nullptr);
     //! Runs decoder passes until Ctrl-C; `afterPass` runs after each.
     void RunUntilInterrupted(const std::function<void()>& afterPass);
 
@@ -102,7 +108,9 @@ public:
     int ParameterReports(int32_t number) const;
     const std::optional<std::string>& Identification() const { return m_identification; }
     const std::vector<std::string>& Lines() const { return m_lines; }
-    bool AnythingArrived() const { return m_arrived; }
+    //! System Exclusive bytes the input has delivered so far: the box's
+    //! replies, whichever they are.
+    uint64_t SysExReceived() const;
 
     HeldValues& Held() noexcept { return m_held; }
     ReportOptions& Options() noexcept { return m_options; }
@@ -153,7 +161,6 @@ private:
     static std::string Describe(const DeviceEntry& entry);
     [[noreturn]] void OpenFailed(const char* what, int device, bool input);
     void Pass();
-    uint64_t ActivityMark();
     void Idle();
 
     ClientSettings m_settings;
@@ -179,7 +186,6 @@ private:
     std::map<int32_t, Report> m_reports;
     std::optional<std::string> m_identification;
     std::vector<std::string> m_lines;
-    bool m_arrived = false;
     Clock::time_point m_nextSendAt{};
     std::chrono::nanoseconds m_waited{0};
 };

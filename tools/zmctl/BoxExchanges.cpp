@@ -40,11 +40,21 @@ BoxSnapshot Collect(CBoxClient& client, const std::vector<int>& zones, const std
     return snapshot;
 }
 
-bool AllAnswered(const CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
+//! How many of the zones and parameters asked for have answered.
+uint64_t Answered(const CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
 {
-    return std::all_of(zones.begin(), zones.end(), [&](int z) { return client.ZoneAnswered(z); })
-        && std::all_of(parameters.begin(), parameters.end(),
-                       [&](int32_t p) { return client.ParameterAnswer(p).has_value(); });
+    return static_cast<uint64_t>(std::count_if(zones.begin(), zones.end(), [&](int z) { return client.ZoneAnswered(z); })
+                                 + std::count_if(parameters.begin(), parameters.end(),
+                                                 [&](int32_t p) { return client.ParameterAnswer(p).has_value(); }));
+}
+
+//! Waits until every zone and parameter asked for has answered; each
+//! answer gives the rest the timeout afresh.
+void AwaitAnswers(CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
+{
+    const uint64_t all = zones.size() + parameters.size();
+    const auto answered = [&] { return Answered(client, zones, parameters); };
+    client.WaitFor([&] { return answered() == all; }, answered);
 }
 
 std::string WhatTheBoxSaid(const CBoxClient& client)
@@ -68,7 +78,7 @@ BoxSnapshot ReadBox(CBoxClient& client, const std::vector<int>& zones, const std
         SendGetZone(client.Sender(), zone);
     for (int32_t number : parameters)
         SendInquireParameter(client.Sender(), number);
-    client.WaitFor([&] { return AllAnswered(client, zones, parameters); });
+    AwaitAnswers(client, zones, parameters);
     return Collect(client, zones, parameters);
 }
 
@@ -78,7 +88,7 @@ BoxSnapshot Synchronize(CBoxClient& client)
     const std::vector<int32_t> parameters(kSynchronizedParameters.begin(), kSynchronizedParameters.end());
     client.BeginExchange();
     SendSynchronizeData(client.Sender(), client.Held());
-    client.WaitFor([&] { return AllAnswered(client, zones, parameters); });
+    AwaitAnswers(client, zones, parameters);
     return Collect(client, zones, parameters);
 }
 
@@ -105,10 +115,16 @@ std::vector<std::pair<int32_t, int32_t>> WriteParameters(CBoxClient& client,
     // A box reports a parameter after setting it; the inquiry reads it once
     // more. A number the inquiry cannot carry has only the first report.
     auto reportsWanted = [](int32_t number) { return number <= kInquiryNumber.max ? 2 : 1; };
-    client.WaitFor([&] {
-        return std::all_of(writes.begin(), writes.end(),
-                           [&](const auto& w) { return client.ParameterReports(w.first) >= reportsWanted(w.first); });
-    });
+    const auto reports = [&] {
+        uint64_t count = 0;
+        for (const auto& w : writes)
+            count += static_cast<uint64_t>(std::min(client.ParameterReports(w.first), reportsWanted(w.first)));
+        return count;
+    };
+    uint64_t wanted = 0;
+    for (const auto& w : writes)
+        wanted += static_cast<uint64_t>(reportsWanted(w.first));
+    client.WaitFor([&] { return reports() == wanted; }, reports);
     std::vector<std::string> missing;
     std::string refused;
     std::vector<std::pair<int32_t, int32_t>> readBack;

@@ -70,13 +70,17 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
     std::vector<std::string> lines;
     if (!global.json)
         client.PrintLinesTo(&out);
-    // Whether a line ends the dump, looked at once as it arrives.
+    // Whether a line ends the dump, and whether it begins one of the
+    // dump's messages, looked at once as it arrives.
     std::function<bool(std::string_view)> lastLine = [](std::string_view) { return false; };
+    std::function<bool(std::string_view)> partLine = [](std::string_view) { return false; };
     bool lastLineSeen = false;
+    uint64_t parts = 0;
     client.SetLineHandler([&](std::string_view line) {
         if (global.json)
             lines.emplace_back(line);
         lastLineSeen = lastLineSeen || lastLine(line);
+        parts += partLine(line) ? 1 : 0;
     });
     client.BeginExchange();
     auto startsWith = [](std::string_view prefix) {
@@ -84,7 +88,12 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
     };
     std::function<bool()> done = [&] { return lastLineSeen; };
     if (options.kind == "eeprom") {
+        // The echo, then one acknowledgement after the other: each gives
+        // the next one the timeout afresh.
         lastLine = ReachesEepromEnd;
+        partLine = [&](std::string_view line) {
+            return startsWith("eeprom dump no argument")(line) || startsWith("EEPROM PEEK Acknowledge")(line);
+        };
         SendEepromDumpRequest(client.Sender());
     } else if (options.kind == "smart") {
         SendSmartEepromPeek(client.Sender(), client.Options());
@@ -96,7 +105,7 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
         lastLine = startsWith("KeyMaps");
         SendKeymapDumpRequest(client.Sender(), table);
     }
-    const bool complete = client.WaitFor(done);
+    const bool complete = client.WaitFor(done, [&] { return parts; });
     client.SetLineHandler(nullptr);
     client.PrintLinesTo(nullptr);
     if (global.json) {

@@ -8,7 +8,7 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options)
     app.add_option("--out", options.out, "Output port to the box: number or unique part of its name")
         ->envname("ZMCTL_OUT")
         ->type_name("DEV");
-    app.add_option("--timeout", options.timeoutMs, "How long to wait for replies after the last one, in ms")
+    app.add_option("--timeout", options.timeoutMs, "How long to wait for an answer after the request (or its last part), in ms")
         ->check(CLI::Range(1, 600000))
         ->default_val(500)
         ->type_name("MS");

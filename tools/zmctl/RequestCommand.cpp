@@ -139,8 +139,8 @@ CLI::App* AddRequestCommand(CLI::App& app, RequestOptions& options)
                 "as many data bytes as BYTEs are given, up to offset 128. sync prints the fifteen frames of\n"
                 "Synchronize Data in order.\n"
                 "With --send the frames go to the box (--out) and the replies (--in) are printed as the\n"
-                "message window shows them, until the box has been quiet for the timeout; exit status 3\n"
-                "when nothing came back.");
+                "message window shows them, until no System Exclusive reply has come for the timeout;\n"
+                "exit status 3 when none came back.");
     cmd->add_option("REQUEST", options.name, "Request name")->required();
     cmd->add_option("ARGS", options.args, "Request arguments");
     cmd->add_flag("--send", options.send, "Send to the box and print the decoded replies");
@@ -166,10 +166,14 @@ int RunRequest(const ClientSource& source, const RequestOptions& options, COutpu
     client.PrintLinesTo(&out);
     client.BeginExchange();
     BuildContext live{client.Sender(), client.Held(), client.Options()};
+    // Any reply of the box's may belong to the request: each one gives the
+    // next the timeout afresh. Notes and real-time bytes are shown but do
+    // not count.
+    const uint64_t before = client.SysExReceived();
     Build(kind, options, live);
-    client.WaitFor(nullptr);
+    client.WaitFor(nullptr, [&] { return client.SysExReceived(); });
     client.PrintLinesTo(nullptr);
-    if (!client.AnythingArrived())
+    if (client.SysExReceived() == before)
         throw CCommandError(kExitNoAnswer, "no reply within " + std::to_string(client.Timeout().count()) + " ms");
     return kExitOk;
 }
