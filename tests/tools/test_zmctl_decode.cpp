@@ -149,17 +149,26 @@ TEST(ZmctlDecode, FailedWriteIsAnErrorWithAMessage)
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
     close(pipeFds[0]);  // nobody reads: the output is closed
+    // Output of a few bytes fails at the end; output of many pages fails
+    // in the middle of the stream, while the decoder is at work.
+    std::string echoes;
+    for (int i = 0; i < 1000; ++i)
+        echoes += "F0 09 27 F7 ";
+    const std::string closedPipe = "/proc/self/fd/" + std::to_string(pipeFds[1]);
     struct Case {
         std::string stdoutPath;
+        std::string input;
         const char* message;
     };
     const Case cases[] = {
-        {"/dev/full", "cannot write to standard output: No space left on device"},
-        {"/proc/self/fd/" + std::to_string(pipeFds[1]), "cannot write to standard output: Broken pipe"},
+        {"/dev/full", "F0 09 27 F7", "cannot write to standard output: No space left on device"},
+        {closedPipe, "F0 09 27 F7", "cannot write to standard output: Broken pipe"},
+        {"/dev/full", echoes, "cannot write to standard output: No space left on device"},
+        {closedPipe, echoes, "cannot write to standard output: Broken pipe"},
     };
     for (const Case& c : cases) {
-        const ProcessResult r = RunZmctl({"decode", "--hex"}, "F0 09 27 F7", c.stdoutPath);
-        EXPECT_EQ(r.status, 6) << c.message;
+        const ProcessResult r = RunZmctl({"decode", "--hex"}, c.input, c.stdoutPath);
+        EXPECT_EQ(r.status, 6) << c.message << " after " << c.input.size() << " bytes of input";
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
     close(pipeFds[1]);

@@ -8,6 +8,7 @@
 #include "midi/CombinedMidiPlatform.h"
 #include "protocol/MidiStreamParser.h"
 
+#include <exception>
 #include <memory>
 
 CLI::App* AddDecodeCommand(CLI::App& app, DecodeOptions& options)
@@ -50,17 +51,31 @@ int RunDecode(const DecodeOptions& options, COutput& out)
     CMainEditors editors(controls, std::make_unique<CCombinedMidiPlatform>());
     editors.Options() = report;
 
+    // The parser calls back from code that lets no exception through: a
+    // failed write is kept there and thrown once the parser has returned.
+    std::exception_ptr failedWrite;
     CMidiStreamParser parser(editors.Rings(), [&] {
         editors.Decoder().Run();
-        controls.Drain();
+        if (failedWrite)
+            return;
+        try {
+            controls.Drain();
+        } catch (const CCommandError&) {
+            failedWrite = std::current_exception();
+        }
     });
+    const auto flush = [&] {
+        if (failedWrite)
+            std::rethrow_exception(failedWrite);
+        controls.Flush();
+    };
     input.Run([&](const uint8_t* bytes, size_t count) {
         parser.Feed(bytes, count);
         // What this chunk completed is out before the next read waits.
-        controls.Flush();
+        flush();
     });
     // A message the input leaves unfinished is reported, not kept waiting.
     parser.Finish();
-    controls.Flush();
+    flush();
     return kExitOk;
 }
