@@ -10,7 +10,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -240,4 +243,83 @@ TEST(ZmctlLive, SimulateWithoutItsMidiSystemSaysSo)
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("ALSA: no sequencer here (/dev/snd/seq is missing or not accessible)"), std::string::npos)
         << r.err;
+}
+
+namespace {
+
+//! Every entry of `dir` (also hidden ones): its name, kind and, for a
+//! regular file, its content; for a link, where it points.
+std::map<std::string, std::string> Listing(const std::string& dir)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const auto status = entry.symlink_status();
+        std::string what = std::to_string(static_cast<int>(status.type()));
+        if (std::filesystem::is_symlink(status))
+            what += " -> " + std::filesystem::read_symlink(entry.path()).string();
+        else if (std::filesystem::is_regular_file(status))
+            what += " " + ReadFile(entry.path().string()).substr(0, 40);
+        entries[entry.path().filename().string()] = what;
+    }
+    return entries;
+}
+
+} // namespace
+
+TEST(ZmctlLive, BackupReplacesOnlyRegularFilesAndBothOrNeither)
+{
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& dir)> prepare;
+        const char* file;      //!< FILE, in the case's folder
+        const char* message;
+    };
+    const Case cases[] = {
+        {"a FIFO", [](const std::string& d) { mkfifo((d + "/box.syx").c_str(), 0600); }, "box.syx",
+         "box.syx: it is a FIFO, not a regular file"},
+        {"a symbolic link",
+         [](const std::string& d) {
+             std::ofstream(d + "/elsewhere") << "someone's file";
+             std::filesystem::create_symlink(d + "/elsewhere", d + "/box.syx");
+         },
+         "box.syx", "box.syx: it is a symbolic link, not a regular file"},
+        {"a directory where the copy goes",
+         [](const std::string& d) {
+             std::ofstream(d + "/box.syx") << "old backup";
+             std::filesystem::create_directory(d + "/box.json");
+         },
+         "box.syx", "box.json: it is a directory, not a regular file"},
+        {"a directory, beside an old copy",
+         [](const std::string& d) {
+             std::filesystem::create_directory(d + "/box.syx");
+             std::ofstream(d + "/box.json") << "old copy";
+         },
+         "box.syx", "box.syx: it is a directory, not a regular file"},
+        {"a folder's name", [](const std::string& d) { std::filesystem::create_directory(d + "/sub"); }, "sub/",
+         "sub/: it is a directory, not a regular file"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string dir = TempDirectory() + "/kinds" + std::to_string(n++);
+        std::filesystem::create_directory(dir);
+        c.prepare(dir);
+        const auto before = Listing(dir);
+        const ProcessResult r = RunZmctl(WithBox({"backup", dir + "/" + c.file}));
+        EXPECT_EQ(r.status, 6) << c.what << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << ": " << r.err;
+        EXPECT_EQ(Listing(dir), before) << c.what << ": the folder changed";
+        if (std::filesystem::is_directory(dir + "/sub")) {
+            EXPECT_TRUE(std::filesystem::is_empty(dir + "/sub")) << c.what;
+        }
+    }
+    // An old pair of regular files is replaced, and nothing else is left.
+    const std::string dir = TempDirectory() + "/kinds-old-pair";
+    std::filesystem::create_directory(dir);
+    std::ofstream(dir + "/box.syx") << "old backup";
+    std::ofstream(dir + "/box.json") << "old copy";
+    ASSERT_EQ(RunZmctl(WithBox({"backup", dir + "/box.syx"})).status, 0);
+    const auto after = Listing(dir);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after.at("box.syx").substr(2, 3), "\xF0\x09\x43");
+    EXPECT_EQ(after.at("box.json").substr(2, 12), "{\n  \"format\"");
 }

@@ -3,6 +3,7 @@
 #include "BackupFile.h"
 #include "BoxExchanges.h"
 #include "Escape.h"
+#include "FileSet.h"
 #include "UsageError.h"
 #include "Values.h"
 
@@ -80,7 +81,8 @@ CLI::App* AddBackupCommand(CLI::App& app, BackupOptions& options)
                 "(1 ZmFunc_SoftwareRev, 2 ZmFunc_ClearEEprom, 3 ZmFunc_RestrEEprom, 4 ZmFunc_EepromFreeB,\n"
                 "7 ZmFunc_DumpEEprom), then one whole-zone Set Zone Split Data request per zone. FILE.json\n"
                 "(FILE without .syx) holds everything read. Nothing is written unless every answer came;\n"
-                "both files are written to temporary files first and then renamed.");
+                "both files are written to temporary files first and then renamed, together or not at all.\n"
+                "FILE and FILE.json must be missing or regular files: nothing else is ever replaced.");
     return cmd;
 }
 
@@ -104,6 +106,11 @@ CLI::App* AddDiffCommand(CLI::App& app, BackupOptions& options)
 
 int RunBackup(const ClientSource& source, const BackupOptions& options, const GlobalOptions& global, COutput& out)
 {
+    // Refused before the box is asked, and checked again before the files
+    // are put in place.
+    const std::string jsonPath = JsonPathFor(options.file);
+    CFileSet::CheckTarget(options.file);
+    CFileSet::CheckTarget(jsonPath);
     CBoxClient& client = source();
     std::vector<int32_t> parameters;
     for (int32_t number = 0; number < kParameterCount; ++number)
@@ -115,11 +122,10 @@ int RunBackup(const ClientSource& source, const BackupOptions& options, const Gl
     RequireAnswers(snapshot.Missing({0, 1, 2, 3}), client);
 
     const std::vector<uint8_t> frames = BackupFrames(snapshot);
-    const std::string jsonPath = JsonPathFor(options.file);
-    CAtomicFile syx(options.file, std::string_view(reinterpret_cast<const char*>(frames.data()), frames.size()));
-    CAtomicFile json(jsonPath, BackupJson(snapshot));
-    json.Commit();
-    syx.Commit();
+    CFileSet files;
+    files.Add(options.file, std::string_view(reinterpret_cast<const char*>(frames.data()), frames.size()));
+    files.Add(jsonPath, BackupJson(snapshot));
+    files.Commit();
 
     const size_t restored = ParseBackup(frames, options.file).parameters.size();
     if (global.json) {

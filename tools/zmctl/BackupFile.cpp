@@ -10,9 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <cstdlib>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -189,53 +187,4 @@ std::string JsonPathFor(const std::string& path)
     if (path.size() > kSyx.size() && path.compare(path.size() - kSyx.size(), kSyx.size(), kSyx) == 0)
         return path.substr(0, path.size() - kSyx.size()) + ".json";
     return path + ".json";
-}
-
-CAtomicFile::CAtomicFile(std::string path, std::string_view data)
-    : m_path(std::move(path))
-{
-    const size_t slash = m_path.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : m_path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? m_path : m_path.substr(slash + 1);
-    std::string pattern = dir + "." + base + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        throw CCommandError(kExitOutput, "cannot write " + Escaped(m_path) + ": " + std::strerror(errno));
-    m_temp = pattern;
-    size_t written = 0;
-    int error = 0;
-    while (written < data.size() && error == 0) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n < 0 && errno != EINTR)
-            error = errno;
-        else if (n > 0)
-            written += static_cast<size_t>(n);
-    }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        // The destructor does not run for an object never constructed.
-        ::unlink(m_temp.c_str());
-        throw CCommandError(kExitOutput, "cannot write " + Escaped(m_path) + ": " + std::strerror(error));
-    }
-    // mkstemp makes the file private; a backup is as readable as any file
-    // the user writes.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(m_temp.c_str(), 0666 & ~mask);
-}
-
-CAtomicFile::~CAtomicFile()
-{
-    if (!m_temp.empty())
-        ::unlink(m_temp.c_str());
-}
-
-void CAtomicFile::Commit()
-{
-    if (::rename(m_temp.c_str(), m_path.c_str()) != 0)
-        throw CCommandError(kExitOutput, "cannot write " + Escaped(m_path) + ": " + std::strerror(errno));
-    m_temp.clear();
 }

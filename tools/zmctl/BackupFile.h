@@ -47,22 +47,3 @@ BackupContents ReadBackupFile(const std::string& path);
 
 //! The JSON's path: FILE.syx gives FILE.json, any other FILE gives FILE.json.
 std::string JsonPathFor(const std::string& path);
-
-//! Writes `data` to a temporary file in `path`'s directory, syncs it and
-//! renames it over `path` only when every byte is on disk: `path` is never
-//! left half-written. Throws CCommandError (status 6).
-class CAtomicFile {
-public:
-    CAtomicFile(std::string path, std::string_view data);
-    //! Removes the temporary file unless committed.
-    ~CAtomicFile();
-    CAtomicFile(const CAtomicFile&) = delete;
-    CAtomicFile& operator=(const CAtomicFile&) = delete;
-
-    //! Puts the file in place.
-    void Commit();
-
-private:
-    std::string m_path;
-    std::string m_temp;
-};
