@@ -82,6 +82,8 @@ TEST(ZmctlCli, BadArgumentsExitWithStatusTwoAndSayWhy)
         {{"mute", "0", "on"}, "zone 0 is out of range 1..4"},
         {{"mute", "1"}, "a state is required"},
         {{"mute", "1", "maybe"}, "state 'maybe' is neither on nor off"},
+        {{"zone", "1", "lo_key=5", "lo_key=6"}, "lo_key given twice"},
+        {{"zone", "1", "hi_key=10", "lo_key=50"}, "lo_key 50 is above hi_key 10"},
         {{"preset", "harpsichord"}, "no layout is named 'harpsichord'"},
         {{"aot", "cc-mute=on", "--delay", "256"}, "--delay 256 is out of range 0..255"},
         {{"aot", "loud=on"}, "no option 'loud'"},

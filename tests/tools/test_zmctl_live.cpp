@@ -126,8 +126,13 @@ TEST(ZmctlLive, FailuresEndWithTheirDocumentedStatus)
         const char* message;
     };
     const Case cases[] = {
-        {WithBox({"get", "64", "--timeout", "100"}), 3, " 64  parameter 64        no answer\n",
-         "no answer within 100 ms for parameter 64 (the box said: no parameter 64)"},
+        // The box answers that it has no such parameter: a refusal.
+        {WithBox({"get", "64", "--timeout", "100"}), 5, " 64  parameter 64        no answer\n",
+         "refused by the box: parameter 64 (the box said: no parameter 64)"},
+        {WithBox({"get", "127", "--timeout", "100"}), 5, "127  parameter 127       no answer\n",
+         "refused by the box: parameter 127 (the box said: no parameter 127)"},
+        {WithBox({"set", "128", "1", "--timeout", "100"}), 5, "",
+         "refused by the box: parameter 128 (the box said: no parameter 128)"},
         {WithBox({"request", "write-field", "8", "0", "0", "1", "--send", "--timeout", "100"}), 3, "", "no reply within 100 ms"},
         {WithBox({"set", "1", "300"}), 5, "",
          "not confirmed: parameter 1 (ZmFunc_SoftwareRev): wrote 300, the box reports 203 "
@@ -141,6 +146,17 @@ TEST(ZmctlLive, FailuresEndWithTheirDocumentedStatus)
         {WithBox({"diff", TempFile("rev.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x03, 0x00, 0xF7, 0xF0, 0x09, 0x43,
                                                      0x01, 0x00, 0x03, 0x00, 0xF7}))}),
          2, "", "rev.syx: malformed backup at byte 8: parameter 1 (ZmFunc_SoftwareRev) is not one a backup restores"},
+        // Zone values the zone command refuses are not restored either; the
+        // offset is that of the offending byte.
+        {WithBox({"restore", TempFile("chan.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7, 0xF0, 0x09, 0x5A,
+                                                         0x08, 0x01, 0x00, 0x08, 0, 87, 21, 127, 14, 0, 0, 0, 0xF7}))}),
+         2, "", "chan.syx: malformed backup at byte 18: zone 2 midi_chan 128 is out of range 1..16"},
+        {WithBox({"restore", TempFile("vel.syx", Bytes({0xF0, 0x09, 0x5A, 0x08, 0x03, 0x00, 0x08, 0, 87, 21, 3, 14,
+                                                        127, 0, 0, 0xF7}))}),
+         2, "", "vel.syx: malformed backup at byte 12: zone 4 rel_vel 127 is out of range 0..63"},
+        {WithBox({"restore", TempFile("keys.syx", Bytes({0xF0, 0x09, 0x5A, 0x08, 0x00, 0x00, 0x08, 90, 87, 21, 0, 14,
+                                                         0, 0, 0, 0xF7}))}),
+         2, "", "keys.syx: malformed backup at byte 7: zone 1 lo_key 90 is above hi_key 87"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = RunZmctl(c.args);
@@ -203,9 +219,13 @@ TEST(ZmctlLive, CtrlCStopsAtOnceAndLeavesNoFile)
         std::vector<std::string> args;
         const char* startedWhen;  //!< output that shows the command is under way ("" none)
     };
+    // A FIFO nobody writes to holds restore at its opening.
+    const std::string fifo = TempDirectory() + "/restore.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const Case cases[] = {
         {WithBox({"dump", "eeprom", "--sim-timing", "wire"}), "eeprom dump no argument"},
         {WithBox({"backup", dir + "/box.syx", "--sim-timing", "wire"}), ""},
+        {WithBox({"restore", fifo}), ""},
     };
     for (const Case& c : cases) {
         CZmctlProcess zmctl(c.args);

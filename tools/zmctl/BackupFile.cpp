@@ -1,17 +1,15 @@
 #include "BackupFile.h"
 
 #include "Escape.h"
+#include "InputReader.h"
 #include "UsageError.h"
 #include "Values.h"
 #include "editors/AotOptions.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 
-#include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -130,6 +128,8 @@ BackupContents ParseBackup(const std::vector<uint8_t>& bytes, const std::string&
         const std::vector<uint8_t> frame(bytes.begin() + static_cast<std::ptrdiff_t>(i),
                                          bytes.begin() + static_cast<std::ptrdiff_t>(end + 1));
         const uint8_t* body = frame.data() + 3;
+        // F0 09 5A, operation, zone, start, length: then the record.
+        constexpr size_t kRecordStart = 7;
         if (frame.size() == 8 && frame[1] == kIdentifier && frame[2] == CMD_SET_PARAMETER) {
             const int32_t number = body[0] | (body[1] << 7);
             if (!RestoresParameter(number))
@@ -139,6 +139,13 @@ BackupContents ParseBackup(const std::vector<uint8_t>& bytes, const std::string&
                    body[0] == OP_SET_ZONE_SPLIT_DATA && body[1] < 4 && body[2] == 0 && body[3] == 8) {
             std::array<uint8_t, 8> record{};
             std::memcpy(record.data(), body + 4, record.size());
+            // What the zone command would refuse, a restore does not send.
+            std::vector<std::pair<int, int32_t>> fields;
+            for (int offset = 0; offset < 8; ++offset)
+                fields.emplace_back(offset, record[static_cast<size_t>(offset)]);
+            if (const auto fault = CheckZoneFields(fields))
+                Malformed(name, i + kRecordStart + fault->at, "zone " + std::to_string(ShownZone(body[1])) + " " +
+                                                                       fault->why);
             contents.zones[body[1]] = record;
         } else {
             Malformed(name, i, "not a Set parameter or whole-zone Set Zone Split Data frame");
@@ -153,31 +160,17 @@ BackupContents ParseBackup(const std::vector<uint8_t>& bytes, const std::string&
 
 BackupContents ReadBackupFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw CUsageError("cannot open " + Escaped(path) + ": " + std::strerror(errno));
+    // Read as decode reads its input, so that a FIFO with no writer yet
+    // waits where Ctrl-C ends the wait. "-" is a file of that name here.
+    CInputReader input({path == "-" ? "./-" : path}, false);
     std::vector<uint8_t> bytes;
-    uint8_t buffer[4096];
     // A backup is a few hundred bytes; anything far larger is no backup.
     constexpr size_t kLargest = 1 << 20;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw CUsageError("cannot read " + Escaped(path) + ": " + std::strerror(error));
-        }
-        if (n == 0)
-            break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
-        if (bytes.size() > kLargest) {
-            ::close(fd);
+    input.Run([&](const uint8_t* chunk, size_t count) {
+        bytes.insert(bytes.end(), chunk, chunk + count);
+        if (bytes.size() > kLargest)
             throw CUsageError(Escaped(path) + ": malformed backup: larger than any backup (over 1 MiB)");
-        }
-    }
-    ::close(fd);
+    });
     return ParseBackup(bytes, path);
 }
 

@@ -57,12 +57,29 @@ void AwaitAnswers(CBoxClient& client, const std::vector<int>& zones, const std::
     client.WaitFor([&] { return answered() == all; }, answered);
 }
 
+//! True for a line that is no word of the box's about a request: the
+//! answers themselves, its identification, the note stream and what the
+//! input reports of its own.
+bool BesideTheAnswer(std::string_view line, const CBoxClient& client)
+{
+    static constexpr std::string_view kPrefixes[] = {
+        "43  parameter#:", "GetZone",                                   // answers
+        "Chan ",                                                        // notes
+        " BAD BAD", " SUSPECTED BAD", "incomplete sysex", "MIDI input overrun", "sysex Unprepare",  // the input
+    };
+    for (std::string_view prefix : kPrefixes)
+        if (line.substr(0, prefix.size()) == prefix)
+            return true;
+    return client.Identification() && line == *client.Identification();
+}
+
+//! What the box said in the exchange besides its answers (a refusal, an
+//! error), as " (the box said: ...)", or nothing.
 std::string WhatTheBoxSaid(const CBoxClient& client)
 {
-    // The lines that are not the reports themselves: a refusal, an error.
     std::string said;
     for (const std::string& line : client.Lines()) {
-        if (line.rfind("43  parameter#:", 0) == 0 || line.rfind("GetZone", 0) == 0)
+        if (BesideTheAnswer(line, client))
             continue;
         said += (said.empty() ? "" : "; ") + Escaped(line);
     }
@@ -99,8 +116,13 @@ void RequireAnswers(const std::vector<std::string>& missing, const CBoxClient& c
     std::string list;
     for (const std::string& what : missing)
         list += (list.empty() ? "" : ", ") + what;
+    // A box that says something else instead of the answer has answered:
+    // it refuses (no such parameter, a read-only one).
+    const std::string said = WhatTheBoxSaid(client);
+    if (!said.empty())
+        throw CCommandError(kExitRefused, "refused by the box: " + list + said);
     throw CCommandError(kExitNoAnswer, "no answer within " + std::to_string(client.Timeout().count()) +
-                                           " ms for " + list + WhatTheBoxSaid(client));
+                                           " ms for " + list);
 }
 
 std::vector<std::pair<int32_t, int32_t>> WriteParameters(CBoxClient& client,

@@ -35,7 +35,8 @@ BoxSnapshot ReadBox(CBoxClient& client, const std::vector<int>& zones, const std
 //! Synchronize Data, as the main window's button sends it, and its answers.
 BoxSnapshot Synchronize(CBoxClient& client);
 
-//! Throws CCommandError (status 3) naming what did not answer, when anything.
+//! Throws CCommandError naming what did not answer, when anything: status
+//! 5 when the box said something else instead (a refusal), 3 otherwise.
 void RequireAnswers(const std::vector<std::string>& missing, const CBoxClient& client);
 
 //! Writes each parameter with Set parameter, reads each back, and throws

@@ -109,6 +109,29 @@ std::string ZoneFieldList()
     return list;
 }
 
+std::optional<ZoneFieldFault> CheckZoneFields(const std::vector<std::pair<int, int32_t>>& fields)
+{
+    std::optional<size_t> lo;
+    std::optional<size_t> hi;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const auto [offset, wire] = fields[i];
+        const ValueRange range = ZoneFieldRange(offset);
+        const int32_t shown = ShownFieldValue(offset, wire);
+        if (shown < range.min || shown > range.max)
+            return ZoneFieldFault{i, std::string(ZoneFieldName(offset)) + " " + std::to_string(shown) +
+                                         " is out of range " + std::to_string(range.min) + ".." +
+                                         std::to_string(range.max)};
+        if (offset == 0)
+            lo = i;
+        else if (offset == 1)
+            hi = i;
+    }
+    if (lo && hi && fields[*lo].second > fields[*hi].second)
+        return ZoneFieldFault{*lo, "lo_key " + std::to_string(fields[*lo].second) + " is above hi_key " +
+                                       std::to_string(fields[*hi].second)};
+    return std::nullopt;
+}
+
 bool ParseSwitch(const std::string& text, const std::string& what)
 {
     for (std::string_view on : {"on", "1", "yes", "true"})

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 struct ValueRange {
     int64_t min;
@@ -60,6 +62,17 @@ int32_t ShownFieldValue(int offset, int32_t wire);
 int32_t WireFieldValue(int offset, int32_t shown);
 //! The field names, blank-separated, for messages and help.
 std::string ZoneFieldList();
+
+//! What is wrong with zone field values to be written together, given as
+//! the box holds them, (wire offset, value): a value outside the range its
+//! field is given in (the zone command's), or lo_key above hi_key. `at` is
+//! the index of the offending pair; `why` shows values as a person reads
+//! them.
+struct ZoneFieldFault {
+    size_t at;
+    std::string why;
+};
+std::optional<ZoneFieldFault> CheckZoneFields(const std::vector<std::pair<int, int32_t>>& fields);
 
 //! Sets the smart report's section switches from a comma list of keys,
 //! xopto, misc (empty: none); throws CUsageError for another name.

@@ -61,7 +61,8 @@ CLI::App* AddZoneCommand(CLI::App& app, ZoneOptions& options)
     cmd->footer("Fields and ranges, numbered as the window shows them: lo_key 0-127, hi_key 0-127, lo_note\n"
                 "0-127, midi_chan 1-16, atk_vel 0-63, rel_vel 0-63, atk_type 0-7, aftrtch_type 0-7. Each field\n"
                 "goes to the box as the zone editor sends it (Set Zone Split Data, one byte); then the zone is\n"
-                "read back. Without fields the zone is only read.");
+                "read back. A field given twice, or lo_key above hi_key, is refused. Without fields the zone is\n"
+                "only read.");
     return cmd;
 }
 
@@ -101,9 +102,16 @@ int RunZone(const ClientSource& source, const ZoneOptions& options, const Global
         const std::optional<int> offset = ZoneFieldOffset(name);
         if (!offset)
             throw CUsageError("zone: no field '" + Escaped(name) + "' (fields: " + ZoneFieldList() + ")");
+        // Both values would go to the box, and the command would then fail
+        // on the first one's read-back.
+        for (const auto& [given, value] : writes)
+            if (given == *offset)
+                throw CUsageError(std::string(ZoneFieldName(given)) + " given twice");
         const int32_t shown = ParseValue(valueText, std::string(ZoneFieldName(*offset)), ZoneFieldRange(*offset));
         writes.emplace_back(*offset, WireFieldValue(*offset, shown));
     }
+    if (const auto fault = CheckZoneFields(writes))
+        throw CUsageError(fault->why);
     CBoxClient& client = source();
     for (const auto& [offset, value] : writes)
         SendFieldOperation(client.Sender(), OP_SET_ZONE_SPLIT_DATA, zone, offset, 1, value);

@@ -78,7 +78,8 @@ int main(int argc, char** argv)
     AddGlobalOptions(app, global);
     app.footer("Exit status: 0 success; 1 diff found differences; 2 bad arguments or input; 3 no answer from\n"
                "the box within the timeout; 4 port not found, ambiguous or not opened; 5 a write the box did\n"
-               "not confirm; 6 output could not be written; 130 interrupted (Ctrl-C). See zmctl(1).");
+               "not confirm or a request it refused; 6 output could not be written; 130 interrupted\n"
+               "(Ctrl-C). See zmctl(1).");
 
     RequestOptions request;
     GetOptions get;
