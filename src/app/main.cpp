@@ -1,10 +1,12 @@
 #include "app/DisplayGuard.h"
+#include "app/StandardDescriptors.h"
 #include "app/Zm_configApp.h"
 
 #include <optional>
 
 int main(int argc, char* argv[])
 {
+    ReopenClosedStandardDescriptors();
     std::optional<CDisplayGuard> noDisplay(std::in_place);
     CZm_configApp app(argc, argv);
     noDisplay.reset();

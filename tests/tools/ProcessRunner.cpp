@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <pty.h>
+#include <termios.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,18 +62,28 @@ TempDir& Dir()
     return dir;
 }
 
+//! How the child's standard streams are set up besides the pipes.
+struct StreamSetup {
+    std::string stdinPath;   //!< stdin from this file instead of a pipe
+    std::string stdoutPath;  //!< stdout to this file instead of a pipe
+    int stdoutFd = -1;       //!< stdout on this descriptor (a terminal) instead of a pipe
+    int closedFd = -1;       //!< this one of 0-2 closed
+};
+
 //! Forks zmctl with its standard streams on the given descriptors (-1:
 //! a pipe, returned in the same variable).
-pid_t Spawn(const std::vector<std::string>& args, int& in, int& out, int& err, const std::string& stdinPath,
-            const std::string& stdoutPath)
+pid_t Spawn(const std::vector<std::string>& args, int& in, int& out, int& err, const StreamSetup& setup)
 {
+    const std::string& stdinPath = setup.stdinPath;
+    const std::string& stdoutPath = setup.stdoutPath;
+    const bool outPiped = stdoutPath.empty() && setup.stdoutFd < 0;
     const std::string program = ZmctlPath();
     if (program.empty()) {
         ADD_FAILURE() << "no zmctl to run";
         return -1;
     }
     int inPipe[2] = {-1, -1}, outPipe[2] = {-1, -1}, errPipe[2] = {-1, -1};
-    if ((stdinPath.empty() && pipe(inPipe) != 0) || (stdoutPath.empty() && pipe(outPipe) != 0) || pipe(errPipe) != 0) {
+    if ((stdinPath.empty() && pipe(inPipe) != 0) || (outPiped && pipe(outPipe) != 0) || pipe(errPipe) != 0) {
         ADD_FAILURE() << "pipe: " << std::strerror(errno);
         return -1;
     }
@@ -79,13 +91,17 @@ pid_t Spawn(const std::vector<std::string>& args, int& in, int& out, int& err, c
     const pid_t pid = fork();
     if (pid == 0) {
         const int childIn = stdinPath.empty() ? inPipe[0] : open(stdinPath.c_str(), O_RDONLY);
-        const int childOut = stdoutPath.empty() ? outPipe[1] : open(stdoutPath.c_str(), O_WRONLY);
+        const int childOut = setup.stdoutFd >= 0 ? setup.stdoutFd
+                           : stdoutPath.empty()  ? outPipe[1]
+                                                 : open(stdoutPath.c_str(), O_WRONLY);
         dup2(childIn, 0);
         dup2(childOut, 1);
         dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1], setup.stdoutFd})
             if (fd > 2)
                 close(fd);
+        if (setup.closedFd >= 0)
+            close(setup.closedFd);
         signal(SIGPIPE, SIG_DFL);
         // The built-in simulated box answers at once unless a test asks.
         setenv("ZMCTL_SIM_TIMING", "instant", 0);
@@ -126,13 +142,23 @@ std::string TempFile(const std::string& name, const std::string& contents)
     return file.string();
 }
 
-ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath)
+namespace {
+
+//! Runs zmctl to its end, feeding `input` and collecting both outputs;
+//! `out` is the descriptor standard output is read from (-1: none).
+ProcessResult RunToEnd(const std::vector<std::string>& args, const std::string& input, const StreamSetup& setup,
+                       int terminal = -1)
 {
     ProcessResult result;
     int in = -1, out = -1, err = -1;
-    const pid_t pid = Spawn(args, in, out, err, "", stdoutPath);
+    const pid_t pid = Spawn(args, in, out, err, setup);
     if (pid < 0)
         return result;
+    // The terminal reports its end only once the child's side is closed everywhere.
+    if (setup.stdoutFd >= 0)
+        close(setup.stdoutFd);
+    if (terminal >= 0)
+        out = terminal;
 
     // Feed stdin and drain both outputs together so no pipe can fill up.
     size_t written = 0;
@@ -170,9 +196,42 @@ ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& 
     return result;
 }
 
-CZmctlProcess::CZmctlProcess(const std::vector<std::string>& args, const std::string& stdinPath)
+} // namespace
+
+ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& input, const std::string& stdoutPath)
 {
-    m_pid = Spawn(args, m_in, m_out, m_err, stdinPath, "");
+    return RunToEnd(args, input, {"", stdoutPath});
+}
+
+ProcessResult RunZmctlClosing(int closedFd, const std::vector<std::string>& args, const std::string& input)
+{
+    StreamSetup setup;
+    setup.closedFd = closedFd;
+    return RunToEnd(args, input, setup);
+}
+
+ProcessResult RunZmctlOnTerminal(const std::vector<std::string>& args, const std::string& input)
+{
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+        ADD_FAILURE() << "openpty: " << std::strerror(errno);
+        return {};
+    }
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    StreamSetup setup;
+    setup.stdoutFd = slave;
+    return RunToEnd(args, input, setup, master);
+}
+
+CZmctlProcess::CZmctlProcess(const std::vector<std::string>& args, const std::string& stdinPath, int closedFd)
+{
+    StreamSetup setup;
+    setup.stdinPath = stdinPath;
+    setup.closedFd = closedFd;
+    m_pid = Spawn(args, m_in, m_out, m_err, setup);
 }
 
 CZmctlProcess::~CZmctlProcess()

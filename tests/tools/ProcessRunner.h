@@ -22,6 +22,14 @@ struct ProcessResult {
 ProcessResult RunZmctl(const std::vector<std::string>& args, const std::string& input = "",
                        const std::string& stdoutPath = "");
 
+//! RunZmctl() with descriptor `closedFd` (0, 1 or 2) closed, as a shell's
+//! <&-, >&- or 2>&- leaves it.
+ProcessResult RunZmctlClosing(int closedFd, const std::vector<std::string>& args, const std::string& input = "");
+
+//! RunZmctl() with standard output on a pseudo-terminal (in raw mode, so
+//! that the bytes arrive as written).
+ProcessResult RunZmctlOnTerminal(const std::vector<std::string>& args, const std::string& input = "");
+
 //! A file in a fresh temporary directory, removed with the directory at exit.
 std::string TempFile(const std::string& name, const std::string& contents);
 //! That temporary directory.
@@ -31,7 +39,8 @@ std::string TempDirectory();
 class CZmctlProcess {
 public:
     //! `stdinPath` empty: a pipe the test writes to; otherwise that file.
-    explicit CZmctlProcess(const std::vector<std::string>& args, const std::string& stdinPath = "");
+    //! `closedFd` (0-2): that descriptor closed instead.
+    explicit CZmctlProcess(const std::vector<std::string>& args, const std::string& stdinPath = "", int closedFd = -1);
     ~CZmctlProcess();
     CZmctlProcess(const CZmctlProcess&) = delete;
     CZmctlProcess& operator=(const CZmctlProcess&) = delete;

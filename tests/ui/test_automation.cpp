@@ -33,6 +33,7 @@
 #include <set>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -539,5 +540,28 @@ TEST_F(ProgramTest, WithoutADisplayItSaysHowToRunInOneLineAndEndsWithStatusTwo)
                   "run it as `xvfb-run -a zm_config`, or with QT_QPA_PLATFORM=offscreen for no window at all\n");
         EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
         EXPECT_FALSE(fs::exists(ServiceFile())) << "ended before start-up";
+    }
+}
+
+TEST_F(ProgramTest, ClosedStandardDescriptorsAreTakenBeforeAnyFileIsOpened)
+{
+    // Whatever Qt or a library writes to standard error must never land in
+    // a file the program opened (its settings, a font, shared memory).
+    for (int closed : {0, 1, 2}) {
+        SCOPED_TRACE(closed);
+        fs::remove(ServiceFile());
+        QProcess program;
+        program.setChildProcessModifier([closed] { ::close(closed); });
+        program.start(Program(), {});
+        ASSERT_TRUE(program.waitForStarted(5000));
+        processes.push_back(&program);
+        // The activation file is written once start-up is under way.
+        EXPECT_TRUE(WaitFor([&] { return fs::exists(ServiceFile()); }));
+        std::error_code error;
+        const fs::path fd = "/proc/" + std::to_string(program.processId()) + "/fd/" + std::to_string(closed);
+        EXPECT_EQ(fs::read_symlink(fd, error).string(), "/dev/null");
+        program.kill();
+        program.waitForFinished(5000);
+        processes.pop_back();
     }
 }

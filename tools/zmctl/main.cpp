@@ -9,6 +9,7 @@
 #include "Output.h"
 #include "RequestCommand.h"
 #include "SimulateCommand.h"
+#include "StandardDescriptors.h"
 #include "StateCommands.h"
 #include "UsageError.h"
 #include "ZoneCommands.h"
@@ -68,6 +69,7 @@ std::string RequiredMessage(const std::string& message)
 
 int main(int argc, char** argv)
 {
+    ReopenClosedStandardDescriptors();
     InstallInterruptHandling();
 
     CLI::App app("zmctl - command-line companion of zm_config for the ZM1 key-scanner controller", "zmctl");
