@@ -17,8 +17,9 @@ void CAotSetup::Open(int32_t heldAotBooleans)
     AotOptions = static_cast<uint8_t>(heldAotBooleans);
     for (const AotOption& option : kAotOptions)
         m_controls.SetCheck(option.id, (AotOptions >> option.bit) & 1);
+    m_shownDelay = m_held.HeldAotDelay;
     CLineBuffer text;
-    text.Dec(m_held.HeldAotDelay);
+    text.Dec(m_shownDelay);
     m_controls.SetControlText(IDC_AOT_DELAY, text.View());
 }
 
@@ -43,7 +44,9 @@ bool CAotSetup::OnOK()
         return false;
     }
     m_controls.SetControlText(IDC_AOT_DELAY_PROBLEM, "");
-    if (*delay != m_held.HeldAotDelay)
+    // Against what the edit showed at opening, not what is held now: a
+    // report that came in meanwhile must not be overwritten with the old value.
+    if (*delay != m_shownDelay)
         SendSetParameter(m_sender, ZmFunc_Aot_t_delay, *delay);
     return true;
 }

@@ -171,6 +171,22 @@ TEST_F(SecondaryDialogsTest, AotSetupMarksTheHeldOptionsAndTakesOnlyAValidDelay)
     }
 }
 
+TEST_F(SecondaryDialogsTest, AotOkSendsNoDelayTheUserDidNotChange)
+{
+    dlg.Held().HeldAotDelay = 20;
+    Click(&dlg, IDC_AOT_SETUP);
+    EXPECT_EQ(Sent(1), 1u);
+    // The box reports a new delay (parameter 31 = 130) while the window is open.
+    const std::vector<uint8_t> report = {0xF0, 0x09, 0x43, 0x1F, 0x00, 0x02, 0x01, 0xF7};
+    ASSERT_TRUE(dlg.Editors().Rings().sysex.Write(report.data(), report.size()));
+    ASSERT_TRUE(WaitFor([&] { return dlg.Held().HeldAotDelay == 130; }));
+    EXPECT_EQ(Get<QLineEdit>(dlg.m_pAotSetupDlg, IDC_AOT_DELAY)->text(), "20") << "not refreshed while open";
+
+    Click(dlg.m_pAotSetupDlg, IDOK);
+    EXPECT_FALSE(dlg.m_pAotSetupDlg->isVisible());
+    EXPECT_EQ(Sent(0), 0u) << "the box's newer value stays";
+}
+
 TEST(SecondaryDialogsOnTheBox, ALayoutShowsInTheZonesOnceSynchronized)
 {
     CZm_configDlg dlg{nullptr, std::make_unique<CSimMidiPlatform>(nullptr, SimTiming::Instant)};

@@ -6,7 +6,8 @@
 // window opens: every click toggles one bit of the copy and sends all eight
 // bits; what the box reports later reaches neither the copy nor the marks.
 // The delay goes to the box on OK only, and only when it is a number the box
-// can hold that differs from the held one. Window thread only.
+// can hold that differs from the one the edit showed at opening. Window
+// thread only.
 #pragma once
 
 #include "editors/DialogControls.h"
@@ -32,7 +33,8 @@ public:
     bool OnCommand(int id);
 
     //! OK (or Enter): takes the edit's text. A whole number 0-255 that
-    //! differs from the held delay is sent as parameter 31. Returns false,
+    //! differs from the delay shown at opening is sent as parameter 31
+    //! (what the box reported since is not sent back). Returns false,
     //! and says why in the dialog, when the text is no such number: the
     //! dialog then stays open for correction.
     bool OnOK();
@@ -44,6 +46,7 @@ private:
     IDialogControls& m_controls;
     const HeldValues& m_held;
     ISysExSender& m_sender;
+    int32_t m_shownDelay = 0;   //!< the delay the edit showed at opening
 };
 
 //! `text` as a delay: a whole decimal number 0-255, blanks around it allowed;
