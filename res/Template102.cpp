@@ -13,7 +13,8 @@
 //   - label widths: as long as the text needs, without reaching the next
 //     control to the right;
 //   - accessible names for the controls that no label names: the
-//     identification box, the readouts and the parameter list.
+//     identification box, the readouts and the parameter list; and for the
+//     readouts, what each one shows (their tooltips).
 #include "res/DialogTemplate.h"
 #include "res/resource.h"
 
@@ -56,6 +57,7 @@ constexpr const char* kDebugA[4] = {"Ens", "Up", "Up", "Up"};
 constexpr const char* kDebugB[4] = {"map1", "map2", "map3", "map4"};
 
 constexpr int kZoneHeaderX[4] = {119, 166, 216, 262};
+constexpr const char* kUnusedReadout = "Not used: the box reports nothing here";
 constexpr int kAfterTouchX[4] = {112, 158, 208, 254};
 
 constexpr ControlTemplate kControls[] = {
@@ -78,11 +80,13 @@ constexpr ControlTemplate kControls[] = {
     {IDC_IDENTIFICATION, ControlKind::Edit, "", 4, 51, 230, 12, kReadOnly, 0, "Identification"},
     {IDC_COPY_MESSAGES, ControlKind::PushButton, "Copy Message Window", 570, 52, 80, 14, kStyleNone},
     {IDC_REVISION_REQUEST, ControlKind::PushButton, "Revision Request", 318, 55, 92, 18, kStyleNone},
-    {IDC_NUMBER_KEYS, ControlKind::Edit, "", 440, 68, 40, 12, kReadOnly, 0, "Number of Keys"},
-    {IDC_LOW_NOTE_KEY2, ControlKind::Edit, "", 485, 68, 40, 12, kReadOnly, 0, "Low Note Key 2"},
-    {IDC_READOUT_3, ControlKind::Edit, "", 532, 68, 40, 12, kReadOnly, 0, "Readout 3"},
-    {IDC_READOUT_4, ControlKind::Edit, "", 582, 68, 40, 12, kReadOnly, 0, "Readout 4"},
-    {IDC_READOUT_5, ControlKind::Edit, "", 628, 68, 40, 12, kReadOnly, 0, "Readout 5"},
+    {IDC_NUMBER_KEYS, ControlKind::Edit, "", 440, 68, 40, 12, kReadOnly, 0, "Number of Keys",
+     "Number of keys, parameter 12"},
+    {IDC_LOW_NOTE_KEY2, ControlKind::Edit, "", 485, 68, 40, 12, kReadOnly, 0, "Low Note Key 2",
+     "Adjust down or low note key 2, parameter 13 or 14, whichever the box reported last"},
+    {IDC_READOUT_3, ControlKind::Edit, "", 532, 68, 40, 12, kReadOnly, 0, "Readout 3", kUnusedReadout},
+    {IDC_READOUT_4, ControlKind::Edit, "", 582, 68, 40, 12, kReadOnly, 0, "Readout 4", kUnusedReadout},
+    {IDC_READOUT_5, ControlKind::Edit, "", 628, 68, 40, 12, kReadOnly, 0, "Readout 5", kUnusedReadout},
     {IDC_CLEAR_MESSAGES, ControlKind::PushButton, "Clear Message Window", 318, 75, 92, 18, kStyleNone},
     {IDC_LABEL_MESSAGE_WINDOW, ControlKind::Static, "Midi Message Window", 429, 89, 100, 8, kStyleNone},
     {IDC_MESSAGE_WINDOW, ControlKind::ListBox, "", 300, 97, 368, 201, kStyleSort | kStyleVScroll | kStyleHScroll},

@@ -55,7 +55,8 @@ constexpr ControlTemplate kControls[] = {
     {IDC_AFTERTOUCH_DELAY_LIST, ControlKind::ListBox, "", kListX, 102, kListW, 12, kScanList},
     {IDC_RESTORE_DEFAULTS, ControlKind::PushButton, "Restore Defaults", kListX, 121, kListW, 14, kStyleNone},
 
-    {IDC_EDIT_KEY_MAP, ControlKind::PushButton, "Edit Key Map", 7, 101, 92, 14, kStyleNone},
+    {IDC_EDIT_KEY_MAP, ControlKind::PushButton, "Edit Key Map", 7, 101, 92, 14, kStyleNone, 0, nullptr,
+     "Does nothing: key maps are not edited here"},
 };
 
 } // namespace

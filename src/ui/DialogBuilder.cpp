@@ -1,7 +1,7 @@
 #include "ui/DialogBuilder.h"
 
 #include "ui/ListBox.h"
-#include "ui/ProgramCheckedButton.h"
+#include "ui/TemplateButtons.h"
 
 #include "res/resource.h"
 
@@ -10,14 +10,21 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -153,21 +160,86 @@ QString CDialogBuilder::AccessibleName(const DialogTemplate& dialog, const Contr
     return parts.join(QLatin1Char(' '));
 }
 
+namespace {
+
+QSize DialogSize(const DialogTemplate& dialog, DialogBaseUnits units)
+{
+    return {DialogUnitsToPixelsX(dialog.w, units), DialogUnitsToPixelsY(dialog.h, units)};
+}
+
+bool Fits(QSize size, QSize room)
+{
+    return room.isEmpty() || (size.width() <= room.width() && size.height() <= room.height());
+}
+
+// Room for the title bar and the borders that a window manager puts around
+// a window's client area.
+constexpr QSize kWindowFrame(16, 40);
+
+} // namespace
+
+QSize ScreenRoom(const QWidget* window)
+{
+    const QWidget* owner = window ? window->parentWidget() : nullptr;
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {};
+    return (screen->availableGeometry().size() - kWindowFrame).expandedTo(QSize(1, 1));
+}
+
+int CDialogBuilder::FittingScale(const DialogTemplate& dialog, DialogBaseUnits units) const
+{
+    const QSize laidOut = DialogSize(dialog, units);
+    if (Fits(laidOut, m_room))
+        return DialogBaseUnits::kFullScale;
+    // The ratio of the sizes, then down by rounding until every edge fits.
+    units.scale = std::min(m_room.width() * DialogBaseUnits::kFullScale / laidOut.width(),
+                           m_room.height() * DialogBaseUnits::kFullScale / laidOut.height());
+    while (units.scale > kMinimumScale && !Fits(DialogSize(dialog, units), m_room))
+        --units.scale;
+    return std::max(units.scale, kMinimumScale);
+}
+
+QWidget* CDialogBuilder::ScrollingPage(QWidget* window, QSize size)
+{
+    m_scrollArea = new QScrollArea(window);
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    auto* page = new QWidget;
+    page->setFixedSize(size);
+    m_scrollArea->setWidget(page);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scrollArea);
+    // Never larger than the whole page, which then needs no scroll bar.
+    window->setMaximumSize(size);
+    window->resize(size.boundedTo(m_room));
+    return page;
+}
+
 QHash<int, QWidget*> CDialogBuilder::Build(QWidget* window, const DialogTemplate& dialog)
 {
-    const QFont font = DialogFont(dialog);
-    window->setFont(font);
+    QFont font = DialogFont(dialog);
     m_units = BaseUnits(font);
+    m_units.scale = FittingScale(dialog, m_units);
+    if (m_units.scale != DialogBaseUnits::kFullScale)
+        font.setPointSizeF(dialog.fontPoints * m_units.scale / double(DialogBaseUnits::kFullScale));
+    window->setFont(font);
     window->setWindowTitle(QString::fromLatin1(dialog.caption));
-    window->setFixedSize(DialogUnitsToPixelsX(dialog.w, m_units), DialogUnitsToPixelsY(dialog.h, m_units));
+    const QSize size = DialogSize(dialog, m_units);
+    m_scrollArea = nullptr;
+    QWidget* page = window;
+    if (Fits(size, m_room))
+        window->setFixedSize(size);
+    else
+        page = ScrollingPage(window, size);
 
     QHash<int, QWidget*> controls;
     QButtonGroup* radioGroup = nullptr;   // automatic radio buttons since the last group start
     QWidget* previous = nullptr;
     for (const ControlTemplate& control : dialog.controls) {
         const auto factory = m_factories.constFind(control.id);
-        QWidget* widget = factory != m_factories.constEnd() ? (*factory)(control, window)
-                                                            : CreateControl(control, window);
+        QWidget* widget = factory != m_factories.constEnd() ? (*factory)(control, page)
+                                                            : CreateControl(control, page);
         widget->setObjectName(QString::number(control.id));
         if (control.style & kStyleGroup)
             radioGroup = nullptr;
@@ -185,6 +257,14 @@ QHash<int, QWidget*> CDialogBuilder::Build(QWidget* window, const DialogTemplate
         if (control.kind == ControlKind::Bitmap && control.w == 0 && control.h == 0)
             rect.setSize(widget->sizeHint());
         widget->setGeometry(rect);
+        QStringList tip;
+        if (const QString cut = CutCaption(widget); !cut.isEmpty())
+            tip.append(cut);
+        if (control.description != nullptr) {
+            tip.append(QString::fromLatin1(control.description));
+            widget->setAccessibleDescription(tip.back());
+        }
+        widget->setToolTip(tip.join(QLatin1Char('\n')));
         controls.insert(control.id, widget);
         // Focus follows the template, also for widgets a factory made earlier.
         if (widget->focusPolicy() & Qt::TabFocus) {
@@ -194,6 +274,28 @@ QHash<int, QWidget*> CDialogBuilder::Build(QWidget* window, const DialogTemplate
         }
     }
     return controls;
+}
+
+QString CDialogBuilder::CutCaption(const QWidget* control)
+{
+    const QFontMetrics metrics(control->font());
+    int room = control->width();
+    QString caption;
+    if (const auto* label = qobject_cast<const QLabel*>(control); label && label->pixmap().isNull()) {
+        caption = label->text();
+    } else if (const auto* push = qobject_cast<const QPushButton*>(control)) {
+        caption = push->text();
+        QStyleOptionButton option;
+        option.initFrom(push);
+        room = push->style()->subElementRect(QStyle::SE_PushButtonContents, &option, push).width();
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
+        // A check box or radio button: its mark and the caption beside it.
+        return button->sizeHint().width() > room ? button->text() : QString();
+    } else if (const auto* group = qobject_cast<const QGroupBox*>(control)) {
+        caption = group->title();
+        room -= 2 * metrics.averageCharWidth();
+    }
+    return metrics.horizontalAdvance(caption) > room ? caption : QString();
 }
 
 QWidget* CDialogBuilder::CreateControl(const ControlTemplate& control, QWidget* parent) const
@@ -210,11 +312,11 @@ QWidget* CDialogBuilder::CreateControl(const ControlTemplate& control, QWidget* 
         return new CProgramCheckedButton<QPushButton>(caption, parent);
     case ControlKind::CheckBox:
         if (control.style & kStyleAutoCheck)
-            return new QCheckBox(caption, parent);
+            return new CWholeRectButton<QCheckBox>(caption, parent);
         return new CProgramCheckedButton<QCheckBox>(caption, parent);
     case ControlKind::RadioButton:
         if (control.style & kStyleAutoCheck)
-            return new QRadioButton(caption, parent);
+            return new CWholeRectButton<QRadioButton>(caption, parent);
         return new CProgramCheckedButton<QRadioButton>(caption, parent);
     case ControlKind::ListBox: {
         auto* list = new CListBox((control.style & kStyleSort) != 0, parent);

@@ -3,6 +3,7 @@
 #include "editors/KeyboardViewFeed.h"
 #include "editors/MainEditors.h"
 #include "protocol/RequestBuilders.h"
+#include "ui/DialogBuilder.h"
 #include "ui/PortActions.h"
 
 #include <QCheckBox>
@@ -389,7 +390,7 @@ CKeyboardViewWindow::CKeyboardViewWindow(CMainEditors& editors, QString settings
     connect(m_frameTimer, &QTimer::timeout, this, &CKeyboardViewWindow::Refresh);
     m_frameTimer->start();
 
-    resize(1180, 560);
+    resize(QSize(1180, 560).boundedTo(ScreenRoom(this)));
     if (const std::unique_ptr<QSettings> settings = OpenSettingsToRead(m_settingsFile))
         restoreGeometry(settings->value(kGeometryKey).toByteArray());
     m_sinceLists.start();

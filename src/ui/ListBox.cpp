@@ -1,7 +1,10 @@
 #include "ui/ListBox.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QToolTip>
 
 CListBox::CListBox(bool sorted, QWidget* parent)
     : QListWidget(parent), m_bSorted(sorted)
@@ -142,6 +145,22 @@ void CListBox::keyPressEvent(QKeyEvent* event)
         QListWidget::keyPressEvent(event);
     }
     ReportIfMoved(before);
+}
+
+bool CListBox::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QListWidget::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QListWidgetItem* line = itemAt(help->pos());
+    const QRect rect = line ? visualItemRect(line) : QRect();
+    // The item view leaves a focus margin and one pixel on either side of the text.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    if (line && fontMetrics().horizontalAdvance(line->text()) > rect.width() - 2 * margin)
+        QToolTip::showText(help->globalPos(), line->text(), viewport(), rect);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 QItemSelectionModel::SelectionFlags CListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const

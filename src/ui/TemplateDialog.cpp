@@ -27,6 +27,7 @@ void CTemplateDialog::BuildFromTemplate(int templateId)
 
 void CTemplateDialog::BuildFromTemplate(int templateId, CDialogBuilder& builder)
 {
+    builder.SetRoom(ScreenRoom(this));
     m_controls = builder.Build(this, *FindDialogTemplate(templateId));
     ConnectControls();
 }

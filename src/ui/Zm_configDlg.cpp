@@ -21,8 +21,11 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTimerEvent>
 
 CZm_configDlg::CZm_configDlg(QWidget* parent, std::unique_ptr<IMidiPlatform> platform)
@@ -37,6 +40,14 @@ CZm_configDlg::CZm_configDlg(QWidget* parent, std::unique_ptr<IMidiPlatform> pla
         return m_pMessageView;
     });
     BuildFromTemplate(IDD_ZM_CONFIG_DIALOG, builder);
+    // No key ends the session by accident: Enter presses no button here (a
+    // focused button takes Space), and Enter in "Xtable Data" sends it.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setDefault(false);
+        button->setAutoDefault(false);
+    }
+    connect(qobject_cast<QLineEdit*>(Control(IDC_XTABLE_DATA)), &QLineEdit::returnPressed, this,
+            [this] { OnCommand(IDC_SEND_XTABLE); });
 
     // Counts the devices, selects input 0 and output 0 and reads their names.
     m_pEditors = std::make_unique<CMainEditors>(*this, platform ? std::move(platform) : CreateMidiPlatform(),
@@ -106,7 +117,11 @@ bool CZm_configDlg::OnInitDialog()
         addAction(m_pAboutAction);
     }
     m_pKeyboardViewAction = new QAction(QStringLiteral("Keyboard View"), this);
+    m_pKeyboardViewAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    m_pKeyboardViewAction->setShortcutContext(Qt::WindowShortcut);
+    m_pKeyboardViewAction->setShortcutVisibleInContextMenu(true);
     connect(m_pKeyboardViewAction, &QAction::triggered, this, [this] { OpenKeyboardView(); });
+    addAction(m_pKeyboardViewAction);
     m_pPortActions = new CPortActions(m_pEditors->PortLists(), *this, m_settingsFile, this);
 
     m_pEditors->Zones().FillLists();
@@ -167,6 +182,22 @@ void CZm_configDlg::OnSysCommand(int nID)
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about(this);
         about.exec();
+    }
+}
+
+void CZm_configDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter and Escape that no control took: the dialog's own meaning of
+    // them (OK, Cancel) would close the ports and lose the message window.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        break;
+    default:
+        CTemplateDialog::keyPressEvent(event);
+        break;
     }
 }
 

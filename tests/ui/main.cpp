@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Offscreen, on a 1920 x 1080 screen: the dialogs fit it as laid out
+    // (the platform's own screen, 800 x 800, would make them shrink).
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!platform || std::strcmp(platform, "offscreen") == 0)
+        setenv("QT_QPA_PLATFORM", "offscreen:configfile=" ZM_OFFSCREEN_SCREEN, 1);
     QApplication app(argc, argv);
     // Settings go to a test location, never the user's own.
     QStandardPaths::setTestModeEnabled(true);

@@ -38,9 +38,9 @@ T* Get(CTemplateDialog* dialog, int id)
 
 void Click(CTemplateDialog* dialog, int id)
 {
-    // Near the left edge: a radio button takes clicks on its mark and caption only.
+    // Near the right edge, well beyond the caption of a radio button.
     QWidget* control = Get(dialog, id);
-    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(8, control->height() / 2));
+    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(control->width() - 3, control->height() / 2));
 }
 
 bool Checked(CTemplateDialog* dialog, int id)

@@ -48,6 +48,10 @@ struct ControlTemplate {
     //! control that neither has a caption nor stands beside or below a label
     //! (null: the builder derives it from the layout, see CDialogBuilder).
     const char* accessibleName = nullptr;
+    //! What the control is for, where neither its caption nor its label
+    //! says it (a readout, a button that does nothing); shown as its tooltip
+    //! and told to screen readers. Null for none.
+    const char* description = nullptr;
 };
 
 struct DialogTemplate {

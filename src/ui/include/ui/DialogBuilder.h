@@ -11,9 +11,20 @@
 // 7 x 13 pixels against 6 x 13 for MS Sans Serif: the same line height, and
 // a dialog about 17 % wider that keeps every caption inside its control.
 //
+// Fitting the screen. A dialog is built for the room it has on its screen
+// (SetRoom). When its template does not fit there, it is drawn smaller:
+// the dialog units and the font shrink together (DialogBaseUnits::scale),
+// down to three quarters of the laid-out size, so every control keeps its
+// place and its caption. A dialog that does not fit even then keeps that
+// scale and scrolls: its controls sit on a page of the template's size in a
+// scroll area, and the window opens as large as the room allows.
+//
 // Accessibility. Every control gets an accessible name (AccessibleName), so
 // that screen readers and UI automation can find and drive it, and the
-// keyboard focus moves through the controls in template order.
+// keyboard focus moves through the controls in template order. A control
+// whose caption its rectangle cuts shows the whole caption as its tooltip;
+// a template's description of a control becomes its tooltip and accessible
+// description.
 // Window thread only.
 #pragma once
 
@@ -23,9 +34,11 @@
 #include <QFont>
 #include <QHash>
 #include <QRect>
+#include <QSize>
 
 #include <functional>
 
+class QScrollArea;
 class QWidget;
 
 class CDialogBuilder {
@@ -39,14 +52,24 @@ public:
     //! Average character width and character height of `font`, in pixels.
     static DialogBaseUnits BaseUnits(const QFont& font);
 
+    //! The least scale (thousandths) a dialog shrinks to before it scrolls.
+    static constexpr int kMinimumScale = 750;
+
     //! Creates control `id` with `factory` instead of the widget its kind calls for.
     void SetFactory(int id, Factory factory);
 
-    //! Builds every control of `dialog` onto `window`. Returns the controls by id.
+    //! The client area the next Build() must fit; an empty size fits anything.
+    void SetRoom(QSize room) { m_room = room; }
+
+    //! Builds every control of `dialog` onto `window`, at the largest scale
+    //! that fits the room (see above). Returns the controls by id.
     QHash<int, QWidget*> Build(QWidget* window, const DialogTemplate& dialog);
 
-    //! Base units of the last Build().
+    //! Base units and scale of the last Build().
     DialogBaseUnits Units() const { return m_units; }
+
+    //! The scroll area of the last Build(), or nullptr when the dialog fitted.
+    QScrollArea* ScrollArea() const { return m_scrollArea; }
 
     //! Pixel rectangle of a template rectangle under the last Build()'s units.
     QRect ToPixels(const ControlTemplate& control) const;
@@ -64,12 +87,26 @@ public:
     //! horizontally, unless that label is the row label of another line.
     static QString AccessibleName(const DialogTemplate& dialog, const ControlTemplate& control);
 
+    //! The full caption when `control` cuts it, else an empty text.
+    static QString CutCaption(const QWidget* control);
+
 private:
     QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) const;
+    //! The scale at which `dialog` fits the room, not below kMinimumScale.
+    int FittingScale(const DialogTemplate& dialog, DialogBaseUnits units) const;
+    //! Puts a page of `size` in a scroll area that fills `window`; returns the page.
+    QWidget* ScrollingPage(QWidget* window, QSize size);
 
     QHash<int, Factory> m_factories;
     DialogBaseUnits m_units;
+    QSize m_room;
+    QScrollArea* m_scrollArea = nullptr;
 };
+
+//! The client area a top-level window has on the screen it opens on (its
+//! owner's, else the primary screen): the screen's free area less a window
+//! frame.
+QSize ScreenRoom(const QWidget* window);
 
 //! Resource path of bitmap or icon `id` (":/zm_config/bitmap142.png").
 QString ResourceImagePath(int id);

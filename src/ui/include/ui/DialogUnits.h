@@ -5,14 +5,22 @@
 // converted edge by edge (as a dialog manager maps a template rectangle), so
 // controls that touch in the template touch on the screen, without gaps or
 // overlaps from rounding.
+//
+// A dialog that does not fit the screen is drawn smaller: `scale` (in
+// thousandths) shrinks the units and the dialog font alike, so the layout
+// keeps its proportions. At 1000 the mapping is exactly the one above.
 #pragma once
 
 #include <cstdint>
 
-//! The dialog font's average character width and height, in pixels.
+//! The dialog font's average character width and height, in pixels, and the
+//! scale the dialog is drawn at.
 struct DialogBaseUnits {
     int cx = 0;
     int cy = 0;
+    int scale = kFullScale;   //!< thousandths: 1000 as laid out
+
+    static constexpr int kFullScale = 1000;
 };
 
 struct PixelRect {
@@ -42,12 +50,12 @@ constexpr int AverageCharWidth(int alphabetWidth)
 
 constexpr int DialogUnitsToPixelsX(int units, DialogBaseUnits base)
 {
-    return MulDivRound(units, base.cx, 4);
+    return MulDivRound(units, base.cx * base.scale, 4 * DialogBaseUnits::kFullScale);
 }
 
 constexpr int DialogUnitsToPixelsY(int units, DialogBaseUnits base)
 {
-    return MulDivRound(units, base.cy, 8);
+    return MulDivRound(units, base.cy * base.scale, 8 * DialogBaseUnits::kFullScale);
 }
 
 constexpr PixelRect MapDialogRect(int x, int y, int w, int h, DialogBaseUnits base)

@@ -12,7 +12,8 @@
 //
 // A list with the sort style keeps lines added by AddLine() in order
 // (case-insensitive); InsertLine() always puts a line where it is told.
-// Window thread only.
+// A line that the list's width cuts ("14 N" of "14 Normal") shows its whole
+// text as a tooltip. Window thread only.
 #pragma once
 
 #include <QListWidget>
@@ -52,6 +53,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
 

@@ -1,7 +1,8 @@
 // CTemplateDialog: what every dialog of the program does the same way.
 //
-// - Built from its template (res/) by CDialogBuilder; every control carries
-//   its numeric id as objectName, and Control(id) finds it.
+// - Built from its template (res/) by CDialogBuilder, to fit the screen it
+//   opens on; every control carries its numeric id as objectName, and
+//   Control(id) finds it.
 // - Routes the user's clicks (OnCommand) and list selections
 //   (OnListSelChange) by control id. Selections the program makes never
 //   reach OnListSelChange.
@@ -50,7 +51,8 @@ public:
 
 protected:
     //! Builds the controls of template `templateId` (with `builder`'s
-    //! factories) and connects their events. Derived constructors call it once.
+    //! factories) for the room on the screen and connects their events.
+    //! Derived constructors call it once.
     void BuildFromTemplate(int templateId, CDialogBuilder& builder);
     void BuildFromTemplate(int templateId);
 

@@ -10,6 +10,10 @@
 // to which the dialog forwards clicks and list selections, and whose
 // decoder pass runs on every tick.
 //
+// Keys: Enter and Escape end nothing here (no button is the default one);
+// Enter in "Xtable Data" sends it as "Send Xtable Data" does, and Ctrl+K
+// opens the Keyboard View.
+//
 // Closing: the close box, "OK" and "Cancel" run the same teardown (input
 // port, output port, thru/out port), then ask CanExit(): while an automation
 // client holds the proxy the window only hides. Otherwise "OK" and "Cancel"
@@ -87,7 +91,7 @@ public:
     //! False while another modal window (the About box) blocks this one.
     bool IsWindowEnabled() const;
 
-    //! Opens the Keyboard View (context menu), or brings it forward.
+    //! Opens the Keyboard View (context menu, Ctrl+K), or brings it forward.
     CKeyboardViewWindow& OpenKeyboardView();
 
     // IDialogControls: list box 1005 is the message window, which takes
@@ -125,6 +129,7 @@ protected:
     void OnCancel() override;
 
     void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
