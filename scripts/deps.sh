@@ -14,6 +14,7 @@ if [ "${1:-run}" = test ]; then
         clang libclang-rt-14-dev
         jackd2 dbus dbus-bin
         desktop-file-utils appstream groff-base
+        xvfb xauth xdotool
     )
 fi
 

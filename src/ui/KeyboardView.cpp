@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
@@ -353,10 +354,18 @@ CKeyboardViewWindow::CKeyboardViewWindow(CMainEditors& editors, QString settings
     split->setStretchFactor(1, 1);
 
     m_status = new QLabel(this);
-    auto* layout = new QVBoxLayout(this);
+    // On a screen smaller than the view's least size, the view scrolls.
+    auto* content = new QWidget;
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    (new QVBoxLayout(this))->setContentsMargins(0, 0, 0, 0);
+    this->layout()->addWidget(scroll);
+    auto* layout = new QVBoxLayout(content);
     layout->addLayout(buttons);
     layout->addWidget(split, 1);
     layout->addWidget(m_status);
+    scroll->setWidget(content);
 
     connect(exportCsv, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export calibration"),
