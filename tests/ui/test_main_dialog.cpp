@@ -18,9 +18,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
-#include <QLineEdit>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -341,84 +340,54 @@ TEST_F(MainDialogTest, OkAndCancelTearDownOnceAndEndWithTheirResult)
 }
 
 // Enter and Escape end nothing, wherever the focus is; Enter in "Xtable
-// Data" does exactly what "Send Xtable Data" does, frame or refusal line.
+// Data" does what "Send Xtable Data" does: the same frame or refusal line.
 TEST_F(MainDialogTest, EnterAndEscapeKeepTheWindowAndEnterInXtableDataSendsIt)
 {
     dlg.Editors().OnListSelChange(IDC_MIDI_OUT_LIST, 0);
     dlg.Editors().OnListSelChange(IDC_PARAMETER_LIST, 12);
     TakeLines();
     auto* edit = Get<QLineEdit>(IDC_XTABLE_DATA);
-    std::vector<std::string> clickLines, enterLines;
-    std::vector<std::vector<uint8_t>> clickFrames, enterFrames;
-    auto sent = [&] { return platform->liveOutputs.at(0)->Sent(); };
-    bool stayed = true;
-    size_t sentInAll = 0;
+    std::vector<std::string> results;   // per step: the new frame, then the new lines
+    size_t framesSeen = 0;
+    auto result = [&] {
+        EXPECT_TRUE(dlg.Editors().Ports().Transmitter().WaitUntilSent(std::chrono::seconds(2)));
+        const auto frames = platform->liveOutputs.at(0)->Sent();
+        std::string out = frames.size() > std::exchange(framesSeen, frames.size()) ? HexText(frames.back()) : "";
+        for (const std::string& line : TakeLines())
+            out += line;
+        results.push_back(out);
+    };
     Soon([&] {
-        for (const char* text : {"42", "16383", "abc", "", "-1"}) {
+        for (const char* text : {"42", "abc"}) {
             edit->setText(text);
             Click(IDC_SEND_XTABLE);
-            edit->setFocus();
+            result();
             QTest::keyClick(edit, Qt::Key_Return);
-            QTest::keyClick(edit, Qt::Key_Escape);
+            result();
         }
-        ASSERT_TRUE(dlg.Editors().Ports().Transmitter().WaitUntilSent(std::chrono::seconds(2)));
-        const auto frames = sent();
-        const std::vector<std::string> lines = TakeLines();
-        for (size_t i = 0; i < frames.size(); ++i)
-            (i % 2 ? enterFrames : clickFrames).push_back(frames[i]);
-        for (size_t i = 0; i < lines.size(); ++i)
-            (i % 2 ? enterLines : clickLines).push_back(lines[i]);
-        // Keys that no control takes, and Enter on the focused OK button.
-        for (int id : {int(IDOK), int(IDCANCEL), int(IDC_PARAMETER_LIST), kZoneAttackList[0], int(IDC_MESSAGE_WINDOW)}) {
-            Get(id)->setFocus();
+        QTest::keyClick(edit, Qt::Key_Escape);
+        for (int id : {int(IDOK), int(IDCANCEL), int(IDC_PARAMETER_LIST)})   // Enter on OK too
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
                 QTest::keyClick(Get(id), key);
-        }
-        stayed = dlg.isVisible();
-        QTest::qWait(20);
-        sentInAll = sent().size();
+        result();
+        results.push_back(dlg.isVisible() ? "open" : "closed");
         Click(IDCANCEL);
     });
     EXPECT_EQ(dlg.DoModal(), int(IDCANCEL));
-    EXPECT_TRUE(stayed);
-    EXPECT_EQ(HexText(clickFrames.at(0)), "F0 09 43 0C 00 2A 00 F7");
-    EXPECT_EQ(clickFrames.size(), 2u);
-    EXPECT_EQ(enterFrames, clickFrames);
-    EXPECT_EQ(clickLines.at(0), "Send Xtable Data: \"abc\" is not a whole number from 0 to 16383, nothing sent");
-    EXPECT_EQ(clickLines.size(), 3u);
-    EXPECT_EQ(enterLines, clickLines);
-    EXPECT_EQ(sentInAll, 4u) << "and nothing from the other keys";
-    EXPECT_EQ(TakeLines(), (std::vector<std::string>{"midiOutClose           No error.", kOneTeardown[1]}))
-        << "the ports closed once, by Cancel";
+    const std::string refusal = "Send Xtable Data: \"abc\" is not a whole number from 0 to 16383, nothing sent";
+    EXPECT_EQ(results, (std::vector<std::string>{"F0 09 43 0C 00 2A 00 F7", "F0 09 43 0C 00 2A 00 F7", refusal,
+                                                 refusal, "", "open"}));
 }
 
-TEST_F(MainDialogTest, CtrlKOpensTheKeyboardViewAndTheMenuShowsIt)
+TEST_F(MainDialogTest, CtrlKOpensTheKeyboardViewEvenFromTheXtableDataEdit)
 {
     dlg.show();
     dlg.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-    for (int id : {IDC_XTABLE_DATA, IDC_PARAMETER_LIST, IDC_SYNCHRONIZE}) {
-        Get(id)->setFocus();
-        QTest::keyClick(Get(id), Qt::Key_K, Qt::ControlModifier);
-        CKeyboardViewWindow* view = dlg.findChild<CKeyboardViewWindow*>();
-        ASSERT_NE(view, nullptr) << id;
-        EXPECT_TRUE(view->isVisible()) << id;
-        view->close();
-        dlg.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-    }
-    QTimer::singleShot(50, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (const QAction* action : menu->actions())
-            if (action->text() == "Keyboard View") {
-                EXPECT_EQ(action->shortcut(), QKeySequence("Ctrl+K"));
-                EXPECT_TRUE(action->isShortcutVisibleInContextMenu());
-            }
-        menu->close();
-    });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg.mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(&dlg, &event);
+    QTest::keyClick(Get(IDC_XTABLE_DATA), Qt::Key_K, Qt::ControlModifier);   // an edit's own Ctrl+K gives way
+    auto* view = dlg.findChild<CKeyboardViewWindow*>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
 }
 
 TEST_F(MainDialogTest, AListLineCutByItsListShowsItsWholeTextAsTooltip)
@@ -426,7 +395,7 @@ TEST_F(MainDialogTest, AListLineCutByItsListShowsItsWholeTextAsTooltip)
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     auto* list = Get<CListBox>(kZoneAttackList[2]);
-    const std::pair<int, QString> lines[] = {{0, ""}, {13, ""}, {14, "14 Normal"}};   // none shown before
+    const std::pair<int, QString> lines[] = {{0, ""}, {13, ""}, {14, "14 Normal"}};   // no tooltip until the last
     for (const auto& [row, tooltip] : lines) {
         list->scrollToItem(list->item(row));
         const QPoint at = list->visualItemRect(list->item(row)).center();
@@ -434,14 +403,6 @@ TEST_F(MainDialogTest, AListLineCutByItsListShowsItsWholeTextAsTooltip)
         QApplication::sendEvent(list->viewport(), &help);
         EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), tooltip) << row;
     }
-}
-
-TEST_F(MainDialogTest, TheReadoutsSayWhatTheyShow)
-{
-    EXPECT_TRUE(Get(IDC_NUMBER_KEYS)->toolTip().contains("parameter 12"));
-    EXPECT_TRUE(Get(IDC_LOW_NOTE_KEY2)->toolTip().contains("parameter 13 or 14"));
-    for (int id : {IDC_READOUT_3, IDC_READOUT_4, IDC_READOUT_5})
-        EXPECT_TRUE(Get(id)->toolTip().startsWith("Not used")) << id;
 }
 
 TEST_F(MainDialogTest, TheCloseBoxTearsDownThenTurnsIntoCancel)
@@ -480,6 +441,8 @@ TEST_F(MainDialogTest, AboutBoxFromTheSystemCommandTheMenuAndF1)
             texts.append(action->text());
         EXPECT_EQ(texts, (QStringList{"Rescan MIDI ports", "Reopen these ports at start", "", "Keyboard View",
                                       "&About zm_config..."}));
+        EXPECT_EQ(menu->actions().at(3)->shortcut(), QKeySequence("Ctrl+K"));
+        EXPECT_TRUE(menu->actions().at(3)->isShortcutVisibleInContextMenu());
         EXPECT_TRUE(menu->actions().at(1)->isCheckable());
         EXPECT_FALSE(menu->actions().at(1)->isChecked()) << "off until the user turns it on";
         closeAboutSoon();
