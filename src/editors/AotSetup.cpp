@@ -2,6 +2,7 @@
 
 #include "editors/AotOptions.h"
 #include "editors/TypedText.h"
+#include "protocol/BoxParameters.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 #include "protocol/TextBuffer.h"

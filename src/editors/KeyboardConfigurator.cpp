@@ -1,6 +1,7 @@
 #include "editors/KeyboardConfigurator.h"
 
 #include "editors/KeyboardPresets.h"
+#include "protocol/BoxParameters.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 #include "protocol/TextBuffer.h"
@@ -18,9 +19,9 @@ enum class EntryStyle {
 // Aftertouch Delay list is labelled in milliseconds, 25 per entry, and its
 // parameter is read and written in milliseconds as well, so that what the
 // list shows is what the box holds.
-struct ScanList {
+struct ScanListLayout {
     int id;
-    int32_t parameter;
+    ScanList list;
     int count;
     int32_t step;
     EntryStyle style;
@@ -29,23 +30,23 @@ struct ScanList {
     int32_t defaultValue;    // what Restore Defaults sends
 };
 
-constexpr ScanList kScanLists[] = {
-    {IDC_KEY_TRIGGER_LIST, ZmFunc_KeyTrigPos, 16, 1, EntryStyle::KeyPosition, 3, "3 normal", 3},
-    {IDC_KEY_RETRIGGER_LIST, ZmFunc_KeyRetrigW, 16, 1, EntryStyle::KeyPosition, 8, "8 normal", 8},
-    {IDC_AFTERTOUCH_RANGE_LIST, ZmFunc_AftrTchRng, 20, 1, EntryStyle::Aftertouch, -1, nullptr, 10},
-    {IDC_AFTERTOUCH_HOLDOFF_LIST, ZmFunc_AftrTchHld, 20, 1, EntryStyle::Aftertouch, -1, nullptr, 10},
-    {IDC_AFTERTOUCH_DELAY_LIST, ZmFunc_AftrTchDel, 32, 25, EntryStyle::Milliseconds, 8, "200 mSec Default", 400},
+constexpr ScanListLayout kScanLists[] = {
+    {IDC_KEY_TRIGGER_LIST, ScanList::KeyTrigger, 16, 1, EntryStyle::KeyPosition, 3, "3 normal", 3},
+    {IDC_KEY_RETRIGGER_LIST, ScanList::KeyRetrigger, 16, 1, EntryStyle::KeyPosition, 8, "8 normal", 8},
+    {IDC_AFTERTOUCH_RANGE_LIST, ScanList::AftertouchRange, 20, 1, EntryStyle::Aftertouch, -1, nullptr, 10},
+    {IDC_AFTERTOUCH_HOLDOFF_LIST, ScanList::AftertouchHoldoff, 20, 1, EntryStyle::Aftertouch, -1, nullptr, 10},
+    {IDC_AFTERTOUCH_DELAY_LIST, ScanList::AftertouchDelay, 32, 25, EntryStyle::Milliseconds, 8, "200 mSec Default", 400},
 };
 
-const ScanList* FindScanList(int id)
+const ScanListLayout* FindScanList(int id)
 {
-    for (const ScanList& list : kScanLists)
+    for (const ScanListLayout& list : kScanLists)
         if (list.id == id)
             return &list;
     return nullptr;
 }
 
-CLineBuffer EntryText(const ScanList& list, int index)
+CLineBuffer EntryText(const ScanListLayout& list, int index)
 {
     CLineBuffer text;
     if (index == list.labelIndex) {
@@ -69,7 +70,7 @@ CLineBuffer EntryText(const ScanList& list, int index)
 
 //! The entry that `value` stands for, truncating between entries; -1 when
 //! the list has none.
-int EntryOf(const ScanList& list, int32_t value)
+int EntryOf(const ScanListLayout& list, int32_t value)
 {
     if (value < 0)
         return -1;
@@ -87,10 +88,10 @@ CKeyboardConfigurator::CKeyboardConfigurator(IDialogControls& controls, const He
 
 void CKeyboardConfigurator::Initialise()
 {
-    for (const ScanList& list : kScanLists) {
+    for (const ScanListLayout& list : kScanLists) {
         for (int i = 0; i < list.count; ++i)
             m_controls.InsertListLine(list.id, i, EntryText(list, i).View());
-        m_controls.SelectListLine(list.id, EntryOf(list, m_held.XtableValues[static_cast<size_t>(list.parameter)]));
+        m_controls.SelectListLine(list.id, EntryOf(list, m_held.XtableValues[static_cast<size_t>(ScanListParameter(list.list))]));
     }
     for (const KeyboardPreset& preset : kKeyboardPresets)
         m_controls.SetCheck(preset.id, false);
@@ -116,19 +117,19 @@ bool CKeyboardConfigurator::OnCommand(int id)
 
 bool CKeyboardConfigurator::OnListSelChange(int id, int index)
 {
-    const ScanList* list = FindScanList(id);
+    const ScanListLayout* list = FindScanList(id);
     if (!list)
         return false;
     if (index >= 0 && index < list->count)
-        SendSetParameter(m_sender, list->parameter, index * list->step);
+        SendSetParameter(m_sender, ScanListParameter(list->list), index * list->step);
     return true;
 }
 
 void CKeyboardConfigurator::RestoreDefaults()
 {
-    for (const ScanList& list : kScanLists) {
+    for (const ScanListLayout& list : kScanLists) {
         m_controls.SelectListLine(list.id, EntryOf(list, list.defaultValue));
-        SendSetParameter(m_sender, list.parameter, list.defaultValue);
+        SendSetParameter(m_sender, ScanListParameter(list.list), list.defaultValue);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "editors/MainDialogTexts.h"
 
+#include "protocol/BoxParameters.h"
+
 const std::array<std::string_view, 18> kHelpLines = {
     "This application must comunicate with the ZM1 box it is controlling",
     "",
@@ -42,9 +44,10 @@ std::string VelocityNumberText(int value)
 
 std::string ParameterListText(int number)
 {
-    if (number < 0 || number >= static_cast<int>(kParameterNames.size()))
+    const BoxParameter* parameter = FindBoxParameter(number);
+    if (!parameter)
         return {};
-    std::string text(kParameterNames[static_cast<size_t>(number)]);
+    std::string text(parameter->name);
     const size_t width = number >= 29 ? 19 : 18;
     if (text.size() < width)
         text.append(width - text.size(), ' ');

@@ -2,6 +2,7 @@
 
 #include "editors/MainDialogTexts.h"
 #include "editors/TypedText.h"
+#include "protocol/BoxParameters.h"
 #include "protocol/RequestBuilders.h"
 #include "protocol/TextBuffer.h"
 #include "res/resource.h"
@@ -22,7 +23,7 @@ CParameterTable::CParameterTable(IDialogControls& controls, HeldValues& held, Re
 
 void CParameterTable::FillList()
 {
-    for (int number = 0; number < static_cast<int>(kParameterNames.size()); ++number)
+    for (int number = 0; number < kParameterCount; ++number)
         m_controls.AddListLine(IDC_PARAMETER_LIST, ParameterListText(number));
     m_controls.SetTextLimit(IDC_XTABLE_DATA, kXtableDataChars);
 }
@@ -37,13 +38,20 @@ void CParameterTable::ShowSwitches()
 
 void CParameterTable::ShowParameter(int32_t number, int32_t value)
 {
-    int id = 0;
-    if (number == ZmFunc_NumberKeys)
-        id = IDC_NUMBER_KEYS;
-    else if (number == ZmFunc_AdjustDown || number == ZmFunc_LowNteKey2)
-        id = IDC_LOW_NOTE_KEY2;
-    else
+    const BoxParameter* parameter = FindBoxParameter(number);
+    if (!parameter)
         return;
+    int id = 0;
+    switch (parameter->readout) {
+    case Readout::NumberKeys:
+        id = IDC_NUMBER_KEYS;
+        break;
+    case Readout::LowNoteKey2:
+        id = IDC_LOW_NOTE_KEY2;
+        break;
+    case Readout::None:
+        return;
+    }
     CLineBuffer text;
     text.Dec(value, 3);
     m_controls.SetControlText(id, text.View());
@@ -88,7 +96,7 @@ bool CParameterTable::OnListSelChange(int id, int index)
 {
     if (id != IDC_PARAMETER_LIST)
         return false;
-    if (index >= 0 && index < static_cast<int>(kParameterNames.size()))
+    if (index >= 0 && index < kParameterCount)
         SelectedParameter = index;
     return true;
 }

@@ -1,6 +1,6 @@
 #include "editors/ReplyPresenter.h"
 
-#include "protocol/ProtocolCodes.h"
+#include "protocol/BoxParameters.h"
 #include "res/resource.h"
 
 CReplyPresenter::CReplyPresenter(IDialogControls& controls, HeldValues& held, CZoneEditor& zones,
@@ -31,7 +31,8 @@ void CReplyPresenter::SplitDone(int zone)
 void CReplyPresenter::ParameterReported(int32_t number, int32_t value)
 {
     // Numbers beyond the box's 32 show in their line alone.
-    if (number == ZmFunc_ZoneMutBits) {
+    const BoxParameter* parameter = FindBoxParameter(number);
+    if (parameter && parameter->held == HeldIn::MuteBits) {
         m_zones.ShowMuteBits(m_held.MuteBits);
         for (IReplyObserver* observer : m_observers)
             observer->ZonesChanged();

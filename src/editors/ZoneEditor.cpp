@@ -1,6 +1,7 @@
 #include "editors/ZoneEditor.h"
 
 #include "editors/MainDialogTexts.h"
+#include "protocol/BoxParameters.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 #include "protocol/TextBuffer.h"

@@ -1,5 +1,7 @@
 #include "protocol/ReplyDecoder.h"
 
+#include "protocol/BoxParameters.h"
+
 #include <cstring>
 
 namespace {
@@ -255,33 +257,23 @@ void CReplyDecoder::ParameterReport(const FrameView& frame, bool setParameter)
 
 void CReplyDecoder::ParameterEffect(int32_t number, int32_t value)
 {
-    if (number < 0 || number >= kParameterCount)
+    const BoxParameter* parameter = FindBoxParameter(number);
+    if (!parameter)
         return;
-    switch (number) {
-    case ZmFunc_ZoneMutBits:
+    switch (parameter->held) {
+    case HeldIn::Xtable:
+        m_held.XtableValues[static_cast<size_t>(number)] = value;
+        break;
+    case HeldIn::MuteBits:
         m_held.MuteBits = value;
         break;
-    case ZmFunc_NumberKeys:
-        m_held.LayoutValues[0] = value;
-        m_held.XtableValues[static_cast<size_t>(number)] = value;
-        break;
-    case ZmFunc_AdjustDown:
-    case ZmFunc_LowNteKey2:
-        m_held.LayoutValues[3] = value;
-        m_held.XtableValues[static_cast<size_t>(number)] = value;
-        break;
-    case ZmFunc_OrganMapMde:
-        break;
-    case ZmFunc_AotBooleans:
+    case HeldIn::AotBooleans:
         m_held.HeldAotBooleans = value & 0xFF;
         break;
-    case ZmFunc_Aot_t_delay:
+    case HeldIn::AotDelay:
         m_held.HeldAotDelay = value & 0xFF;
         break;
-    default:
-        // 7-11 and 15 are kept like the rest: the layout values change only
-        // with parameters 12, 13 and 14.
-        m_held.XtableValues[static_cast<size_t>(number)] = value;
+    case HeldIn::Nowhere:
         break;
     }
 }

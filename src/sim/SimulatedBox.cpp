@@ -1,5 +1,6 @@
 #include "sim/SimulatedBox.h"
 
+#include "protocol/BoxParameters.h"
 #include "protocol/ProtocolCodes.h"
 
 #include <algorithm>
@@ -7,60 +8,11 @@
 
 namespace {
 
-// Numbers the protocol header leaves unnamed.
-enum : int {
-    kSoftwareRev = 1,
-    kClearEeprom = 2,
-    kRestoreEeprom = 3,
-    kEepromFree = 4,
-    kDumpEeprom = 7,
-    kKeyBreakPoint = 15,
-    kAdcConvTime = 16,
-    kAtkVelSens = 17,
-    kAdcSafety = 18,
-    kRelVelSens = 19,
-};
-
 constexpr int32_t kDefaults[kParameterCount] = {
     1,   203, 0, 0, 0,  0,  15, 0, 0, 0,  0,  0,  88, 36, 36, 61,
     12, 0x20, 4, 16, 64, 3, 3, 8, 8, 10, 10, 200, 0, 0, 0,  0,
 };
-
-//! Parameters the box keeps in its EEPROM's misc block, one byte each.
-struct EepromLink {
-    int parameter;
-    CBoxEeprom::MiscItem item;
-};
-constexpr EepromLink kEepromLinks[] = {
-    {ZmFunc_LowNteKey2, CBoxEeprom::kLowestNoteKeyboard2},
-    {kKeyBreakPoint, CBoxEeprom::kStripBreak},
-    {kAdcConvTime, CBoxEeprom::kConvParam},
-    {kAtkVelSens, CBoxEeprom::kVelocitySensitivity},
-    {kAdcSafety, CBoxEeprom::kNoiseSafetyFactor},
-    {kRelVelSens, CBoxEeprom::kReleaseSensitivity},
-    {ZmFunc_KeyTrigPos, CBoxEeprom::kTriggerOffset},
-    {ZmFunc_KeyRetrigW, CBoxEeprom::kRetriggerOffset},
-};
-
-bool LinkedToEeprom(int number)
-{
-    return std::any_of(std::begin(kEepromLinks), std::end(kEepromLinks),
-                       [number](const EepromLink& l) { return l.parameter == number; });
-}
-
-//! Largest value each parameter takes; the 14-bit wire limit otherwise.
-int32_t MaxValue(int number)
-{
-    switch (number) {
-    case CSimulatedBox::kParamPlay: return 1;
-    case ZmFunc_ZoneMutBits: return 0x0F;
-    case ZmFunc_NumberKeys: return CBoxEeprom::kMaxKeys;
-    case CSimulatedBox::kParamFault:
-    case ZmFunc_AotBooleans:
-    case ZmFunc_Aot_t_delay: return 0xFF;
-    default: return LinkedToEeprom(number) ? 0xFF : 0x3FFF;
-    }
-}
+static_assert(kBoxParameters[ZmFunc_NumberKeys].highest == CBoxEeprom::kMaxKeys);
 
 int ShortTravelKey(int32_t fault)
 {
@@ -127,7 +79,7 @@ CSimulatedBox::CSimulatedBox(uint64_t seed)
 int32_t CSimulatedBox::Parameter(int number) const
 {
     switch (number) {
-    case kEepromFree: return m_eeprom.FreeBytes();
+    case ZmFunc_EepromFreeB: return m_eeprom.FreeBytes();
     case kParamPlay: return Playing() ? 1 : 0;
     default: return number >= 0 && number < kParameterCount ? m_params[static_cast<size_t>(number)] : -1;
     }
@@ -135,7 +87,7 @@ int32_t CSimulatedBox::Parameter(int number) const
 
 std::string CSimulatedBox::IdentificationText() const
 {
-    const int rev = m_params[kSoftwareRev];
+    const int rev = m_params[ZmFunc_SoftwareRev];
     char text[64];
     std::snprintf(text, sizeof text, "ZM1 key scanner software %d.%02d (simulator)", rev / 100, rev % 100);
     return text;
@@ -263,15 +215,15 @@ bool CSimulatedBox::Refuse(int number, int32_t value, ISimReplySink& out)
         SendTextLine("no parameter " + std::to_string(number), out);
         return true;
     }
-    const std::string name(kParameterNames[static_cast<size_t>(number)]);
-    if (number == kSoftwareRev || number == kEepromFree) {
+    const BoxParameter& parameter = kBoxParameters[static_cast<size_t>(number)];
+    const std::string name(parameter.name);
+    if (parameter.kind == ParameterKind::ReadOnly) {
         SendTextLine(name + " is read-only", out);
         return true;
     }
-    const int32_t lowest = number == ZmFunc_NumberKeys ? 1 : 0;
-    if (value < lowest || value > MaxValue(number)) {
-        SendTextLine(name + " " + std::to_string(value) + " out of range " + std::to_string(lowest) + "-" +
-                         std::to_string(MaxValue(number)),
+    if (value < parameter.lowest || value > parameter.highest) {
+        SendTextLine(name + " " + std::to_string(value) + " out of range " + std::to_string(parameter.lowest) + "-" +
+                         std::to_string(parameter.highest),
                      out);
         return true;
     }
@@ -284,19 +236,19 @@ void CSimulatedBox::SetParameter(int number, int32_t value, ISimReplySink& out)
         return;
     bool dump = false;
     switch (number) {
-    case kClearEeprom:
+    case ZmFunc_ClearEEprom:
         if (value)
             m_eeprom.ClearCalibration();
         value = 0;
         break;
-    case kRestoreEeprom:
+    case ZmFunc_RestrEEprom:
         if (value) {
             m_eeprom.RestoreFactory();
             ApplyFault(m_params[kParamFault]);
         }
         value = 0;
         break;
-    case kDumpEeprom:
+    case ZmFunc_DumpEEprom:
         dump = value != 0;
         value = 0;
         break;
@@ -326,7 +278,7 @@ void CSimulatedBox::ReportParameter(int number, ISimReplySink& out)
         .Byte(static_cast<uint32_t>(number) >> 7)
         .Byte(value)
         .Byte(value >> 7)
-        .Text(std::string(kParameterNames[static_cast<size_t>(number)]))
+        .Text(std::string(kBoxParameters[static_cast<size_t>(number)].name))
         .Send(out);
     // The program fills its identification box from the next text after
     // asking for the station name.
@@ -351,8 +303,9 @@ void CSimulatedBox::ApplyFault(int32_t fault)
 
 void CSimulatedBox::WriteParametersToEeprom()
 {
-    for (const EepromLink& l : kEepromLinks)
-        m_eeprom.SetMisc(l.item, static_cast<uint8_t>(m_params[static_cast<size_t>(l.parameter)]));
+    for (const BoxParameter& p : kBoxParameters)
+        if (p.eeprom)
+            m_eeprom.SetMisc(*p.eeprom, static_cast<uint8_t>(m_params[static_cast<size_t>(p.number)]));
     m_params[ZmFunc_NumberKeys] = KeyCount();
 }
 
@@ -361,8 +314,9 @@ void CSimulatedBox::WriteParametersToEeprom()
 // write over its byte is put back.
 void CSimulatedBox::ReadParametersFromEeprom()
 {
-    for (const EepromLink& l : kEepromLinks)
-        m_params[static_cast<size_t>(l.parameter)] = m_eeprom.Misc(l.item);
+    for (const BoxParameter& p : kBoxParameters)
+        if (p.eeprom)
+            m_params[static_cast<size_t>(p.number)] = m_eeprom.Misc(*p.eeprom);
     m_eeprom.SetMisc(CBoxEeprom::kNumberOfKeys, static_cast<uint8_t>(KeyCount()));
 }
 

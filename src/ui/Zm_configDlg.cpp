@@ -2,6 +2,7 @@
 
 #include "editors/KeyboardConfigurator.h"
 #include "editors/MainDialogTexts.h"
+#include "protocol/BoxParameters.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 #include "res/Strings.h"

@@ -111,7 +111,7 @@ TEST_F(DialogMidiTest, SynchronizeDataShowsWhatTheBoxHolds)
     }
     EXPECT_EQ(Text(IDC_NUMBER_KEYS), " 88");
     EXPECT_EQ(Text(IDC_IDENTIFICATION), "ZM1 Station 1");
-    EXPECT_EQ(dlg.Held().XtableValues[ZmFunc_AftrTchDel], 200);
+    EXPECT_EQ(dlg.Held().XtableValues[27], 200);  // the aftertouch delay
 
     // The revision request fills the identification box again.
     Click(IDC_REVISION_REQUEST);

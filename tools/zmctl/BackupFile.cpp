@@ -5,6 +5,7 @@
 #include "UsageError.h"
 #include "Values.h"
 #include "editors/AotOptions.h"
+#include "protocol/BoxParameters.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 
@@ -12,13 +13,6 @@
 #include <ctime>
 
 namespace {
-
-// Numbers the box names only by its table: read-only and action parameters.
-constexpr int32_t kSoftwareRev = 1;
-constexpr int32_t kClearEeprom = 2;
-constexpr int32_t kRestoreEeprom = 3;
-constexpr int32_t kEepromFree = 4;
-constexpr int32_t kDumpEeprom = 7;
 
 class CFrameCollector : public ISysExSender {
 public:
@@ -45,16 +39,8 @@ std::string Timestamp()
 
 bool RestoresParameter(int32_t number)
 {
-    switch (number) {
-    case kSoftwareRev:
-    case kClearEeprom:
-    case kRestoreEeprom:
-    case kEepromFree:
-    case kDumpEeprom:
-        return false;
-    default:
-        return number >= 0 && number < kParameterCount;
-    }
+    const BoxParameter* parameter = FindBoxParameter(number);
+    return parameter && parameter->Restored();
 }
 
 std::vector<uint8_t> BackupFrames(const BoxSnapshot& snapshot)

@@ -3,16 +3,16 @@
 #include "BoxExchanges.h"
 #include "Values.h"
 #include "UsageError.h"
-#include "editors/MainDialogTexts.h"
+#include "protocol/BoxParameters.h"
 
 namespace {
 
 std::string ParameterNameHelp()
 {
     std::string text = "Parameters (number or name, with or without ZmFunc_):\n";
-    for (size_t p = 0; p < kParameterNames.size(); ++p) {
-        text += (p % 4 == 0 ? "  " : "") + std::to_string(p) + " " + std::string(kParameterNames[p]);
-        text += p % 4 == 3 ? "\n" : "  ";
+    for (const BoxParameter& p : kBoxParameters) {
+        text += (p.number % 4 == 0 ? "  " : "") + std::to_string(p.number) + " " + std::string(p.name);
+        text += p.number % 4 == 3 ? "\n" : "  ";
     }
     return text;
 }

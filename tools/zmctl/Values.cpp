@@ -5,6 +5,7 @@
 #include "UsageError.h"
 #include "editors/MainDialogTexts.h"
 #include "editors/TypedText.h"
+#include "protocol/BoxParameters.h"
 
 #include <array>
 #include <cctype>
@@ -48,25 +49,24 @@ int32_t ParseParameter(const std::string& text, ValueRange range)
 {
     if (!text.empty() && (std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-' || text[0] == '+'))
         return ParseValue(text, "parameter", range);
-    for (size_t p = 0; p < kParameterNames.size(); ++p) {
-        const std::string_view name = kParameterNames[p];
-        if (SameNameIgnoringCase(text, name) || SameNameIgnoringCase(text, name.substr(kPrefix.size())))
-            return static_cast<int32_t>(p);
+    for (const BoxParameter& p : kBoxParameters) {
+        if (SameNameIgnoringCase(text, p.name) || SameNameIgnoringCase(text, p.name.substr(kPrefix.size())))
+            return p.number;
     }
     throw CUsageError("no parameter is named '" + Escaped(text) + "' (zmctl get --help lists the names)");
 }
 
 std::string ParameterName(int32_t number)
 {
-    if (number >= 0 && number < static_cast<int32_t>(kParameterNames.size()))
-        return std::string(kParameterNames[static_cast<size_t>(number)]);
+    if (const BoxParameter* p = FindBoxParameter(number))
+        return std::string(p->name);
     return "parameter " + std::to_string(number);
 }
 
 std::string ParameterLabel(int32_t number)
 {
-    if (number >= 0 && number < static_cast<int32_t>(kParameterNames.size()))
-        return std::to_string(number) + " (" + std::string(kParameterNames[static_cast<size_t>(number)]) + ")";
+    if (const BoxParameter* p = FindBoxParameter(number))
+        return std::to_string(number) + " (" + std::string(p->name) + ")";
     return std::to_string(number);
 }
 

@@ -9,6 +9,7 @@
 
 #include "editors/DialogControls.h"
 #include "midi/SysExSender.h"
+#include "protocol/BoxParameters.h"
 #include "protocol/HeldValues.h"
 
 #include <array>
@@ -42,9 +43,6 @@ private:
     ISysExSender& m_sender;
 };
 
-//! The parameters a click on "Keyboard Config" asks the box for before the
-//! configurator opens, in the order asked.
-inline constexpr std::array<int32_t, 7> kKeyboardConfigInquiries = {6, 12, 21, 23, 25, 26, 27};
-
-//! Sends one Inquire parameter for each of kKeyboardConfigInquiries.
+//! Sends one Inquire parameter for each of kKeyboardConfigInquiries (the
+//! parameter table's Keyboard Config column), in number order.
 void SendKeyboardConfigInquiries(ISysExSender& sender);

@@ -3,8 +3,6 @@
 // of the parameter list.
 #pragma once
 
-#include "protocol/ProtocolCodes.h"
-
 #include <array>
 #include <string>
 #include <string_view>

@@ -5,6 +5,8 @@
 // zone mirror, change) them. Window thread only: no locking.
 #pragma once
 
+#include "protocol/BoxParameters.h"
+
 #include <array>
 #include <cstdint>
 
@@ -43,20 +45,16 @@ struct HeldValues {
     //! 0: the transpose, "Off" and "Mute" buttons compute from the mirror and
     //! may be used before the box has reported anything.
     std::array<ZoneRecord, kZoneCount> Zones{};
-    //! Last reported value of each parameter 0-31. Every slot starts at 0,
-    //! since the Keyboard Configurator may read them before the box answers.
-    std::array<int32_t, 32> XtableValues{};
+    //! Last reported value of each parameter 0-31 that the parameter table
+    //! keeps in the Xtable (HeldIn::Xtable). Every slot starts at 0, since
+    //! the Keyboard Configurator may read them before the box answers.
+    std::array<int32_t, kParameterCount> XtableValues{};
     //! Last reported parameter 6: bit z set means zone z+1 sounds; 0 until
     //! the box reports it.
     int32_t MuteBits = 0;
     //! Low 8 bits of the last reported parameters 30 and 31.
     int32_t HeldAotBooleans = 0;
     int32_t HeldAotDelay = 0;
-
-    //! The four keyboard-layout values: the last ZmFunc_NumberKeys, two
-    //! values nothing changes, and the last ZmFunc_AdjustDown or
-    //! ZmFunc_LowNteKey2, whichever came last.
-    std::array<int32_t, 4> LayoutValues = {88, 21, 88, 36};
 
     //! The next text reply is the box's identification.
     bool IdentificationPending = false;

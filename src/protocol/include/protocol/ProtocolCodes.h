@@ -3,7 +3,6 @@
 // Every message in both directions is F0 09 <command> <body of 7-bit bytes> F7.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -56,36 +55,6 @@ enum KeymapField : uint8_t {
     KEYMAP_ZONE_3 = 3,
     KEYMAP_ZONE_4 = 4,
     KEYMAP_RAW_KEYDOWN = 5,
-};
-
-//! Parameter numbers of the box's Xtable that the program gives a meaning to.
-enum ParameterNumber : int32_t {
-    ZmFunc_StationName = 0,
-    ZmFunc_ZoneMutBits = 6,
-    ZmFunc_NumberKeys = 12,
-    ZmFunc_AdjustDown = 13,
-    ZmFunc_LowNteKey2 = 14,
-    ZmFunc_KeyTrigPos = 21,
-    ZmFunc_KeyRetrigW = 23,
-    ZmFunc_AftrTchRng = 25,
-    ZmFunc_AftrTchHld = 26,
-    ZmFunc_AftrTchDel = 27,
-    ZmFunc_OrganMapMde = 29,
-    ZmFunc_AotBooleans = 30,
-    ZmFunc_Aot_t_delay = 31,
-};
-inline constexpr int32_t kParameterCount = 32;
-
-//! Names of the box's parameters 0-31 (the Xtable), unpadded.
-inline constexpr std::array<std::string_view, kParameterCount> kParameterNames = {
-    "ZmFunc_StationName", "ZmFunc_SoftwareRev", "ZmFunc_ClearEEprom", "ZmFunc_RestrEEprom",
-    "ZmFunc_EepromFreeB", "ZmFunc_Reserved_5",  "ZmFunc_ZoneMutBits", "ZmFunc_DumpEEprom",
-    "ZmFunc_Reserved_8",  "ZmFunc_ScanRawNte",  "ZmFunc_ScanRawDis",  "ZmFunc_ScanLowNte",
-    "ZmFunc_NumberKeys",  "ZmFunc_AdjustDown",  "ZmFunc_LowNteKey2",  "ZmFunc_KeyBreakPt",
-    "ZmFunc_ADCCnvTime",  "ZmFunc_AtkVelSens",  "ZmFunc_ADCsafety",   "ZmFunc_RelVelSens",
-    "ZmFunc_PdlCtrkNm",   "ZmFunc_KeyTrigPos",  "ZmFunc_PedTrigPos",  "ZmFunc_KeyRetrigW",
-    "ZmFunc_PedRetrigW",  "ZmFunc_AftrTchRng",  "ZmFunc_AftrTchHld",  "ZmFunc_AftrTchDel",
-    "ZmFunc_PedCtlChng",  "ZmFunc_OrganMapMde", "ZmFunc_AotBooleans", "ZmFunc_Aot_t_delay",
 };
 
 // Sizes of the decoder's fixed buffers (characters exclude the terminating zero).

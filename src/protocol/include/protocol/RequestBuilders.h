@@ -7,6 +7,7 @@
 #pragma once
 
 #include "midi/SysExSender.h"
+#include "protocol/BoxParameters.h"
 #include "protocol/DumpReports.h"
 #include "protocol/HeldValues.h"
 
@@ -53,10 +54,7 @@ void SendSetSplit(ISysExSender& sender, int32_t zoneOneBased);
 //! Keymap dump request (op 16) for keymap field 0-5: start 0, length 0, byte 0.
 void SendKeymapDumpRequest(ISysExSender& sender, int32_t field);
 
-//! The parameters that Synchronize Data asks for, in the order asked.
-inline constexpr std::array<int32_t, 11> kSynchronizedParameters = {0, 6, 12, 21, 23, 25, 26, 27, 29, 30, 31};
-
 //! Synchronize Data: GetZone for zones 0-3, then `IdentificationPending` on,
-//! then Inquire parameter for each of kSynchronizedParameters. Fifteen frames
-//! back to back.
+//! then Inquire parameter for each of kSynchronizedParameters (the parameter
+//! table's Synchronize Data column). Fifteen frames back to back.
 void SendSynchronizeData(ISysExSender& sender, HeldValues& held);

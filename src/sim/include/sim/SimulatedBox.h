@@ -26,7 +26,7 @@
 // Not thread-safe: one thread at a time calls OnMessage and Advance.
 #pragma once
 
-#include "protocol/ProtocolCodes.h"
+#include "protocol/BoxParameters.h"
 #include "sim/BoxEeprom.h"
 #include "sim/KeyPlayer.h"
 #include "sim/SimDevice.h"
@@ -43,8 +43,8 @@ public:
     static constexpr int kTableBytes = 128;
     static constexpr uint64_t kDefaultSeed = 0x5A4D31;  // "ZM1"
 
-    static constexpr int kParamPlay = 8;
-    static constexpr int kParamFault = 5;
+    static constexpr int kParamPlay = ZmFunc_Reserved_8;
+    static constexpr int kParamFault = ZmFunc_Reserved_5;
     static constexpr int kFaultStuckBase = 128;
 
     using Table = std::array<uint8_t, kTableBytes>;
