@@ -14,15 +14,12 @@
 //               0xC2:      ScannerKeyCount from the next 2 bytes
 //               others:    one decoder pass
 // A pass also runs whenever a ring could not take more, and at the end.
-#include "midi/CaptureRings.h"
-#include "protocol/HeldValues.h"
 #include "protocol/MidiStreamParser.h"
-#include "protocol/ReplyDecoder.h"
+#include "protocol/ReplyPipeline.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 namespace {
@@ -63,6 +60,12 @@ private:
     size_t m_sum = 0;
 };
 
+// Requests go nowhere: the decoder never sends.
+class CNoSender : public ISysExSender {
+public:
+    void SendSysEx(int32_t, const uint8_t*) override {}
+};
+
 void ApplySettings(uint8_t b, HeldValues& held, ReportOptions& options, CaptureRings& rings)
 {
     options.ShowKeys = b & 1;
@@ -81,20 +84,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 3)
         return 0;
-    auto rings = std::make_unique<CaptureRings>();
-    HeldValues held;
-    ReportOptions options;
     CCheckingSink sink;
-    CReplyDecoder decoder(*rings, held, options, sink);
-    ApplySettings(data[0], held, options, *rings);
+    CNoSender sender;
+    CReplyPipeline pipeline(sink, sender);
+    CaptureRings& rings = pipeline.Rings();
+    HeldValues& held = pipeline.Held();
+    ReportOptions& options = pipeline.Options();
+    ApplySettings(data[0], held, options, rings);
     options.ScannerKeyCount = static_cast<int16_t>(data[1] | (data[2] << 8));
 
     size_t i = 3;
     if (data[0] & 0x40) {
-        CMidiStreamParser parser(*rings, [&decoder] { decoder.Run(); });
+        CMidiStreamParser parser(rings, [&pipeline] { pipeline.Run(); });
         parser.Feed(data + i, size - i);
         parser.Finish();
-        decoder.Run();
+        pipeline.Run();
         return 0;
     }
 
@@ -102,16 +106,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const uint8_t op = data[i++];
         if (op < 0x80) {
             const size_t n = std::min<size_t>(op + 1u, size - i);
-            if (!rings->sysex.Write(data + i, n)) {
-                decoder.Run();
-                rings->sysex.Write(data + i, n);
+            if (!rings.sysex.Write(data + i, n)) {
+                pipeline.Run();
+                rings.sysex.Write(data + i, n);
             }
             i += n;
         } else if (op < 0xC0) {
-            MidiEventSlot* slot = rings->events.BeginWrite();
+            MidiEventSlot* slot = rings.events.BeginWrite();
             if (!slot) {
-                decoder.Run();
-                slot = rings->events.BeginWrite();
+                pipeline.Run();
+                slot = rings.events.BeginWrite();
             }
             if (slot) {
                 slot->kind = kKinds[op & 7];
@@ -122,17 +126,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 const size_t n = std::min<size_t>({((op >> 3) & 7u) * 19u, sizeof slot->text, size - i});
                 std::memcpy(slot->text, data + i, n);
                 i += n;
-                rings->events.Publish();
+                rings.events.Publish();
             }
         } else if (op == 0xC1 && i < size) {
-            ApplySettings(data[i++], held, options, *rings);
+            ApplySettings(data[i++], held, options, rings);
         } else if (op == 0xC2 && i + 1 < size) {
             options.ScannerKeyCount = static_cast<int16_t>(data[i] | (data[i + 1] << 8));
             i += 2;
         } else {
-            decoder.Run();
+            pipeline.Run();
         }
     }
-    decoder.Run();
+    pipeline.Run();
     return 0;
 }

@@ -3,13 +3,10 @@
 // MIDI wire (3,125 bytes/s) many thousand times over to leave the window
 // thread free; the target for the reply mix is 50 MB/s on one core.
 #include "editors/ReplyPresenter.h"
-#include "midi/CaptureRings.h"
-#include "protocol/HeldValues.h"
-#include "protocol/ReplyDecoder.h"
+#include "protocol/ReplyPipeline.h"
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <vector>
 
 namespace {
@@ -87,18 +84,15 @@ public:
     void SendSysEx(int32_t, const uint8_t*) override {}
 };
 
-// The decoder with the presenters that turn its news into control writes,
-// as the main dialog has them.
+// The reply pipeline with the presenters that turn its news into control
+// writes, as the main dialog has them.
 struct Rig {
-    std::unique_ptr<CaptureRings> rings = std::make_unique<CaptureRings>();
-    HeldValues held;
-    ReportOptions options;
     CCountingControls controls;
     CNoSender sender;
-    CZoneEditor zones{controls, held, sender};
-    CParameterTable parameters{controls, held, options, sender};
-    CReplyPresenter presenter{controls, held, zones, parameters};
-    CReplyDecoder decoder{*rings, held, options, presenter};
+    CReplyPipeline pipeline{presenter, sender};
+    CZoneEditor zones{controls, pipeline.Held(), sender};
+    CParameterTable parameters{controls, pipeline.Held(), pipeline.Options(), sender};
+    CReplyPresenter presenter{controls, pipeline.Held(), zones, parameters};
 };
 
 void BM_DecodeReplyMix(benchmark::State& state)
@@ -109,14 +103,14 @@ void BM_DecodeReplyMix(benchmark::State& state)
     const int copies = static_cast<int>(state.range(0));
     for (auto _ : state) {
         for (int c = 0; c < copies; ++c)
-            rig.rings->sysex.Write(mix.data(), mix.size());
+            rig.pipeline.Rings().sysex.Write(mix.data(), mix.size());
         for (int n = 0; n < kNoteOns * copies; ++n) {
-            MidiEventSlot* slot = rig.rings->events.BeginWrite();
+            MidiEventSlot* slot = rig.pipeline.Rings().events.BeginWrite();
             slot->kind = MIM_DATA;
             slot->param1 = PackShortMessage(0x90, static_cast<uint8_t>(36 + n % 61), static_cast<uint8_t>(1 + n % 126));
-            rig.rings->events.Publish();
+            rig.pipeline.Rings().events.Publish();
         }
-        rig.decoder.Run();
+        rig.pipeline.Run();
     }
     benchmark::DoNotOptimize(rig.controls.Count());
     state.SetBytesProcessed(state.iterations() * copies * static_cast<int64_t>(mix.size() + 3 * kNoteOns));
@@ -130,11 +124,11 @@ void BM_DecodePeekDump(benchmark::State& state)
     Rig rig;
     const bool smart = state.range(0) != 0;
     const std::vector<uint8_t> frame = PeekAcknowledge(512);
-    rig.options.ShowKeys = rig.options.ShowXopto = rig.options.ShowMisc = 1;
+    rig.pipeline.Options().ShowKeys = rig.pipeline.Options().ShowXopto = rig.pipeline.Options().ShowMisc = 1;
     for (auto _ : state) {
-        rig.options.SmartDumpPending = smart;
-        rig.rings->sysex.Write(frame.data(), frame.size());
-        rig.decoder.Run();
+        rig.pipeline.Options().SmartDumpPending = smart;
+        rig.pipeline.Rings().sysex.Write(frame.data(), frame.size());
+        rig.pipeline.Run();
     }
     benchmark::DoNotOptimize(rig.controls.Count());
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(frame.size()));

@@ -7,12 +7,12 @@ CMainEditors::CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatf
     : m_pPlatform(std::move(platform))
     , m_pRings(std::make_unique<CaptureRings>())
     , m_ports(*m_pPlatform, *m_pRings, controls)
+    , m_pipeline(*m_pRings, m_presenter, m_ports.Transmitter())
     , m_portLists(controls, m_ports, std::move(transferBoundTexts))
-    , m_zones(controls, m_held, m_ports.Transmitter())
-    , m_parameters(controls, m_held, m_options, m_ports.Transmitter())
-    , m_presenter(controls, m_held, m_zones, m_parameters)
-    , m_decoder(*m_pRings, m_held, m_options, m_presenter)
-    , m_keyboardView(m_held, m_options, m_decoder.Reports())
+    , m_zones(controls, Held(), Sender())
+    , m_parameters(controls, Held(), Options(), Sender())
+    , m_presenter(controls, Held(), m_zones, m_parameters)
+    , m_keyboardView(Held(), Options(), m_pipeline.Reports())
 {
     m_presenter.AddObserver(m_keyboardView);
 }
@@ -37,5 +37,5 @@ void CMainEditors::Tick()
     // went is reported before the device is.
     if (++m_ticks % kDeviceCheckTicks == 0)
         m_portLists.CheckDevices();
-    m_decoder.Run();
+    m_pipeline.Run();
 }

@@ -51,21 +51,21 @@ TEST(DecoderEvents, ReleaseOfTheReceiveBufferIsReportedOnceWhileResetting)
     h.Event(MIM_LONGDATA, 0, "ignored");
     EXPECT_EQ(h.Run(), Lines{});
 
-    h.rings->inputResetting = true;
+    h.rings.inputResetting = true;
     h.Event(MIM_LONGDATA, 0, "The operation completed successfully.");
     h.Event(MIM_LONGDATA, 0, "second");
     EXPECT_EQ(h.Run(), Lines{"sysex Unprepare header function The operation completed successfully."});
-    EXPECT_FALSE(h.rings->inputResetting);
+    EXPECT_FALSE(h.rings.inputResetting);
 }
 
 TEST(DecoderEvents, UnterminatedReleaseTextStaysInsideItsSlot)
 {
     DecoderHarness h;
-    h.rings->inputResetting = true;
-    MidiEventSlot* slot = h.rings->events.BeginWrite();
+    h.rings.inputResetting = true;
+    MidiEventSlot* slot = h.rings.events.BeginWrite();
     slot->kind = MIM_LONGDATA;
     std::memset(slot->text, 'x', sizeof slot->text);
-    h.rings->events.Publish();
+    h.rings.events.Publish();
     const Lines lines = h.Run();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].size(), 127u);  // "sysex Unprepare header function " + 95 of the 128 'x'
@@ -102,10 +102,10 @@ TEST(DecoderEvents, RingOverrunsAreReportedOnceWithTheirSize)
     dropped.back() = 0xF7;
     h.Bytes(dropped);
     for (uint32_t i = 0; i < MidiEventRing::kSize + 3; ++i) {
-        if (MidiEventSlot* slot = h.rings->events.BeginWrite()) {
+        if (MidiEventSlot* slot = h.rings.events.BeginWrite()) {
             slot->kind = MIM_DATA;
             slot->param1 = PackShortMessage(0xF8);
-            h.rings->events.Publish();
+            h.rings.events.Publish();
         }
     }
     const Lines lines = h.Run();

@@ -18,24 +18,24 @@ TEST(DecoderThreaded, EveryReplyArrivesOnceAndInOrderWhileTheWriterRuns)
         for (int i = 0; i < kReplies; ++i) {
             const uint8_t frame[] = {0xF0, 0x09, 0x44, 0x01, 0x00, static_cast<uint8_t>(i & 0x7F),
                                      static_cast<uint8_t>((i >> 7) & 0x7F), 0xF7};
-            while (h.rings->sysex.Unread() > SysExByteRing::kSize - sizeof frame)
+            while (h.rings.sysex.Unread() > SysExByteRing::kSize - sizeof frame)
                 std::this_thread::yield();
-            h.rings->sysex.Write(frame, sizeof frame);
+            h.rings.sysex.Write(frame, sizeof frame);
             // Waiting for room first: a full ring would count the event as lost.
-            while (h.rings->events.Unread() >= MidiEventRing::kSize)
+            while (h.rings.events.Unread() >= MidiEventRing::kSize)
                 std::this_thread::yield();
-            MidiEventSlot* slot = h.rings->events.BeginWrite();
+            MidiEventSlot* slot = h.rings.events.BeginWrite();
             ASSERT_NE(slot, nullptr);
             slot->kind = MIM_DATA;
             slot->param1 = PackShortMessage(0x90, static_cast<uint8_t>(i & 0x7F), 1);
-            h.rings->events.Publish();
+            h.rings.events.Publish();
         }
         done = true;
     });
     while (!done)
-        h.decoder.Run();
+        h.pipeline.Run();
     writer.join();
-    h.decoder.Run();
+    h.pipeline.Run();
 
     int nextReply = 0;
     int nextNote = 0;

@@ -55,8 +55,8 @@ TEST(DumpReports, PlainPeekOfFourBytes)
     DecoderHarness h;
     EXPECT_EQ(h.Decode("F0 09 30 00 00 00 00 00 04 00 00 00 01 02 03 04 05 06 07 08 F7"),
               (Lines{"EEPROM PEEK Acknowledge address 00000 length 0004", " 21 43 65 87"}));
-    EXPECT_EQ(h.decoder.Reports().Image()[0], 0x21);
-    EXPECT_EQ(h.decoder.Reports().Image()[3], 0x87);
+    EXPECT_EQ(h.pipeline.Reports().Image()[0], 0x21);
+    EXPECT_EQ(h.pipeline.Reports().Image()[3], 0x87);
 }
 
 TEST(DumpReports, PlainPeekLineBreaks)
@@ -94,7 +94,7 @@ TEST(DumpReports, LaterShorterPeekKeepsTheRestOfTheImage)
     DecoderHarness h;
     DecodeBytes(h, PeekAck(0, Sequence(10, 1)));
     DecodeBytes(h, PeekAck(0x300, {0xAA, 0xBB}));  // written from slot 0 whatever the address
-    const auto& image = h.decoder.Reports().Image();
+    const auto& image = h.pipeline.Reports().Image();
     EXPECT_EQ(image[0], 0xAA);
     EXPECT_EQ(image[1], 0xBB);
     EXPECT_EQ(image[2], 3);
@@ -111,7 +111,7 @@ TEST(DumpReports, PeekLargerThanTheImageIsPrintedButNotStoredBeyondIt)
     const Lines lines = DecodeBytes(h, PeekAck(0, data));
     EXPECT_EQ(lines.size(), 1 + 66u);  // 65 full lines and a last one of 20
     EXPECT_EQ(lines.back(), Entries(data, 2080, 20));
-    EXPECT_EQ(h.decoder.Reports().Image()[2047], static_cast<uint8_t>(2047 * 7));
+    EXPECT_EQ(h.pipeline.Reports().Image()[2047], static_cast<uint8_t>(2047 * 7));
 }
 
 TEST(DumpReports, SmartReportMiscOnlyFor88Keys)
@@ -286,7 +286,7 @@ TEST(DumpReports, ScanDumpLines)
         for (size_t l = 1; l < lines.size(); ++l)
             EXPECT_EQ(lines[l], Entries(values, (l - 1) * 32, std::min<size_t>(32, c.values - (l - 1) * 32)));
         for (size_t k = 0; k < std::min<size_t>(c.values, 256); ++k)
-            EXPECT_EQ(h.decoder.Reports().ScanValues()[k], values[k]);
+            EXPECT_EQ(h.pipeline.Reports().ScanValues()[k], values[k]);
     }
 }
 

@@ -116,7 +116,7 @@ TEST(MidiStreamParser, LongSysExIsTakenWholeOrNotAtAll)
 TEST(MidiStreamParser, DrivesTheDecoderInArrivalOrder)
 {
     DecoderHarness h;
-    CMidiStreamParser parser(*h.rings, [&h] { h.decoder.Run(); });
+    CMidiStreamParser parser(h.rings, [&h] { h.pipeline.Run(); });
     auto stream = Hex("90 3C 40 F0 09 27 F7 91 3D 41 00 F0 09 2A F7 F0 09 11");
     // A text cut off after more bytes than a frame holds, then a whole one.
     stream.insert(stream.end(), 9000, 0x41);

@@ -1,4 +1,4 @@
-// A reply decoder wired to its own rings and, through the presenters the
+// A reply pipeline over its own rings, wired, through the presenters the
 // main dialog uses, to a recording dialog and a recording transmitter.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include "editors/ReplyPresenter.h"
 #include "midi/CaptureRings.h"
 #include "protocol/HeldValues.h"
-#include "protocol/ReplyDecoder.h"
+#include "protocol/ReplyPipeline.h"
 
 #include <gtest/gtest.h>
 
@@ -16,29 +16,29 @@
 #include <string>
 #include <vector>
 
-//! A decoder with its own rings, held values and recording dialog.
+//! A reply pipeline with its own rings and held values, and a recording dialog.
 struct DecoderHarness {
-    std::unique_ptr<CaptureRings> rings = std::make_unique<CaptureRings>();
-    HeldValues held;
-    ReportOptions options;
     CRecordingControls controls;
     CRecordingSender sender;
+    CReplyPipeline pipeline{presenter, sender};
+    CaptureRings& rings = pipeline.Rings();
+    HeldValues& held = pipeline.Held();
+    ReportOptions& options = pipeline.Options();
     CZoneEditor zones{controls, held, sender};
     CParameterTable parameters{controls, held, options, sender};
     CReplyPresenter presenter{controls, held, zones, parameters};
-    CReplyDecoder decoder{*rings, held, options, presenter};
 
-    void Bytes(const std::vector<uint8_t>& bytes) { rings->sysex.Write(bytes.data(), bytes.size()); }
+    void Bytes(const std::vector<uint8_t>& bytes) { rings.sysex.Write(bytes.data(), bytes.size()); }
     void Bytes(const std::string& hex) { Bytes(Hex(hex)); }
 
     void Event(uint32_t kind, uint32_t param1 = 0, const char* text = "")
     {
-        MidiEventSlot* slot = rings->events.BeginWrite();
+        MidiEventSlot* slot = rings.events.BeginWrite();
         ASSERT_NE(slot, nullptr);
         slot->kind = kind;
         slot->param1 = param1;
         std::snprintf(slot->text, sizeof slot->text, "%s", text);
-        rings->events.Publish();
+        rings.events.Publish();
     }
 
     //! Feeds the bytes, runs one pass and returns the lines it appended.
@@ -52,7 +52,7 @@ struct DecoderHarness {
     std::vector<std::string> Run()
     {
         const size_t before = controls.lines.size();
-        decoder.Run();
+        pipeline.Run();
         return std::vector<std::string>(controls.lines.begin() + static_cast<std::ptrdiff_t>(before),
                                         controls.lines.end());
     }

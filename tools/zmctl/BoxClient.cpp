@@ -85,7 +85,7 @@ CBoxClient::CBoxClient(const ClientSettings& settings, std::unique_ptr<IMidiPlat
     , m_rings(std::make_unique<CaptureRings>())
     , m_sessionLog(settings.verbose)
     , m_session(*m_platform, *m_rings, m_sessionLog)
-    , m_decoder(*m_rings, m_held, m_options, *this)
+    , m_pipeline(*m_rings, *this, m_session.Transmitter())
 {
 }
 
@@ -239,7 +239,7 @@ void CBoxClient::BeginExchange()
 void CBoxClient::Pass()
 {
     m_session.Transmitter().ReportFailures();
-    m_decoder.Run();
+    m_pipeline.Run();
     // Written after the pass, so that a failing output never interrupts
     // the decoder halfway.
     if (m_printTo && !m_toPrint.empty()) {

@@ -1,9 +1,10 @@
 // zmctl's client of the core: the box's ports opened by number or name,
-// the requests sent through the transmitter, the reply decoder run pass
+// the requests sent through the transmitter, the reply pipeline run pass
 // after pass until the answers are in or the timeout since the request (or
-// the answer's last part) has run out, and what the box said: the mirrored state, the answers of the
-// current exchange and the message-window lines. Qt-free and window-free;
-// the same port session, builders, decoder and mirrored state as zm_config.
+// the answer's last part) has run out, and what the box said: the mirrored
+// state, the answers of the current exchange and the message-window lines.
+// Qt-free and window-free; the same port session, builders and reply
+// pipeline as zm_config, with this client as the pipeline's sink.
 //
 // Threading contract: one thread (zmctl's main thread) calls everything
 // here; the MIDI stack's threads only fill the capture rings, as in the
@@ -15,8 +16,7 @@
 #include "midi/PortSession.h"
 #include "protocol/DumpReports.h"
 #include "protocol/HeldValues.h"
-#include "protocol/ProtocolCodes.h"
-#include "protocol/ReplyDecoder.h"
+#include "protocol/ReplyPipeline.h"
 #include "protocol/ReplySink.h"
 #include "sim/SystemMidiPlatform.h"
 
@@ -112,8 +112,8 @@ public:
     //! replies, whichever they are.
     uint64_t SysExReceived() const;
 
-    HeldValues& Held() noexcept { return m_held; }
-    ReportOptions& Options() noexcept { return m_options; }
+    HeldValues& Held() noexcept { return m_pipeline.Held(); }
+    ReportOptions& Options() noexcept { return m_pipeline.Options(); }
     std::chrono::milliseconds Timeout() const { return m_settings.timeout; }
 
     //! Called with every line the box's replies produce, as it arrives.
@@ -167,11 +167,9 @@ private:
     std::vector<MidiDeviceRange> m_ranges;
     std::unique_ptr<IMidiPlatform> m_platform;
     std::unique_ptr<CaptureRings> m_rings;
-    HeldValues m_held;
-    ReportOptions m_options;
     CSessionLog m_sessionLog;
     CPortSession m_session;
-    CReplyDecoder m_decoder;
+    CReplyPipeline m_pipeline;
 
     std::function<void(std::string_view)> m_lineHandler;
     COutput* m_printTo = nullptr;

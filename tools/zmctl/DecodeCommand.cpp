@@ -55,7 +55,7 @@ int RunDecode(const DecodeOptions& options, COutput& out)
     // failed write is kept there and thrown once the parser has returned.
     std::exception_ptr failedWrite;
     CMidiStreamParser parser(editors.Rings(), [&] {
-        editors.Decoder().Run();
+        editors.Pipeline().Run();
         if (failedWrite)
             return;
         try {

@@ -1,8 +1,8 @@
 // The main dialog's editors and the device session behind them, without a
 // widget: the MIDI platform, the capture rings, the three ports and the
-// transmitter, the box's mirrored state, the reply decoder, and the
-// presenters that own the controls (port lists, zone editor, parameter
-// table). The main dialog forwards its clicks and list selections here and
+// transmitter, the reply pipeline (decoder and the box's mirrored state),
+// and the presenters that own the controls (port lists, zone editor,
+// parameter table). The main dialog forwards its clicks and list selections here and
 // runs Tick() on its timer; zmctl and the tests drive the same object over
 // their own control interface.
 //
@@ -21,7 +21,7 @@
 #include "midi/PortSession.h"
 #include "protocol/DumpReports.h"
 #include "protocol/HeldValues.h"
-#include "protocol/ReplyDecoder.h"
+#include "protocol/ReplyPipeline.h"
 
 #include <functional>
 #include <memory>
@@ -33,7 +33,9 @@ public:
     //! receive-buffer failure). `controls` must outlive this object.
     CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatform> platform,
                  std::function<void()> transferBoundTexts = {});
-    //! Closes the ports quietly before the rings and presenters go.
+    //! Members go in reverse order: the presenters first, then the ports,
+    //! which close without a line (no control is written any more), and
+    //! only then the rings that the driver's callback fills.
     ~CMainEditors();
 
     CMainEditors(const CMainEditors&) = delete;
@@ -56,12 +58,12 @@ public:
     //! thru/out port.
     void Teardown() { m_ports.Teardown(); }
 
-    HeldValues& Held() noexcept { return m_held; }
-    ReportOptions& Options() noexcept { return m_options; }
+    HeldValues& Held() noexcept { return m_pipeline.Held(); }
+    ReportOptions& Options() noexcept { return m_pipeline.Options(); }
     CaptureRings& Rings() noexcept { return *m_pRings; }
     CPortSession& Ports() noexcept { return m_ports; }
     ISysExSender& Sender() noexcept { return m_ports.Transmitter(); }
-    CReplyDecoder& Decoder() noexcept { return m_decoder; }
+    CReplyPipeline& Pipeline() noexcept { return m_pipeline; }
     CPortLists& PortLists() noexcept { return m_portLists; }
     CZoneEditor& Zones() noexcept { return m_zones; }
     CParameterTable& Parameters() noexcept { return m_parameters; }
@@ -74,14 +76,13 @@ private:
     // callback) go before the rings they fill.
     std::unique_ptr<IMidiPlatform> m_pPlatform;
     std::unique_ptr<CaptureRings> m_pRings;
-    HeldValues m_held;
-    ReportOptions m_options;
     CPortSession m_ports;
+    //! Tells m_presenter, built after it (it is not called before Tick()).
+    CReplyPipeline m_pipeline;
     CPortLists m_portLists;
     CZoneEditor m_zones;
     CParameterTable m_parameters;
     CReplyPresenter m_presenter;
-    CReplyDecoder m_decoder;
     CKeyboardViewFeed m_keyboardView;
     int m_ticks = 0;
 };

@@ -1,8 +1,9 @@
-// Shows what the reply decoder reports: its lines go to the message window,
-// the identification text to edit 1025, and the rest to the editor that owns
-// the controls concerned (zone columns, Mute and Set Zone buttons, readouts).
-// zm_config, zmctl and the tests all see the box's replies through this one
-// class. Window thread only.
+// The main dialog's sink of the reply pipeline: the decoder's lines go to the
+// message window, the identification text to edit 1025, and the rest to the
+// editor that owns the controls concerned (zone columns, Mute and Set Zone
+// buttons, readouts), then to the observers (the Keyboard View's feed).
+// zmctl decode --controls shows replies through it as well; zmctl's other
+// commands hear the pipeline in their client. Window thread only.
 #pragma once
 
 #include "editors/DialogControls.h"
