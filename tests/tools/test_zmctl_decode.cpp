@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 #include <sys/stat.h>
@@ -242,4 +243,35 @@ TEST(ZmctlDecode, EmptyInputPrintsNothing)
     const ProcessResult r = RunZmctl({"decode"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
+}
+
+TEST(ZmctlDecode, TextFromTheBoxCannotDriveATerminal)
+{
+    // A text reply that would retitle the terminal and clear its screen,
+    // then an 8-bit text with the C1 control CSI (9B), an é and a tab.
+    const std::string hostile = "F0 09 11 1B 5D 30 3B 70 77 6E 65 64 07 1B 5B 32 4A 0D 41 F7 "
+                                "F0 09 13 0B 09 09 0E 09 00 01 04 0D 00 0A 00 F7";
+    const std::string dir = TempDirectory() + "/terminal";
+    std::filesystem::create_directory(dir);
+    struct Case {
+        bool terminal;
+        std::vector<std::string> args;
+        std::string input;
+        std::string out;
+    };
+    const Case cases[] = {
+        {true, {"decode", "--hex"}, hostile, "\\x1B]0;pwned\\x07\\x1B[2J\\x0DA\n\\x9B\xE9\tA\n"},
+        {true, {"decode", "--hex", "--controls"}, "F0 09 1B F7 " + hostile,
+         "revision request\n@1025 text \\x1B]0;pwned\\x07\\x1B[2J\\x0DA\n\\x9B\xE9\tA\n"},
+        // Files and pipes get the bytes as they came.
+        {false, {"decode", "--hex"}, hostile, "\x1B]0;pwned\x07\x1B[2J\rA\n\x9B\xE9\tA\n"},
+        // Every line on a terminal, the summary naming a file among them.
+        {true, {"backup", dir + "/\x1B[2J.syx", "--in", "ZM1 Simulator", "--out", "ZM1 Simulator"}, "",
+         "backup of 4 zones and 27 parameters in " + dir + "/\\x1B[2J.syx (readable copy: " + dir + "/\\x1B[2J.json)\n"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = c.terminal ? RunZmctlOnTerminal(c.args, c.input) : RunZmctl(c.args, c.input);
+        EXPECT_EQ(r.status, 0) << c.args[0] << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args[0] << (c.terminal ? " on a terminal" : " through a pipe");
+    }
 }

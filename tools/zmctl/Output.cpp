@@ -1,9 +1,26 @@
 #include "Output.h"
 
+#include "Escape.h"
 #include "UsageError.h"
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
+
+COutput::COutput(std::FILE* file, std::string name)
+    : m_file(file)
+    , m_name(std::move(name))
+    , m_terminal(::isatty(::fileno(file)) == 1)
+{
+}
+
+void COutput::AppendShown(std::string& to, std::string_view text) const
+{
+    if (m_terminal)
+        AppendControlsEscaped(to, text);
+    else
+        to += text;
+}
 
 void COutput::Fail(int error)
 {
@@ -21,8 +38,15 @@ void COutput::Write(std::string_view text)
 
 void COutput::Line(std::string_view text)
 {
-    Write(text);
-    Write("\n");
+    if (!m_terminal) {
+        Write(text);
+        Write("\n");
+        return;
+    }
+    std::string shown;
+    AppendShown(shown, text);
+    shown += '\n';
+    Write(shown);
 }
 
 void COutput::Flush()

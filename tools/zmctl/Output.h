@@ -12,12 +12,19 @@
 
 class COutput {
 public:
-    //! `name` names the destination in error messages.
-    COutput(std::FILE* file, std::string name) : m_file(file), m_name(std::move(name)) {}
+    //! `name` names the destination in error messages. Whether `file` is a
+    //! terminal is looked at once, here.
+    COutput(std::FILE* file, std::string name);
 
+    //! Writes `text` as it is (JSON, text already passed through Shown()).
     void Write(std::string_view text);
-    //! `text` and a line end.
+    //! `text` as Shown(), and a line end.
     void Line(std::string_view text);
+    //! Appends `text` to `to` as a line of it is shown: on a terminal with
+    //! its control characters but tab as visible escapes (\x1B), so that
+    //! text from the box or a capture cannot drive the terminal; elsewhere
+    //! (a file, a pipe) byte for byte.
+    void AppendShown(std::string& to, std::string_view text) const;
     //! Hands everything written so far on; throws on failure.
     void Flush();
 
@@ -27,6 +34,7 @@ private:
 
     std::FILE* m_file;
     std::string m_name;
+    bool m_terminal;
 };
 
 //! JSON text with two-blank indentation. Strings are byte strings from the

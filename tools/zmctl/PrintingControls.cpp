@@ -4,8 +4,9 @@
 
 void CPrintingControls::AppendLine(std::string_view line)
 {
-    // Bytes as they are: an 8-bit character stays one byte.
-    m_pending += line;
+    // Bytes as they are: an 8-bit character stays one byte (controls are
+    // escaped on a terminal).
+    m_out.AppendShown(m_pending, line);
     m_pending += '\n';
 }
 
@@ -18,7 +19,7 @@ void CPrintingControls::ControlLine(int id, std::string_view what, std::string_v
     m_pending += ' ';
     m_pending += what;
     m_pending += ' ';
-    m_pending += value;
+    m_out.AppendShown(m_pending, value);
     m_pending += '\n';
 }
 
