@@ -21,6 +21,12 @@ void CAutomationModule::UnlockApp()
         OnReleaseAllObjects();
 }
 
+void CAutomationModule::EndUnheldRun()
+{
+    if (m_nLiveObjects == 0)
+        OnReleaseAllObjects();
+}
+
 void CAutomationModule::OnReleaseAllObjects()
 {
     if (m_bUserControl)

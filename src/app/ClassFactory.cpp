@@ -1,6 +1,7 @@
 #include "app/ClassFactory.h"
 
 #include "app/AutomationIds.h"
+#include "app/AutomationModule.h"
 #include "app/Zm_configDlgAutoProxy.h"
 
 #include <QDBusConnectionInterface>
@@ -27,6 +28,8 @@ CZm_configClassFactory::CZm_configClassFactory(CAutomationModule& module, QObjec
 {
     m_clients.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
     connect(&m_clients, &QDBusServiceWatcher::serviceUnregistered, this, &CZm_configClassFactory::OnClientGone);
+    m_busCheck.setInterval(kBusCheckMs);
+    connect(&m_busCheck, &QTimer::timeout, this, &CZm_configClassFactory::CheckBus);
 }
 
 CZm_configClassFactory::~CZm_configClassFactory()
@@ -72,6 +75,36 @@ void CZm_configClassFactory::Revoke()
     if (m_bRegistered)
         m_bus.unregisterObject(Latin1(Automation::kFactoryPath));
     m_bRegistered = false;
+}
+
+void CZm_configClassFactory::EndWhenAbandoned(bool startedByBus)
+{
+    if (!m_bRegistered)
+        return;
+    m_busCheck.start();
+    if (!startedByBus)
+        return;
+    // Counted from the event loop's start, so that a slow start-up cannot
+    // pass for a request that never came.
+    QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(kUnclaimedMs, this, [this] {
+            if (!m_bUsed)
+                m_module.EndUnheldRun();
+        });
+    });
+}
+
+void CZm_configClassFactory::CheckBus()
+{
+    if (m_bus.isConnected())
+        return;
+    m_busCheck.stop();
+    // Nobody can call or release anything here any more: every object goes
+    // as when its client goes, and with the last one the run.
+    m_pending.clear();
+    while (!m_instances.empty())
+        ReleaseAt(m_instances.size() - 1);
+    m_module.EndUnheldRun();
 }
 
 QDBusObjectPath CZm_configClassFactory::CreateInstance()

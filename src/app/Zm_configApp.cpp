@@ -47,7 +47,10 @@ bool CZm_configApp::InitInstance()
     const AutomationOptions options = ParseAutomationOptions(m_commandLine);
     if (options.Any()) {
         m_module.SetUserControl(false);
-        m_factory.RegisterAsRunning(QDBusConnection::sessionBus());
+        // The bus says so in the environment of a program it starts.
+        const bool startedByBus = std::getenv("DBUS_STARTER_BUS_TYPE") != nullptr;
+        if (m_factory.RegisterAsRunning(QDBusConnection::sessionBus()))
+            m_factory.EndWhenAbandoned(startedByBus);
     } else {
         UpdateRegistry();
     }

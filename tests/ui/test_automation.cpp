@@ -565,3 +565,52 @@ TEST_F(ProgramTest, ClosedStandardDescriptorsAreTakenBeforeAnyFileIsOpened)
         processes.pop_back();
     }
 }
+
+TEST_F(ProgramTest, AnAutomationRunThatNobodyCanReachEnds)
+{
+    // 1. The client goes before its request reaches the program the bus
+    //    starts for it: the bus drops the request, the program holds nothing.
+    QProcess* writer = Start({});
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(ServiceFile()); }));
+    writer->kill();
+    writer->waitForFinished(5000);
+    ASSERT_TRUE(WaitFor([&] { return ProgramsOnTheBus(*client).empty(); }));
+    {
+        QDBusConnection vanishing = Connect("vanishing-client");
+        vanishing.send(QDBusMessage::createMethodCall(kProgId, kFactoryPath, kFactoryInterface, "CreateInstance"));
+        QDBusConnection::disconnectFromBus("vanishing-client");
+    }
+    ASSERT_TRUE(WaitFor([&] { return !ProgramsOnTheBus(*client).empty(); }, 20000)) << "started by the bus";
+    const std::set<uint> started = ProgramsOnTheBus(*client);
+    EXPECT_TRUE(WaitFor([&] { return ProgramsOnTheBus(*client).empty(); }, 30000)) << "an unclaimed program stays";
+    for (uint pid : started)
+        EXPECT_TRUE(WaitFor([&] { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }));
+
+    // 2. The bus itself ends, with an object held and with none.
+    for (bool holding : {true, false}) {
+        SCOPED_TRACE(holding ? "holding an object" : "holding none");
+        QProcess bus;
+        bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        ASSERT_TRUE(bus.waitForReadyRead(10000));
+        const QString address = QString::fromLatin1(bus.readLine()).trimmed();
+        QProcess* program = new QProcess;
+        processes.push_back(program);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SESSION_BUS_ADDRESS", address);
+        program->setProcessEnvironment(env);
+        program->setProcessChannelMode(QProcess::ForwardedChannels);
+        program->start(Program(), {"-Automation"});
+        {
+            QDBusConnection other = QDBusConnection::connectToBus(address, "other-bus-client");
+            ASSERT_TRUE(WaitFor([&] { return Owned(other, kProgId); }));
+            if (holding) {
+                ASSERT_EQ(CreateInstance(other, kProgId).type(), QDBusMessage::ReplyMessage);
+            }
+        }
+        bus.kill();
+        bus.waitForFinished(5000);
+        QDBusConnection::disconnectFromBus("other-bus-client");
+        EXPECT_TRUE(Exits(program)) << "it outlives its bus";
+        EXPECT_EQ(program->exitCode(), 0);
+    }
+}

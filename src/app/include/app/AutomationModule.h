@@ -29,6 +29,9 @@ public:
     //! An automation object was created / destroyed.
     void LockApp();
     void UnlockApp();
+    //! No client can reach this program any more: a run started for
+    //! automation that holds no object ends, as after the last release.
+    void EndUnheldRun();
     int LiveObjects() const { return m_nLiveObjects.load(); }
 
     //! What "post the quit message" does; QCoreApplication::quit() queued by default.

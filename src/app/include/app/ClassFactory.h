@@ -25,6 +25,13 @@
 // When no zm_config can take the request, the client gets
 // zm_config.Error.FactoryUsed.
 //
+// A run started for automation that nobody can reach any more ends
+// (EndWhenAbandoned): when its bus connection is lost, the objects it holds
+// are released as if their clients had gone; and a program the bus started
+// for a request that never came (its client went away before the bus could
+// hand it over, and the bus dropped it) ends when no request has come a
+// while after it began to listen.
+//
 // Window thread only: QtDBus delivers the calls there.
 #pragma once
 
@@ -34,6 +41,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusMessage>
 #include <QObject>
+#include <QTimer>
 
 #include <deque>
 #include <vector>
@@ -59,6 +67,11 @@ class CZm_configClassFactory : public QObject, protected QDBusContext {
 public:
     //! How long a request passed on may take (starting a new zm_config).
     static constexpr int kForwardTimeoutMs = 30000;
+    //! How long a program the bus started waits for the request it was
+    //! started for. The bus hands it over as soon as the name is taken.
+    static constexpr int kUnclaimedMs = 10000;
+    //! How often the bus connection is looked at.
+    static constexpr int kBusCheckMs = 1000;
 
     explicit CZm_configClassFactory(CAutomationModule& module, QObject* parent = nullptr);
     //! Revokes the registration; objects still held are destroyed.
@@ -71,6 +84,12 @@ public:
 
     //! Gives up the well-known name and the factory's object path.
     void Revoke();
+
+    //! Ends the run through the module (CAutomationModule::EndUnheldRun)
+    //! once nobody can reach it: the bus connection is lost, or, when the
+    //! bus started this program (`startedByBus`), no request came within
+    //! kUnclaimedMs of the event loop's start. Call after RegisterAsRunning.
+    void EndWhenAbandoned(bool startedByBus);
 
     bool OwnsName() const { return m_bOwnsName; }
     int LiveInstances() const { return static_cast<int>(m_instances.size()); }
@@ -96,10 +115,12 @@ private:
     void OnForwarded(const QDBusMessage& reply);
     void Watch(const QString& name);
     void Unwatch(const QString& name);
+    void CheckBus();
 
     CAutomationModule& m_module;
     QDBusConnection m_bus;
     QDBusServiceWatcher m_clients;
+    QTimer m_busCheck;
     std::vector<Instance> m_instances;
     std::deque<QDBusMessage> m_pending;  //!< requests waiting to be passed on, the first one under way
     bool m_bRegistered = false;
