@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <thread>
 #include <unistd.h>
@@ -223,4 +224,69 @@ TEST_F(ZmctlJack, RepliesThatNeverComeBackAreNamed)
               std::string::npos)
         << r.err;
     EXPECT_NE(r.out.find("1     no answer\n"), std::string::npos) << r.out;
+}
+
+namespace {
+
+//! Where descriptor `fd` of process `pid` leads ("" when it is closed).
+std::string DescriptorTarget(pid_t pid, int fd)
+{
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd), error).string();
+}
+
+//! True once process `pid` has a JACK client's files open.
+bool TalksToJack(pid_t pid)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+        std::error_code ignored;
+        if (std::filesystem::read_symlink(entry.path(), ignored).string().find("/dev/shm/jack") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(ZmctlJack, ClosedStandardDescriptorsAreNeverHandedToLibjack)
+{
+    const std::vector<std::string> box = {"--in", m_replies, "--out", m_requests};
+    // While zmctl talks to JACK, each closed descriptor is /dev/null, not
+    // one of the files libjack shares with every JACK client of the user.
+    for (int fd : {0, 1, 2}) {
+        CZmctlProcess monitor({"monitor", "--in", m_replies}, "", fd);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!TalksToJack(monitor.Pid()) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(TalksToJack(monitor.Pid()));
+        EXPECT_EQ(DescriptorTarget(monitor.Pid(), fd), "/dev/null") << "descriptor " << fd;
+        monitor.Signal(SIGINT);
+        EXPECT_EQ(monitor.Finish(std::chrono::seconds(10)).status, 0) << "descriptor " << fd;
+    }
+
+    // Results that cannot be written are an error; messages that cannot
+    // be are lost, but the results still come.
+    const std::string echo = TempFile("echo.syx", "\xF0\x09\x27\xF7");
+    struct Case {
+        int closed;
+        std::vector<std::string> args;
+        int status;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {1, {"ports"}, 6, "", "zmctl: error: cannot write to standard output: Bad file descriptor\n"},
+        {2, {"get", "12"}, 0, " 12  ZmFunc_NumberKeys      88\n", ""},
+        {0, {"decode", echo, "-"}, 2, "eeprom echo test no argument\n", "cannot read <stdin>: Bad file descriptor"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (c.args[0] == "get")
+            args.insert(args.end(), box.begin(), box.end());
+        const ProcessResult r = RunZmctlClosing(c.closed, args);
+        EXPECT_EQ(r.status, c.status) << c.args[0] << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args[0];
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args[0] << ": " << r.err;
+    }
 }
