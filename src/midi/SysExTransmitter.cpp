@@ -1,5 +1,6 @@
 #include "midi/SysExTransmitter.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -25,6 +26,18 @@ struct CSysExTransmitter::Shared {
     Clock::time_point nextSend{};
     std::vector<MidiResult> failures;
     uint64_t sent = 0;
+    //! Frames handed to `port` that it may still hold, newest last.
+    std::deque<std::vector<uint8_t>> handed;
+    //! Frames whose send failed, newest last (at most kKeptFailures).
+    std::deque<std::vector<uint8_t>> failed;
+
+    //! Under the lock: forgets the handed frames the port has let out.
+    void TrimHanded()
+    {
+        const size_t held = port ? port->MessagesHeld() : 0;
+        while (handed.size() > held)
+            handed.pop_front();
+    }
 };
 
 struct CSysExTransmitter::Worker {
@@ -35,6 +48,10 @@ struct CSysExTransmitter::Worker {
     bool exited = false;
     bool refused = false;                //!< the head frame met a full port queue
     Clock::time_point refusedSince{};
+    //! The frame being handed over while busy: the worker reads it without
+    //! the lock and changes it only under it. Each worker has its own, so a
+    //! worker left behind in a stuck port keeps its frame.
+    std::vector<uint8_t> inFlight;
 };
 
 CSysExTransmitter::CSysExTransmitter(IMessageSink& log)
@@ -83,15 +100,18 @@ void CSysExTransmitter::Run(std::shared_ptr<Shared> shared, std::shared_ptr<Work
             shared->wake.wait_until(lock, shared->nextSend);
             continue;
         }
-        std::vector<uint8_t> frame = std::move(shared->queue.front());
+        worker->inFlight = std::move(shared->queue.front());
         shared->queue.pop_front();
+        const size_t size = worker->inFlight.size();
         worker->sending = port;
         worker->busy = true;
         lock.unlock();
-        const MidiResult result = port->SendLong(frame.data(), frame.size());
+        const MidiResult result = port->SendLong(worker->inFlight.data(), size);
         lock.lock();
         worker->sending = nullptr;
         worker->busy = false;
+        std::vector<uint8_t> frame = std::move(worker->inFlight);
+        worker->inFlight.clear();
         if (worker->stop)
             break;
         if (result == MIDI_ERR_BUSY && shared->port == port) {
@@ -113,13 +133,21 @@ void CSysExTransmitter::Run(std::shared_ptr<Shared> shared, std::shared_ptr<Work
         // A frame refused as busy by a port that has been unbound meanwhile
         // was sent nowhere: it is reported with the failures.
         worker->refused = false;
-        if (result != MIDI_OK)
+        if (result != MIDI_OK) {
             shared->failures.push_back(result);
-        else
+            shared->failed.push_back(std::move(frame));
+            if (shared->failed.size() > kKeptFailures)
+                shared->failed.pop_front();
+        } else {
             ++shared->sent;
+            if (shared->port == port) {
+                shared->handed.push_back(std::move(frame));
+                shared->TrimHanded();
+            }
+        }
         if (const uint32_t rate = port->WireBytesPerSecond(); rate != 0 && shared->port == port) {
             const auto start = std::max(now, shared->nextSend);
-            shared->nextSend = start + std::chrono::microseconds(frame.size() * 1000000ull / rate);
+            shared->nextSend = start + std::chrono::microseconds(size * 1000000ull / rate);
         }
         shared->progress.notify_all();
     }
@@ -160,6 +188,7 @@ bool CSysExTransmitter::SetOutput(IMidiOutputPort* port)
             return true;
         dropped = m_shared->queue.size();
         m_shared->queue.clear();
+        m_shared->handed.clear();  // the old port's own close lets them out
         m_worker->refused = false;  // the refused frame was among those
         m_shared->port = port;
         m_shared->nextSend = Clock::now();
@@ -199,6 +228,35 @@ bool CSysExTransmitter::WaitUntilSent(std::chrono::milliseconds timeout)
     });
 }
 
+bool CSysExTransmitter::Flush(std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    IMidiOutputPort* port = nullptr;
+    {
+        std::unique_lock lock(m_shared->mutex);
+        if (!m_shared->progress.wait_until(lock, deadline, [&] {
+                return (m_shared->queue.empty() || m_shared->port == nullptr) && !m_worker->busy;
+            }))
+            return false;
+        port = m_shared->port;
+    }
+    // Only this thread unbinds the port, so it stays valid while we wait.
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return port == nullptr || port->WaitUntilOut(std::max(left, std::chrono::milliseconds(0)));
+}
+
+std::vector<std::vector<uint8_t>> CSysExTransmitter::NotSent() const
+{
+    std::lock_guard lock(m_shared->mutex);
+    m_shared->TrimHanded();
+    std::vector<std::vector<uint8_t>> frames(m_shared->failed.begin(), m_shared->failed.end());
+    frames.insert(frames.end(), m_shared->handed.begin(), m_shared->handed.end());
+    if (m_worker->busy)
+        frames.push_back(m_worker->inFlight);
+    frames.insert(frames.end(), m_shared->queue.begin(), m_shared->queue.end());
+    return frames;
+}
+
 uint64_t CSysExTransmitter::FramesSent() const
 {
     std::lock_guard lock(m_shared->mutex);
@@ -210,6 +268,7 @@ bool CSysExTransmitter::Shutdown()
     std::unique_lock lock(m_shared->mutex);
     IMidiOutputPort* previous = m_shared->port;
     m_shared->queue.clear();
+    m_shared->handed.clear();
     m_worker->refused = false;
     m_shared->port = nullptr;
     m_shared->wake.notify_all();

@@ -223,6 +223,28 @@ TEST_F(JackTest, FramesHandedToSendSysExArriveIntactAndInOrder)
     }
 }
 
+TEST_F(JackTest, OnceFlushedEveryFrameHasReachedThePeer)
+{
+    // "Out" means read by the other end: a tool may exit right after Flush.
+    ports->lists.OnOutputSelect(peerIn);
+    CSysExTransmitter& transmitter = ports->session.Transmitter();
+    std::vector<CMidiJackPeer::Received> got;
+    Exchanging([&] {
+        peer->Take(0, 0ms);
+        for (uint8_t i = 0; i < 40; ++i) {
+            const Bytes frame = SysEx(8 + i, i);
+            transmitter.SendSysEx(static_cast<int32_t>(frame.size()) - 2, frame.data());
+        }
+        EXPECT_TRUE(transmitter.Flush(10s));
+        EXPECT_EQ(ports->session.State().output.handle->MessagesHeld(), 0u);
+        EXPECT_THAT(transmitter.NotSent(), testing::IsEmpty());
+        got = peer->Take(40, 0ms);
+        return OutcomeOf(got, 40);
+    });
+    ASSERT_EQ(got.size(), 40u);
+    EXPECT_EQ(got.back().bytes, SysEx(8 + 39, 39));
+}
+
 TEST_F(JackTest, FramesBeyondWhatJackCarriesAreRefusedWithALine)
 {
     ports->lists.OnOutputSelect(peerIn);

@@ -230,3 +230,37 @@ TEST_F(TransmitterTest, AStuckPortIsLeftBehindAfterTheTimeOutAndSendingGoesOn)
     std::this_thread::sleep_for(20ms);
     EXPECT_THAT(next->Sent(), ElementsAre(Frame(0x02)));
 }
+
+TEST_F(TransmitterTest, FlushWaitsForThePortToLetFramesOutAndNotSentNamesTheRest)
+{
+    CFakeOutputPort* port = OpenPort(0);
+    transmitter.SetOutput(port);
+    // The port keeps the last two frames it accepted, as a JACK port keeps
+    // its queue until the next cycles.
+    port->holding = 2;
+    for (uint8_t code : {0x10, 0x11, 0x12})
+        Send(Frame(code));
+    EXPECT_FALSE(transmitter.Flush(50ms));
+    EXPECT_THAT(transmitter.NotSent(), ElementsAre(Frame(0x11), Frame(0x12)));
+    port->holding = 0;
+    EXPECT_TRUE(transmitter.Flush(5s));
+    EXPECT_THAT(transmitter.NotSent(), IsEmpty());
+
+    // A frame whose send failed never left, though nothing is inside.
+    port->sendResult = MIDI_ERR_NODRIVER;
+    Send(Frame(0x13));
+    EXPECT_TRUE(transmitter.Flush(5s));
+    EXPECT_THAT(transmitter.NotSent(), ElementsAre(Frame(0x13)));
+
+    // Behind a port that does not return: the frame being handed over and
+    // those queued after it.
+    port->sendResult = MIDI_OK;
+    port->block = true;
+    Send(Frame(0x14));
+    Send(Frame(0x15));
+    EXPECT_FALSE(transmitter.Flush(50ms));
+    EXPECT_THAT(transmitter.NotSent(), ElementsAre(Frame(0x13), Frame(0x14), Frame(0x15)));
+    port->block = false;
+    EXPECT_TRUE(transmitter.Flush(5s));
+    EXPECT_THAT(transmitter.NotSent(), ElementsAre(Frame(0x13)));
+}

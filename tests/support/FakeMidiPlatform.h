@@ -8,6 +8,7 @@
 #include "midi/MidiInputPortBase.h"
 #include "midi/MidiPlatform.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <map>
@@ -54,6 +55,18 @@ public:
     uint32_t WireBytesPerSecond() const noexcept override { return wireRate; }
     MidiResult Close() override;
     bool DeviceGone() noexcept override;
+    size_t MessagesHeld() const noexcept override
+    {
+        std::lock_guard lock(m_mutex);
+        return std::min(holding.load(), m_sent.size());
+    }
+    bool WaitUntilOut(std::chrono::milliseconds timeout) noexcept override
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (MessagesHeld() != 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return MessagesHeld() == 0;
+    }
 
     std::vector<std::vector<uint8_t>> Sent() const
     {
@@ -72,6 +85,7 @@ public:
     MidiResult closeResult = MIDI_OK;
     std::atomic<bool> block{false};          //!< SendLong waits while set
     std::atomic<int> busyFor{0};             //!< SendLong answers MIDI_ERR_BUSY this many times
+    std::atomic<size_t> holding{0};          //!< the last this many messages sent have not left yet
     std::atomic<int> sendsAfterClose{0};     //!< sends that reached a closed port
 
 private:

@@ -87,7 +87,10 @@ MidiResult CJackOutputPort::Put(const uint8_t* bytes, size_t count) noexcept
         m_discardedReported = discarded;
         return MIDI_ERR_SENDFAILED;
     }
-    return m_queue.Push(bytes, count, CJackClient::CurrentEventTime()) ? MIDI_OK : MIDI_ERR_BUSY;
+    if (!m_queue.Push(bytes, count, CJackClient::CurrentEventTime()))
+        return MIDI_ERR_BUSY;
+    m_accepted.store(m_accepted.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    return MIDI_OK;
 }
 
 void CJackOutputPort::Process(jack_nframes_t frames) noexcept
@@ -96,6 +99,8 @@ void CJackOutputPort::Process(jack_nframes_t frames) noexcept
     // would take them again: it is cleared every cycle, sending or not.
     void* buffer = jack_port_get_buffer(m_port, frames);
     jack_midi_clear_buffer(buffer);
+    // What earlier cycles wrote has been read by now.
+    m_out.store(m_taken, std::memory_order_release);
     const size_t room = jack_midi_max_event_size(buffer);
     m_maxEvent.store(room, std::memory_order_relaxed);
     if (m_closing.load(std::memory_order_acquire) && m_queue.Empty()) {
@@ -111,6 +116,7 @@ void CJackOutputPort::Process(jack_nframes_t frames) noexcept
             // Larger than an empty buffer takes (JACK's buffer shrank since
             // it was queued): it would hold up the queue for good.
             m_queue.Pop(front.size);
+            ++m_taken;
             m_discarded.fetch_add(1, std::memory_order_relaxed);
             continue;
         }
@@ -126,6 +132,7 @@ void CJackOutputPort::Process(jack_nframes_t frames) noexcept
             break;
         m_queue.CopyFront(data, front.size);
         m_queue.Pop(front.size);
+        ++m_taken;
         last = at;
     }
 }
@@ -133,6 +140,26 @@ void CJackOutputPort::Process(jack_nframes_t frames) noexcept
 bool CJackOutputPort::DeviceGone() noexcept
 {
     return m_closed.load(std::memory_order_relaxed) || !m_client->IsConnected(m_port, m_device);
+}
+
+size_t CJackOutputPort::MessagesHeld() const noexcept
+{
+    // "Out" first: it never passes what was accepted before it was read.
+    const uint32_t out = m_out.load(std::memory_order_acquire);
+    return static_cast<uint32_t>(m_accepted.load(std::memory_order_acquire) - out);
+}
+
+bool CJackOutputPort::WaitUntilOut(std::chrono::milliseconds timeout) noexcept
+{
+    const uint32_t accepted = m_accepted.load(std::memory_order_acquire);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    // Counters run free: "out" has caught up once it is no longer behind.
+    while (static_cast<int32_t>(m_out.load(std::memory_order_acquire) - accepted) < 0) {
+        if (m_client->Gone() || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 MidiResult CJackOutputPort::Close()

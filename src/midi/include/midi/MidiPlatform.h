@@ -19,6 +19,7 @@
 //    and allocates nothing, so the capture callback may forward through it.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -128,6 +129,17 @@ public:
     //! True once the device behind the port has gone away; as for inputs.
     //! Window thread, while another thread may be sending on the port.
     virtual bool DeviceGone() noexcept { return false; }
+
+    //! Ports that keep what they accepted for their MIDI stack to take later
+    //! (a JACK port's queue, written out cycle by cycle) say here how many of
+    //! the messages they accepted have not yet left the port for the MIDI
+    //! system. Any thread. Ports that hand each message over within the send
+    //! hold none.
+    virtual size_t MessagesHeld() const noexcept { return 0; }
+    //! Waits until every message the port accepted so far has left it, at
+    //! most `timeout`; false when some has not (time-out, or the MIDI system
+    //! is gone and nothing will take it any more).
+    virtual bool WaitUntilOut(std::chrono::milliseconds /*timeout*/) noexcept { return true; }
 };
 
 //! Device enumeration and opening. The device lists are taken when the

@@ -9,9 +9,15 @@
 // a burst never outruns the wire: the next frame starts no earlier than the
 // previous one can have left it. Virtual ports are not paced.
 //
-// Threading contract: SendSysEx, SetOutput, ReportFailures and Shutdown run
-// on the window thread, which also owns the message sink given to the
-// constructor; the transmitter thread only calls SendLong on the bound port.
+// A frame has left once the port has let it out onto the MIDI system (a JACK
+// port holds what it accepted until its next cycles write it out). Tools
+// that end right after sending Flush() first, and NotSent() names what
+// still did not leave.
+//
+// Threading contract: SendSysEx, SetOutput, ReportFailures, Flush and
+// Shutdown run on the window thread, which also owns the message sink given
+// to the constructor; NotSent may be called from any thread. The transmitter
+// thread only calls SendLong and MessagesHeld on the bound port.
 #pragma once
 
 #include "midi/MidiPlatform.h"
@@ -19,7 +25,9 @@
 #include "midi/MessageSink.h"
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 class CSysExTransmitter : public ISysExSender {
 public:
@@ -54,6 +62,16 @@ public:
     //! Waits until every queued frame has been handed to the port; false on
     //! time-out. For tools and tests.
     bool WaitUntilSent(std::chrono::milliseconds timeout);
+    //! Waits until every queued frame has been handed to the port and the
+    //! port has let it out (IMidiOutputPort::WaitUntilOut), at most
+    //! `timeout` in all; false when some frame is still inside.
+    bool Flush(std::chrono::milliseconds timeout);
+    //! The frames that have not left, oldest first: those whose send failed
+    //! (the last kKeptFailures), those the bound port still holds, the one
+    //! being handed over and those still queued.
+    std::vector<std::vector<uint8_t>> NotSent() const;
+    //! Failed frames kept for NotSent().
+    static constexpr size_t kKeptFailures = 64;
 
     //! Frames handed to a port so far.
     uint64_t FramesSent() const;

@@ -16,6 +16,11 @@
 //    for the cycle after. A full ring gives MIDI_ERR_BUSY, a message longer
 //    than MaxLongMessage() MIDI_ERR_TOOLONG, a server that has gone away
 //    MIDI_ERR_NODRIVER: nothing is dropped without a result saying so.
+//  - A message counts as out once the cycle after the one that wrote it has
+//    begun: by then every reader of our port has had that cycle, also one
+//    that runs before us because it feeds us back (JACK breaks such a loop
+//    by letting the reader see our previous cycle). MessagesHeld() and
+//    WaitUntilOut() count from there.
 //  - Close() (window thread) lets the callback write what is still queued
 //    (bounded wait), then withdraws the port and unregisters it.
 #pragma once
@@ -93,6 +98,8 @@ public:
     MidiResult Close() override;
     //! The connection to the device is gone; as for inputs.
     bool DeviceGone() noexcept override;
+    size_t MessagesHeld() const noexcept override;
+    bool WaitUntilOut(std::chrono::milliseconds timeout) noexcept override;
 
     //! Process thread: writes the cycle's events.
     void Process(jack_nframes_t frames) noexcept;
@@ -111,6 +118,9 @@ private:
     std::string m_device;
     uint32_t m_wireBytesPerSecond;
     CMidiMessageQueue m_queue{kQueueSize};
+    std::atomic<uint32_t> m_accepted{0};      //!< messages queued so far (producer)
+    uint32_t m_taken = 0;                     //!< messages the callback took from the queue
+    std::atomic<uint32_t> m_out{0};           //!< of those, taken in a cycle that is over
     std::atomic<size_t> m_maxEvent{0};        //!< 0 until measured
     std::atomic<uint32_t> m_discarded{0};     //!< written by the callback
     uint32_t m_discardedReported = 0;         //!< producer's side
