@@ -90,7 +90,7 @@ TEST(ZmctlCli, BadArgumentsExitWithStatusTwoAndSayWhy)
         {{"dump", "keymap", "6"}, "table 6 is out of range 0..5"},
         {{"dump", "keymap"}, "a table is required"},
         {{"simulate", "--fault", "256"}, "--fault 256 is out of range 0..255"},
-        {{"--json", "monitor"}, "--json: monitor prints message-window lines as text"},
+        {{"--json", "simulate"}, "--json: simulate prints message-window lines as text"},
         // Offending input is shown escaped, never as raw control characters.
         {{"request", "inquire", "\x1B[2J"}, "parameter '\\x1B[2J' is not a number"},
         {{"frob\x07"}, "unknown command 'frob\\x07'"},

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <thread>
 #include <unistd.h>
 
@@ -289,4 +290,79 @@ TEST_F(ZmctlJack, ClosedStandardDescriptorsAreNeverHandedToLibjack)
         EXPECT_EQ(r.out, c.out) << c.args[0];
         EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args[0] << ": " << r.err;
     }
+}
+
+TEST_F(ZmctlJack, HoweverAMonitorEndsTheKeyStreamItStartedStops)
+{
+    // At random moments, from start-up on: the stop of the key stream leaves
+    // before zmctl ends, whatever ends it, or zmctl names it and fails.
+    struct Ending {
+        const char* name;
+        std::vector<int> signals;  //!< sent one right after the other
+    };
+    const Ending endings[] = {
+        {"Ctrl-C", {SIGINT}},
+        {"SIGTERM", {SIGTERM}},
+        {"timeout, which signals the process and then its group", {SIGTERM, SIGTERM}},
+        {"timeout -s INT", {SIGINT, SIGINT}},
+        {"hang-up", {SIGHUP}},
+    };
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> pause(0, 600);
+    std::uniform_int_distribution<int> gap(0, 10);
+    for (int run = 0; run < 50; ++run) {
+        const Ending& ending = endings[random() % std::size(endings)];
+        const std::string name = std::string(ending.name) + ", run " + std::to_string(run);
+        CZmctlProcess monitor({"monitor", "--play", "--in", m_replies, "--out", m_requests});
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
+        for (size_t i = 0; i < ending.signals.size(); ++i) {
+            if (i != 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(gap(random)));
+            monitor.Signal(ending.signals[i]);
+        }
+        const ProcessResult r = monitor.Finish(std::chrono::seconds(10));
+        const int signal = ending.signals.front();
+        // A monitor ends with 0; while its ports open, as interrupted; before
+        // it takes signals at all, by the signal itself, having sent nothing.
+        EXPECT_TRUE(r.status == 0 || r.status == 128 + signal || r.signal == signal)
+            << name << ": status " << r.status << ", signal " << r.signal << "\n" << r.err;
+        EXPECT_EQ(r.err.find("did not leave"), std::string::npos) << name << ": " << r.err;
+        const ProcessResult state = Zmctl({"get", "8"});
+        ASSERT_EQ(state.status, 0) << name << ": " << state.err;
+        EXPECT_EQ(state.out, "  8  ZmFunc_Reserved_8       0\n") << name << ": the key stream was left on";
+    }
+}
+
+TEST(ZmctlJackGone, ARequestThatCannotLeaveIsNamedAndFailsTheCommand)
+{
+    // A server of our own, stopped under a running monitor: the stop of the
+    // key stream has nowhere to go, and zmctl says so.
+    const std::string server = "zmctl-gone-" + std::to_string(getpid());
+    const std::string script = ZM_JACK_SCRIPT;
+    const std::string dir = ZM_TEST_STATE_DIR;
+    ASSERT_EQ(std::system((script + " start " + server + " " + dir + " >/dev/null").c_str()), 0);
+    const char* previous = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string saved = previous ? previous : "";
+    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+    {
+        CZmctlProcess box({"simulate", "--backend", "jack", "--name", "gone-box"});
+        ASSERT_TRUE(box.WaitForOutput("JACK: replies come from gone-box:out", std::chrono::seconds(20))) << box.Out();
+        CZmctlProcess monitor({"monitor", "--play", "--in", "gone-box:out", "--out", "gone-box:in"});
+        EXPECT_TRUE(monitor.WaitForOutput("NOTE_ON", std::chrono::seconds(10))) << monitor.Out();
+        ASSERT_EQ(std::system((script + " stop " + server + " " + dir).c_str()), 0);
+        monitor.Signal(SIGINT);
+        const ProcessResult r = monitor.Finish(std::chrono::seconds(10));
+        EXPECT_EQ(r.status, 4) << r.err;
+        EXPECT_NE(r.err.find("zmctl: error: request F0 09 43 08 00 00 00 F7 did not leave the output port"),
+                  std::string::npos)
+            << r.err;
+        box.Signal(SIGINT);
+        box.Finish(std::chrono::seconds(10));
+    }
+    if (previous)
+        setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
+    else
+        unsetenv("JACK_DEFAULT_SERVER");
 }

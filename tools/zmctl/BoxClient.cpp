@@ -1,6 +1,7 @@
 #include "BoxClient.h"
 
 #include "Escape.h"
+#include "FrameText.h"
 #include "Interrupt.h"
 #include "Output.h"
 #include "UsageError.h"
@@ -87,13 +88,33 @@ CBoxClient::CBoxClient(const ClientSettings& settings, std::unique_ptr<IMidiPlat
     , m_session(*m_platform, *m_rings, m_sessionLog)
     , m_pipeline(*m_rings, *this, m_session.Transmitter())
 {
+    // A forced end (a second Ctrl-C) names what never left.
+    SetLastWords([this] { return NotSent(); });
 }
 
 CBoxClient::~CBoxClient()
 {
+    SetLastWords(nullptr);
     // Requests still queued leave before the output closes (a stop of the
-    // key stream, the last frame of a restore).
-    m_session.Transmitter().WaitUntilSent(std::chrono::seconds(1));
+    // key stream, the last frame of a restore), also when nobody asked
+    // FinishSending().
+    m_session.Transmitter().Flush(kFinishTimeout);
+}
+
+std::vector<std::string> CBoxClient::NotSent()
+{
+    std::vector<std::string> texts;
+    for (const std::vector<uint8_t>& frame : m_session.Transmitter().NotSent())
+        texts.push_back(FrameText(frame.data(), frame.size()));
+    return texts;
+}
+
+std::vector<std::string> CBoxClient::FinishSending()
+{
+    m_session.Transmitter().Flush(kFinishTimeout);
+    // Send failures still unreported go to stderr as the session's lines.
+    m_session.Transmitter().ReportFailures();
+    return NotSent();
 }
 
 // ---- devices ----

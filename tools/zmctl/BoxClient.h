@@ -65,6 +65,14 @@ public:
     //! Lets queued requests leave (bounded), then closes the ports.
     ~CBoxClient() override;
 
+    //! How long FinishSending() lets the requests still queued leave.
+    static constexpr std::chrono::milliseconds kFinishTimeout{2000};
+    //! Lets every request queued so far leave the output port, at most
+    //! kFinishTimeout, and returns those that did not (or whose send
+    //! failed), as hex text. Call it once a command is over, however it
+    //! ended, before the ports close.
+    std::vector<std::string> FinishSending();
+
     CBoxClient(const CBoxClient&) = delete;
     CBoxClient& operator=(const CBoxClient&) = delete;
 
@@ -161,6 +169,8 @@ private:
     static std::string Describe(const DeviceEntry& entry);
     [[noreturn]] void OpenFailed(const char* what, int device, bool input);
     void Pass();
+    //! Requests that have not left the output port, as hex text; any thread.
+    std::vector<std::string> NotSent();
     void Idle();
 
     ClientSettings m_settings;

@@ -1,6 +1,7 @@
 #include "MonitorCommand.h"
 
 #include "protocol/RequestBuilders.h"
+#include "Interrupt.h"
 #include "UsageError.h"
 #include "sim/SimulatedBox.h"
 
@@ -15,26 +16,30 @@ CLI::App* AddMonitorCommand(CLI::App& app, MonitorOptions& options)
     return cmd;
 }
 
-int RunMonitor(const GlobalOptions& global, const MonitorOptions& options, COutput& out)
+int RunMonitor(const ClientSource& source, const GlobalOptions& global, const MonitorOptions& options, COutput& out)
 {
-    std::unique_ptr<CBoxClient> client = OpenClient(global, true, options.play);
+    (void)global;
+    CBoxClient& client = source();
     if (!options.thru.empty())
-        client->OpenThru(options.thru);
+        client.OpenThru(options.thru);
 
-    client->PrintLinesTo(&out);
+    client.PrintLinesTo(&out);
     // The key stream stops however the monitor ends (Ctrl-C, a closed
-    // output); the client lets the request leave before it closes.
+    // output); zmctl lets the request leave before it closes the ports.
     struct StopPlaying {
         CBoxClient* client;
         ~StopPlaying()
         {
-            if (client)
+            if (client) {
+                client->PrintLinesTo(nullptr);
                 SendSetParameter(client->Sender(), CSimulatedBox::kParamPlay, 0);
+            }
         }
-    } stop{options.play ? client.get() : nullptr};
-    if (options.play)
-        SendSetParameter(client->Sender(), CSimulatedBox::kParamPlay, 1);
-    client->RunUntilInterrupted(nullptr);
-    client->PrintLinesTo(nullptr);
+    } stop{options.play && PendingInterrupt() == 0 ? &client : nullptr};
+    // Asked to stop while the ports opened: the key stream never starts.
+    if (stop.client)
+        SendSetParameter(client.Sender(), CSimulatedBox::kParamPlay, 1);
+    client.RunUntilInterrupted(nullptr);
+    client.PrintLinesTo(nullptr);
     return kExitOk;
 }

@@ -15,4 +15,5 @@ struct MonitorOptions {
 };
 
 CLI::App* AddMonitorCommand(CLI::App& app, MonitorOptions& options);
-int RunMonitor(const GlobalOptions& global, const MonitorOptions& options, COutput& out);
+//! `source` opens the input, and the output with --play.
+int RunMonitor(const ClientSource& source, const GlobalOptions& global, const MonitorOptions& options, COutput& out);

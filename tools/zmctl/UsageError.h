@@ -7,12 +7,13 @@
 //        input (bad hex, malformed backup file)
 //   3    the box did not answer (all or part) within the timeout
 //   4    no such port, an ambiguous port name, a port that cannot be
-//        opened, a MIDI system that is not there
+//        opened, a MIDI system that is not there, a request that could
+//        not leave the output port (each is named on stderr)
 //   5    a write the box did not confirm when read back, or a request
 //        the box refused (it said something else instead of the answer)
 //   6    the results could not be written (closed output, full disk)
-//   130  interrupted by Ctrl-C (143 by SIGTERM); monitor and simulate,
-//        which run until interrupted, end with 0
+//   130  interrupted by Ctrl-C (143 by SIGTERM, 129 by SIGHUP); monitor
+//        and simulate, which run until interrupted, end with 0
 #pragma once
 
 #include <stdexcept>

@@ -79,9 +79,9 @@ int main(int argc, char** argv)
     GlobalOptions global;
     AddGlobalOptions(app, global);
     app.footer("Exit status: 0 success; 1 diff found differences; 2 bad arguments or input; 3 no answer from\n"
-               "the box within the timeout; 4 port not found, ambiguous or not opened; 5 a write the box did\n"
-               "not confirm or a request it refused; 6 output could not be written; 130 interrupted\n"
-               "(Ctrl-C). See zmctl(1).");
+               "the box within the timeout; 4 port not found, ambiguous or not opened, or a request that could\n"
+               "not leave it; 5 a write the box did not confirm or a request it refused; 6 output could not be\n"
+               "written; 130 interrupted (Ctrl-C). See zmctl(1).");
 
     RequestOptions request;
     GetOptions get;
@@ -123,7 +123,11 @@ int main(int argc, char** argv)
         {AddPresetCommand(app, preset), [&] { return RunPreset(source, preset, global, out); }},
         {AddAotCommand(app, aot), [&] { return RunAot(source, aot, global, out); }},
         {AddDumpCommand(app, dump), [&] { return RunDump(source, dump, global, out); }},
-        {AddMonitorCommand(app, monitor), [&] { return RunMonitor(global, monitor, out); }, true},
+        {AddMonitorCommand(app, monitor),
+         [&] {
+             needOutput = monitor.play;
+             return RunMonitor(source, global, monitor, out);
+         }},
         {AddBackupCommand(app, backup), [&] { return RunBackup(source, backup, global, out); }},
         {AddRestoreCommand(app, restore), [&] { return RunRestore(source, restore, global, out); }},
         {AddDiffCommand(app, diff), [&] { return RunDiff(source, diff, global, out); }},
@@ -176,6 +180,7 @@ int main(int argc, char** argv)
         return kUsageExit;
     }
 
+    int status = kUsageExit;
     try {
         for (const CommandEntry& command : commands)
             if (command.app->parsed()) {
@@ -185,13 +190,23 @@ int main(int argc, char** argv)
                                  "Run with --help for more information.\n", command.app->get_name().c_str());
                     return kUsageExit;
                 }
-                return command.run();
+                status = command.run();
+                break;
             }
     } catch (const CCommandError& e) {
         // Results already written go out before the message.
         std::fflush(stdout);
         std::fprintf(stderr, "zmctl: error: %s\n", e.what());
-        return e.Status();
+        status = e.Status();
     }
-    return kUsageExit;
+    // However the command ended, what it queued for the box leaves now, or
+    // the user learns what the box did not get.
+    if (client) {
+        const std::vector<std::string> notSent = client->FinishSending();
+        for (const std::string& request : notSent)
+            std::fprintf(stderr, "zmctl: error: request %s did not leave the output port\n", request.c_str());
+        if (!notSent.empty() && (status == kExitOk || status == kExitDifferent))
+            status = kExitPort;
+    }
+    return status;
 }
