@@ -4,10 +4,10 @@
 #include <cstring>
 #include <limits>
 
-void CMessageLog::Append(std::string_view line)
+void CMessageLog::Append(std::string_view line, MessageKind kind)
 {
-    // A line longer than 4 GiB cannot be indexed; keep what fits.
-    const size_t length = std::min<size_t>(line.size(), std::numeric_limits<uint32_t>::max());
+    // A line longer than 2 GiB cannot be indexed; keep what fits.
+    const size_t length = std::min(line.size(), kMaxLineLength);
     if (m_blocks.empty() || m_blocks.back().size - m_blocks.back().used < length) {
         Block block;
         block.size = std::max(kBlockSize, length);
@@ -17,8 +17,8 @@ void CMessageLog::Append(std::string_view line)
     Block& block = m_blocks.back();
     if (length != 0)
         std::memcpy(block.data.get() + block.used, line.data(), length);
-    m_index.push_back(Entry{static_cast<uint32_t>(m_blocks.size() - 1),
-                            static_cast<uint32_t>(block.used), static_cast<uint32_t>(length)});
+    m_index.push_back(Entry{static_cast<uint32_t>(m_blocks.size() - 1), static_cast<uint32_t>(block.used),
+                            static_cast<uint32_t>(length), kind == MessageKind::ShortMessage ? 1u : 0u});
     block.used += length;
     m_textBytes += length;
     m_maxLength = std::max(m_maxLength, length);
@@ -39,6 +39,11 @@ std::string_view CMessageLog::Line(size_t i) const
         return {};
     const Entry& e = m_index[i];
     return {m_blocks[e.block].data.get() + e.offset, e.length};
+}
+
+MessageKind CMessageLog::Kind(size_t i) const
+{
+    return i < m_index.size() && m_index[i].shortMessage ? MessageKind::ShortMessage : MessageKind::Text;
 }
 
 int64_t CMessageLog::TakeScrollTarget()

@@ -14,6 +14,16 @@ void CReplyPresenter::AddObserver(IReplyObserver& observer)
     m_observers.push_back(&observer);
 }
 
+void CReplyPresenter::AppendLine(std::string_view line)
+{
+    if (m_shortMessageLineNext) {
+        m_shortMessageLineNext = false;
+        m_controls.AppendShortMessageLine(line);
+        return;
+    }
+    m_controls.AppendLine(line);
+}
+
 void CReplyPresenter::ZoneRead(int zone)
 {
     m_zones.ShowZone(zone);
@@ -39,10 +49,13 @@ void CReplyPresenter::ParameterReported(int32_t number, int32_t value)
     } else {
         m_parameters.ShowParameter(number, value);
     }
+    for (IReplyObserver* observer : m_observers)
+        observer->ParameterReported(number, value);
 }
 
 void CReplyPresenter::PassEnded()
 {
+    m_shortMessageLineNext = false;
     m_controls.ScrollToLast();
     for (IReplyObserver* observer : m_observers)
         observer->PassEnded();
@@ -62,6 +75,8 @@ void CReplyPresenter::ScanDumpReported()
 
 void CReplyPresenter::ShortMessage(uint32_t packed, std::chrono::steady_clock::time_point arrival)
 {
+    // Only a note-on with a velocity gets a line of its own.
+    m_shortMessageLineNext = (packed & 0xF0) == 0x90 && ((packed >> 16) & 0xFF) != 0;
     for (IReplyObserver* observer : m_observers)
         observer->ShortMessage(packed, arrival);
 }
@@ -69,4 +84,6 @@ void CReplyPresenter::ShortMessage(uint32_t packed, std::chrono::steady_clock::t
 void CReplyPresenter::IdentificationText(std::string_view text)
 {
     m_controls.SetControlText(IDC_IDENTIFICATION, text);
+    for (IReplyObserver* observer : m_observers)
+        observer->IdentificationText(text);
 }

@@ -1,6 +1,7 @@
 #include "ui/MessageWindowModel.h"
 
 #include <QMetaObject>
+#include <QStringList>
 
 #include <algorithm>
 #include <limits>
@@ -10,9 +11,9 @@ CMessageWindowModel::CMessageWindowModel(QObject* parent)
 {
 }
 
-void CMessageWindowModel::Append(std::string_view line)
+void CMessageWindowModel::Append(std::string_view line, MessageKind kind)
 {
-    m_log.Append(line);
+    m_lines.Append(line, kind);
     if (!m_bFlushPosted) {
         m_bFlushPosted = true;
         QMetaObject::invokeMethod(this, &CMessageWindowModel::Flush, Qt::QueuedConnection);
@@ -22,28 +23,73 @@ void CMessageWindowModel::Append(std::string_view line)
 void CMessageWindowModel::Flush()
 {
     m_bFlushPosted = false;
+    CheckStatus();
     // Rows are ints for Qt; lines beyond that stay stored but unseen.
-    const auto stored = static_cast<int>(
-        std::min<size_t>(m_log.Count(), static_cast<size_t>(std::numeric_limits<int>::max())));
-    if (stored <= m_announced)
+    const auto shown = static_cast<int>(
+        std::min<size_t>(m_lines.ShownCount(), static_cast<size_t>(std::numeric_limits<int>::max())));
+    if (shown <= m_announced)
         return;
-    beginInsertRows(QModelIndex(), m_announced, stored - 1);
-    m_announced = stored;
+    beginInsertRows(QModelIndex(), m_announced, shown - 1);
+    m_announced = shown;
     endInsertRows();
 }
 
 void CMessageWindowModel::Clear()
 {
     beginResetModel();
-    m_log.Clear();
+    m_lines.Clear();
     m_announced = 0;
     endResetModel();
+    CheckStatus();
+}
+
+void CMessageWindowModel::ResetRows()
+{
+    beginResetModel();
+    m_announced = static_cast<int>(
+        std::min<size_t>(m_lines.ShownCount(), static_cast<size_t>(std::numeric_limits<int>::max())));
+    endResetModel();
+}
+
+void CMessageWindowModel::SetPaused(bool paused)
+{
+    m_lines.SetPaused(paused);
+    // The held lines join the end: an insertion like any other.
+    Flush();
+}
+
+void CMessageWindowModel::SetHideShortMessages(bool hide)
+{
+    if (hide == m_lines.HidesShortMessages())
+        return;
+    m_lines.SetHideShortMessages(hide);
+    ResetRows();
+    CheckStatus();
+}
+
+QString CMessageWindowModel::StatusText() const
+{
+    QStringList parts;
+    if (m_lines.Paused())
+        parts << QStringLiteral("Paused: %1 new lines held").arg(m_lines.HeldCount());
+    if (m_lines.HidesShortMessages())
+        parts << QString::fromStdString(m_lines.FilterNotice());
+    return parts.join(QStringLiteral("; "));
+}
+
+void CMessageWindowModel::CheckStatus()
+{
+    QString status = StatusText();
+    if (status == m_status)
+        return;
+    m_status = std::move(status);
+    emit StatusChanged();
 }
 
 int64_t CMessageWindowModel::TakeScrollTarget()
 {
     Flush();
-    const int64_t target = m_log.TakeScrollTarget();
+    const int64_t target = m_lines.TakeScrollTarget();
     return target >= m_announced ? int64_t{m_announced} - 1 : target;
 }
 
@@ -53,11 +99,11 @@ QByteArray CMessageWindowModel::CopyText() const
     // that ends the block is left off: a reader would take it as a
     // character. QByteArray keeps a zero after its last byte anyway, which
     // is where the terminator lands: the text is built once, in place.
-    const size_t size = m_log.CopyTextSize() - 1;
+    const size_t size = m_lines.CopyTextSize() - 1;
     if (size == 0)
         return QByteArray();   // its data() is shared and read-only
     QByteArray text(static_cast<qsizetype>(size), Qt::Uninitialized);
-    m_log.WriteCopyText(text.data());
+    m_lines.WriteCopyText(text.data());
     return text;
 }
 
@@ -70,6 +116,6 @@ QVariant CMessageWindowModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_announced)
         return {};
-    const std::string_view line = m_log.Line(static_cast<size_t>(index.row()));
+    const std::string_view line = m_lines.ShownLine(static_cast<size_t>(index.row()));
     return QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
 }

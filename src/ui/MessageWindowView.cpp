@@ -52,7 +52,27 @@ void CMessageWindowView::SetMessageModel(CMessageWindowModel* model)
 {
     m_pModel = model;
     setModel(model);
+    if (model)
+        connect(model, &CMessageWindowModel::StatusChanged, viewport(), qOverload<>(&QWidget::update));
     updateGeometries();
+}
+
+void CMessageWindowView::PaintStatus(QPainter& painter)
+{
+    const QString status = m_pModel ? m_pModel->StatusText() : QString();
+    if (status.isEmpty())
+        return;
+    // A note in the top right corner, over the lines: the window is paused
+    // or filtered, and by how much.
+    const QFontMetrics metrics(font());
+    const int margin = 4;
+    QRect box(0, 0, metrics.horizontalAdvance(status) + 2 * margin, metrics.height() + margin);
+    box.moveTopRight(viewport()->rect().topRight() + QPoint(-margin, margin));
+    painter.fillRect(box, QColor(0xff, 0xf2, 0xb3));
+    painter.setPen(QColor(0xb0, 0x90, 0x20));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.setPen(Qt::black);
+    painter.drawText(box, Qt::AlignCenter, status);
 }
 
 void CMessageWindowView::ScrollToLast()
@@ -202,6 +222,7 @@ void CMessageWindowView::paintEvent(QPaintEvent* event)
             option.state |= QStyle::State_HasFocus;
         itemDelegate()->paint(&painter, option, index);
     }
+    PaintStatus(painter);
 }
 
 void CMessageWindowView::updateGeometries()
@@ -223,7 +244,8 @@ void CMessageWindowView::updateGeometries()
 
 void CMessageWindowView::scrollContentsBy(int dx, int dy)
 {
-    if (std::abs(dy) >= VisibleRows())
+    // Scrolling the pixels would carry the status note along with the lines.
+    if (std::abs(dy) >= VisibleRows() || (m_pModel && !m_pModel->StatusText().isEmpty()))
         viewport()->update();
     else
         viewport()->scroll(dx, dy * m_rowHeight);

@@ -12,6 +12,7 @@
 #include "ui/AotSetupDlg.h"
 #include "ui/KeyboardConfigDlg.h"
 #include "ui/KeyboardView.h"
+#include "ui/MessageWindowActions.h"
 #include "ui/MessageWindowModel.h"
 #include "ui/MessageWindowView.h"
 #include "ui/PortActions.h"
@@ -124,6 +125,7 @@ bool CZm_configDlg::OnInitDialog()
     connect(m_pKeyboardViewAction, &QAction::triggered, this, [this] { OpenKeyboardView(); });
     addAction(m_pKeyboardViewAction);
     m_pPortActions = new CPortActions(m_pEditors->PortLists(), *this, m_settingsFile, this);
+    m_pMessageActions = new CMessageWindowActions(*m_pMessages, this);
 
     m_pEditors->Zones().FillLists();
     m_pEditors->Parameters().FillList();
@@ -211,6 +213,8 @@ void CZm_configDlg::contextMenuEvent(QContextMenuEvent* event)
     QMenu menu(this);
     menu.addAction(m_pPortActions->RescanAction());
     menu.addAction(m_pPortActions->ReopenAction());
+    menu.addSeparator();
+    menu.addActions(m_pMessageActions->Actions());
     menu.addSeparator();
     menu.addAction(m_pKeyboardViewAction);
     if (m_pAboutAction)
@@ -342,6 +346,11 @@ void CZm_configDlg::EndModalLoop(int result)
 void CZm_configDlg::AppendLine(std::string_view line)
 {
     m_pMessages->Append(line);
+}
+
+void CZm_configDlg::AppendShortMessageLine(std::string_view line)
+{
+    m_pMessages->Append(line, MessageKind::ShortMessage);
 }
 
 void CZm_configDlg::ScrollToLast()

@@ -439,12 +439,14 @@ TEST_F(MainDialogTest, AboutBoxFromTheSystemCommandTheMenuAndF1)
         QStringList texts;
         for (const QAction* action : menu->actions())
             texts.append(action->text());
-        EXPECT_EQ(texts, (QStringList{"Rescan MIDI ports", "Reopen these ports at start", "", "Keyboard View",
-                                      "&About zm_config..."}));
-        EXPECT_EQ(menu->actions().at(3)->shortcut(), QKeySequence("Ctrl+K"));
-        EXPECT_TRUE(menu->actions().at(3)->isShortcutVisibleInContextMenu());
-        EXPECT_TRUE(menu->actions().at(1)->isCheckable());
-        EXPECT_FALSE(menu->actions().at(1)->isChecked()) << "off until the user turns it on";
+        EXPECT_EQ(texts, (QStringList{"Rescan MIDI ports", "Reopen these ports at start", "", "Save message window...",
+                                      "Pause", "Hide short messages", "", "Keyboard View", "&About zm_config..."}));
+        EXPECT_EQ(menu->actions().at(7)->shortcut(), QKeySequence("Ctrl+K"));
+        EXPECT_TRUE(menu->actions().at(7)->isShortcutVisibleInContextMenu());
+        for (int checkItem : {1, 4, 5}) {
+            EXPECT_TRUE(menu->actions().at(checkItem)->isCheckable());
+            EXPECT_FALSE(menu->actions().at(checkItem)->isChecked()) << "off until the user turns it on";
+        }
         closeAboutSoon();
         menu->actions().constLast()->trigger();
         menu->close();

@@ -1,10 +1,18 @@
 // The message window: batched announcements, Latin-1 lines, scrolling that
 // leaves a user alone, a horizontal extent that follows the longest line,
-// and hit testing at any depth.
+// hit testing at any depth; pausing, filtering and saving the window.
+#include "WaitFor.h"
+#include "protocol/RequestBuilders.h"
+#include "res/resource.h"
+#include "sim/SimMidiPlatform.h"
+#include "ui/MessageWindowActions.h"
 #include "ui/MessageWindowModel.h"
 #include "ui/MessageWindowView.h"
+#include "ui/Zm_configDlg.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -182,4 +190,94 @@ TEST_F(MessageViewTest, ClicksAndKeysFindTheRightLineDeepInALongLog)
     AppendLines(2);
     view.ScrollToLast();
     EXPECT_FALSE(view.indexAt(QPoint(5, view.RowHeight() * 5)).isValid());
+}
+
+// ---- keeping the window: pause, filter and save -----------------------------
+
+namespace {
+
+size_t NoteLines(const CMessageLog& log)
+{
+    size_t count = 0;
+    for (size_t i = 0; i < log.Count(); ++i)
+        count += log.Line(i).find("NOTE_ON") != std::string_view::npos;
+    return count;
+}
+
+} // namespace
+
+TEST(MessageWindowOnTheBox, PauseLosesNothingUnderAKeyStreamAndTheFilterHidesOnlyItsLines)
+{
+    CZm_configDlg dlg{nullptr, std::make_unique<CSimMidiPlatform>()};
+    dlg.OnInitDialog();
+    dlg.Editors().OnListSelChange(IDC_MIDI_IN_LIST, 0);
+    dlg.Editors().OnListSelChange(IDC_MIDI_OUT_LIST, 0);
+    CMessageWindowModel& window = dlg.MessageWindow();
+    const CPlayingStatistics& playing = dlg.Editors().KeyboardView().Model().Playing();
+    auto noteOnsCounted = [&] {
+        uint32_t total = playing.UnmappedNoteOns() + playing.LayeredNoteOns();
+        for (uint32_t count : playing.VelocityHistogram())
+            total += count;
+        return size_t{total};
+    };
+
+    SendSetParameter(dlg.Editors().Sender(), 8, 1);   // the box plays
+    ASSERT_TRUE(WaitFor([&] { return NoteLines(window.Log()) >= 8; }));
+    dlg.MessageActions()->PauseAction()->trigger();
+    const size_t stored = window.StoredCount();
+    const size_t countedAtPause = noteOnsCounted();
+    QTest::qWait(1500);
+    EXPECT_EQ(window.StoredCount(), stored) << "nothing appended while paused";
+    EXPECT_GT(noteOnsCounted(), countedAtPause + 8) << "the box kept playing";
+    EXPECT_TRUE(window.StatusText().startsWith("Paused: ")) << window.StatusText().toStdString();
+    SendSetParameter(dlg.Editors().Sender(), 8, 0);
+    size_t counted = 0;
+    ASSERT_TRUE(WaitFor([&] {   // quiet for half a second
+        const size_t before = noteOnsCounted();
+        QTest::qWait(500);
+        counted = noteOnsCounted();
+        return counted == before;
+    }, 10000));
+
+    dlg.MessageActions()->PauseAction()->trigger();
+    window.Flush();
+    EXPECT_EQ(window.Lines().HeldCount(), 0u);
+    EXPECT_EQ(NoteLines(window.Log()), counted) << "every note-on has its line";
+    EXPECT_EQ(window.rowCount(), static_cast<int>(window.StoredCount()));
+
+    dlg.MessageActions()->FilterAction()->trigger();
+    EXPECT_EQ(window.Lines().HiddenCount(), counted);
+    EXPECT_EQ(static_cast<size_t>(window.rowCount()), window.StoredCount() - counted);
+    for (int row = 0; row < window.rowCount(); ++row)
+        ASSERT_FALSE(window.data(window.index(row, 0)).toString().contains("NOTE_ON")) << row;
+    EXPECT_TRUE(window.CopyText().startsWith("Filtered: " + QByteArray::number(qulonglong(counted)) +
+                                             " short messages hidden\r\nitem   0: "));
+}
+
+TEST(MessageWindowSave, AMillionLinesAreWrittenByteForByte)
+{
+    CMessageWindowModel model;
+    std::string expected;
+    for (int i = 0; i < 1000000; ++i) {
+        // Every thousandth line has bytes above 0x7F: one Latin-1 character
+        // each, two bytes in the UTF-8 file.
+        if (i % 1000 == 0) {
+            model.Append("\xE9t\xE9 \xB0" + std::to_string(i));
+            expected += "\xC3\xA9t\xC3\xA9 \xC2\xB0" + std::to_string(i) + '\n';
+        } else {
+            model.Append("Chan  1 NOTE_ON        #  " + std::to_string(i % 128) + " ,Vel  64 , " + std::to_string(i));
+            expected += "Chan  1 NOTE_ON        #  " + std::to_string(i % 128) + " ,Vel  64 , " + std::to_string(i) + '\n';
+        }
+    }
+    model.Flush();
+    CMessageWindowActions actions(model, nullptr);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("messages.txt"));
+    ASSERT_TRUE(actions.SaveTo(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    ASSERT_EQ(static_cast<size_t>(saved.size()), expected.size());
+    EXPECT_TRUE(saved == QByteArray::fromRawData(expected.data(), static_cast<qsizetype>(expected.size())));
+    EXPECT_EQ(model.Log().Line(1000000), "Message window saved to " + path.toStdString() + " (1000000 lines)");
 }

@@ -16,6 +16,11 @@ public:
     //! AppendLine (from IMessageSink) appends one line to the message window
     //! (list box 1005).
 
+    //! Appends the line the decoder writes for a short message of the input
+    //! (a note-on), which the message window may be asked to hide. Stand-ins
+    //! without such a filter take it as any other line.
+    virtual void AppendShortMessageLine(std::string_view line) { AppendLine(line); }
+
     //! Brings the message window's last line into view when the line count
     //! changed since the previous call (the count is remembered, never reset).
     virtual void ScrollToLast() = 0;

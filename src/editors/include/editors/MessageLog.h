@@ -13,6 +13,14 @@
 #include <string_view>
 #include <vector>
 
+//! Where a line of the message window came from, for the window's filter.
+enum class MessageKind : uint8_t {
+    //! Replies, reports, texts, port results: everything but the below.
+    Text,
+    //! The line of a short message from the input (a note-on).
+    ShortMessage,
+};
+
 class CMessageLog {
 public:
     CMessageLog() = default;
@@ -20,13 +28,15 @@ public:
     CMessageLog& operator=(const CMessageLog&) = delete;
 
     //! Appends `line` as the new last line. Line breaks are not interpreted.
-    void Append(std::string_view line);
+    void Append(std::string_view line, MessageKind kind = MessageKind::Text);
 
     //! Drops every line. The remembered count of TakeScrollTarget is kept.
     void Clear();
 
     size_t Count() const { return m_index.size(); }
     std::string_view Line(size_t i) const;
+    //! MessageKind::Text for a line out of range.
+    MessageKind Kind(size_t i) const;
 
     //! Length of the longest line appended since the last Clear.
     size_t MaxLineLength() const { return m_maxLength; }
@@ -58,10 +68,13 @@ public:
     static constexpr size_t kBlockSize = size_t{1} << 20;
 
 private:
+    static constexpr size_t kMaxLineLength = (size_t{1} << 31) - 1;
+
     struct Entry {
         uint32_t block;
         uint32_t offset;
-        uint32_t length;
+        uint32_t length : 31;
+        uint32_t shortMessage : 1;
     };
     struct Block {
         std::unique_ptr<char[]> data;

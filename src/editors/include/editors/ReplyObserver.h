@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string_view>
 
 class IReplyObserver {
 public:
@@ -17,6 +18,10 @@ public:
     virtual void SmartDumpReported() {}
     //! A Scan Dump was printed; the dump reports' scan store holds it.
     virtual void ScanDumpReported() {}
+    //! The box reported parameter `number` (any number the decoder took).
+    virtual void ParameterReported(int32_t /*number*/, int32_t /*value*/) {}
+    //! A text from the box went to the identification box.
+    virtual void IdentificationText(std::string_view /*text*/) {}
     //! A short message arrived on the input (the box's note stream).
     virtual void ShortMessage(uint32_t /*packed*/, std::chrono::steady_clock::time_point /*arrival*/) {}
     //! A decoder pass is over.

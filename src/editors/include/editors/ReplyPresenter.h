@@ -22,7 +22,7 @@ public:
     //! Adds `observer` (not owned) to those told after the controls.
     void AddObserver(IReplyObserver& observer);
 
-    void AppendLine(std::string_view line) override { m_controls.AppendLine(line); }
+    void AppendLine(std::string_view line) override;
     void ZoneRead(int zone) override;
     void SplitDone(int zone) override;
     void ParameterReported(int32_t number, int32_t value) override;
@@ -38,4 +38,7 @@ private:
     HeldValues& m_held;
     CZoneEditor& m_zones;
     CParameterTable& m_parameters;
+    //! The decoder writes its line for a note-on right after passing the
+    //! message on; that line is the short message's own.
+    bool m_shortMessageLineNext = false;
 };

@@ -6,10 +6,12 @@
 // since the previous one with a single insertion. rowCount() is always the
 // announced count, so views never see rows they were not told about.
 // TakeScrollTarget() flushes first. Lines display as Latin-1: every byte is
-// one character. Window thread only.
+// one character. The rows are the lines shown (CMessageWindowLines): a pause
+// holds new lines back, the filter leaves short messages out. Window thread
+// only.
 #pragma once
 
-#include "editors/MessageLog.h"
+#include "editors/MessageWindowLines.h"
 
 #include <QAbstractListModel>
 #include <QByteArray>
@@ -22,7 +24,7 @@ public:
     explicit CMessageWindowModel(QObject* parent = nullptr);
 
     //! Stores `line` as the new last line; views learn of it at the next Flush().
-    void Append(std::string_view line);
+    void Append(std::string_view line, MessageKind kind = MessageKind::Text);
 
     //! Announces the lines appended since the previous flush.
     void Flush();
@@ -36,19 +38,37 @@ public:
     int64_t TakeScrollTarget();
 
     //! The clipboard text of Copy, without the C terminator that
-    //! CMessageLog::CopyText() ends with.
+    //! CMessageLog::CopyText() ends with. What is shown: with the filter
+    //! off, every line (see CMessageWindowLines).
     QByteArray CopyText() const;
 
-    const CMessageLog& Log() const { return m_log; }
+    //! Holds new lines back while `paused`; resuming shows them all.
+    void SetPaused(bool paused);
+    //! Leaves the lines of short messages out of the rows.
+    void SetHideShortMessages(bool hide);
+    //! "Paused: N new lines held", the filter notice, both, or "".
+    QString StatusText() const;
 
-    //! Number of lines stored, announced or not.
-    size_t StoredCount() const { return m_log.Count(); }
+    //! Every line stored and not held, shown or not.
+    const CMessageLog& Log() const { return m_lines.Log(); }
+    const CMessageWindowLines& Lines() const { return m_lines; }
+
+    //! Number of lines stored, announced or not (held lines not counted).
+    size_t StoredCount() const { return m_lines.Log().Count(); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+signals:
+    //! StatusText() changed (at a flush, or when a switch changed).
+    void StatusChanged();
+
 private:
-    CMessageLog m_log;
+    void ResetRows();
+    void CheckStatus();
+
+    CMessageWindowLines m_lines;
     int m_announced = 0;
     bool m_bFlushPosted = false;
+    QString m_status;
 };

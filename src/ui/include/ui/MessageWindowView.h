@@ -11,12 +11,15 @@
 // Vertical scrolling goes by whole lines, like a list box. The horizontal
 // extent follows the longest line: the view sets itself a fixed-pitch font
 // (at the parent's size), so the width is the longest line's length times
-// the character width. Window thread only.
+// the character width. While the window is paused or filtered, a note in its
+// top right corner says so (CMessageWindowModel::StatusText). Window thread
+// only.
 #pragma once
 
 #include <QListView>
 
 class CMessageWindowModel;
+class QPainter;
 
 class CMessageWindowView : public QListView {
     Q_OBJECT
@@ -61,6 +64,7 @@ protected:
 
 private:
     void UpdateMetrics();
+    void PaintStatus(QPainter& painter);
     int RowCount() const;
     int RowAt(int y) const;
 

@@ -38,6 +38,7 @@
 class CKeyboardViewWindow;
 class CAotSetupDlg;
 class CKeyboardConfigDlg;
+class CMessageWindowActions;
 class CMessageWindowModel;
 class CMessageWindowView;
 class CPortActions;
@@ -72,6 +73,8 @@ public:
 
     //! The context menu's port entries (after OnInitDialog()).
     CPortActions* PortActions() const { return m_pPortActions; }
+    //! The context menu's message window entries (after OnInitDialog()).
+    CMessageWindowActions* MessageActions() const { return m_pMessageActions; }
 
     //! True when no automation client holds the proxy; otherwise hides the
     //! dialog and returns false.
@@ -98,6 +101,7 @@ public:
     // lines only at its end, so InsertListLine on it appends whatever the
     // index. Texts written here are remembered for the bound-text transfer.
     void AppendLine(std::string_view line) override;
+    void AppendShortMessageLine(std::string_view line) override;
     void ScrollToLast() override;
     void SetControlText(int id, std::string_view text) override;
     void SelectListLine(int id, int index) override;
@@ -147,6 +151,7 @@ private:
     QAction* m_pKeyboardViewAction = nullptr;
     std::unique_ptr<CKeyboardViewWindow> m_pKeyboardView;
     CPortActions* m_pPortActions = nullptr;
+    CMessageWindowActions* m_pMessageActions = nullptr;
     QString m_settingsFile;
     CBoundTexts m_bound;
     std::unique_ptr<CMainEditors> m_pEditors;
