@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 std::string NoteName(int note)
 {
@@ -59,10 +60,9 @@ Verdict Judge(int key, int keyCount, ValueOf valueOf)
 
 } // namespace
 
-void CKeyCalibration::Load(std::span<const int32_t> image, int keyCount, int lowestNote)
+void CKeyCalibration::Load(std::span<const int32_t> image, int keyCount)
 {
     m_keyCount = NormalizedKeyCount(keyCount);
-    m_lowestNote = std::clamp(lowestNote, 0, 127);
     for (int key = 0; key < m_keyCount; ++key) {
         KeyCalibrationRow& row = m_rows[static_cast<size_t>(key)];
         row = {};
@@ -92,19 +92,41 @@ void CKeyCalibration::FindOutliers()
         row.travelOutlier = travel.outlier;
         row.restOutlier = rest.outlier;
         if (travel.outlier)
-            m_outliers.push_back({key, CalibrationQuantity::Travel, row.travel, travel.median, NoteName(m_lowestNote + key)});
+            m_outliers.push_back({key, CalibrationQuantity::Travel, row.travel, travel.median});
         if (rest.outlier)
-            m_outliers.push_back({key, CalibrationQuantity::Rest, row.rest, rest.median, NoteName(m_lowestNote + key)});
+            m_outliers.push_back({key, CalibrationQuantity::Rest, row.rest, rest.median});
     }
 }
 
-std::string CKeyCalibration::ToCsv() const
+namespace {
+
+// Medians of eight whole counts are whole or halves.
+std::string Counts(double counts)
 {
-    std::string csv = "key,note,rest,down,travel,travel_outlier,rest_outlier\n";
-    for (const KeyCalibrationRow& row : Keys()) {
-        csv += std::to_string(row.key) + ',' + NoteName(m_lowestNote + row.key) + ',' + std::to_string(row.rest) + ',' +
-               std::to_string(row.down) + ',' + std::to_string(row.travel) + ',' + (row.travelOutlier ? '1' : '0') +
-               ',' + (row.restOutlier ? '1' : '0') + '\n';
+    const long whole = std::lround(std::floor(counts));
+    std::string text = std::to_string(whole);
+    if (counts - static_cast<double>(whole) >= 0.25)
+        text += ".5";
+    return text + (text == "1" ? " count" : " counts");
+}
+
+} // namespace
+
+std::string DescribeOutlier(const CalibrationOutlier& outlier)
+{
+    const std::string neighbours = " the median of its " + std::to_string(CKeyCalibration::kNeighbours) + " neighbours";
+    const double value = outlier.value;
+    const double median = outlier.neighbourMedian;
+    if (outlier.quantity == CalibrationQuantity::Rest)
+        return "rest " + Counts(std::abs(value - median)) + (value < median ? " lower" : " higher") + " than" + neighbours;
+    // Sensors that read less when a key goes down have negative travel: a
+    // travel is short or long by its size, whichever way it reads.
+    if ((value < 0 && median > 0) || (value > 0 && median < 0)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "travel %d runs the other way from%s, %g", outlier.value, neighbours.c_str(),
+                      median);
+        return text;
     }
-    return csv;
+    const double difference = std::abs(value) - std::abs(median);
+    return "travel " + Counts(std::abs(difference)) + (difference < 0 ? " shorter" : " longer") + " than" + neighbours;
 }

@@ -1,13 +1,24 @@
 #include "editors/KeyboardViewFeed.h"
 
+#include "protocol/BoxParameters.h"
+#include "protocol/RequestBuilders.h"
+
 #include <array>
+
+void SendIdentityRequests(ISysExSender& sender, HeldValues& held)
+{
+    held.IdentificationPending = true;
+    SendInquireParameter(sender, ZmFunc_StationName);
+    SendRevisionRequest(sender);
+    SendInquireParameter(sender, ZmFunc_SoftwareRev);
+}
 
 CKeyboardViewFeed::CKeyboardViewFeed(const HeldValues& held, const ReportOptions& options,
                                      const CDumpReports& reports)
     : m_held(held)
     , m_options(options)
     , m_reports(reports)
-    , m_model(NormalizedKeyCount(options.ScannerKeyCount), LowestNoteFor(NormalizedKeyCount(options.ScannerKeyCount)))
+    , m_model(options.ScannerKeyCount)
 {
     ZonesChanged();
 }
@@ -17,7 +28,7 @@ void CKeyboardViewFeed::FollowKeyCount()
     const int keys = NormalizedKeyCount(m_options.ScannerKeyCount);
     if (keys == m_model.KeyCount())
         return;
-    m_model.SetKeyboard(keys, LowestNoteFor(keys));
+    m_model.SetKeyboard(keys);
     ++m_revision;
 }
 
@@ -40,6 +51,20 @@ void CKeyboardViewFeed::ScanDumpReported()
     FollowKeyCount();
     m_model.LoadScanDump(m_reports.ScanValues());
     ++m_revision;
+}
+
+void CKeyboardViewFeed::ParameterReported(int32_t number, int32_t value)
+{
+    // Only while the identification box waits does the name reach it.
+    m_stationNameNext = number == ZmFunc_StationName && m_held.IdentificationPending;
+    if (number == ZmFunc_SoftwareRev)
+        m_identity.softwareRevision = value;
+}
+
+void CKeyboardViewFeed::IdentificationText(std::string_view text)
+{
+    (m_stationNameNext ? m_identity.stationName : m_identity.identification) = text;
+    m_stationNameNext = false;
 }
 
 void CKeyboardViewFeed::ShortMessage(uint32_t packed, std::chrono::steady_clock::time_point arrival)

@@ -32,16 +32,30 @@ bool CScanValues::Changed(int key) const
     return key >= 0 && key < m_keyCount && m_changed[static_cast<size_t>(key)];
 }
 
-CKeyboardViewModel::CKeyboardViewModel(int keyCount, int lowestNote)
-    : m_keyCount(NormalizedKeyCount(keyCount)), m_lowestNote(std::clamp(lowestNote, 0, 127)), m_playing(m_keyCount)
+CKeyboardViewModel::CKeyboardViewModel(int keyCount)
+    : m_keyCount(NormalizedKeyCount(keyCount)), m_playing(m_keyCount)
 {
 }
 
-void CKeyboardViewModel::SetKeyboard(int keyCount, int lowestNote)
+void CKeyboardViewModel::SetKeyboard(int keyCount)
 {
     m_keyCount = NormalizedKeyCount(keyCount);
-    m_lowestNote = std::clamp(lowestNote, 0, 127);
     m_calibration.Clear();
     m_scan.Clear();
     m_playing.SetKeyCount(m_keyCount);
+}
+
+std::string CKeyboardViewModel::KeyNoteName(int key) const
+{
+    const int note = KeyNote(key);
+    return note < 0 ? std::string() : NoteName(note);
+}
+
+std::string CKeyboardViewModel::KeyLabel(int key) const
+{
+    const int note = KeyNote(key);
+    std::string label = "key " + std::to_string(key);
+    if (note >= 0)
+        label += " (" + NoteName(note) + ')';
+    return label;
 }

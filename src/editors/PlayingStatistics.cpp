@@ -47,6 +47,7 @@ void CPlayingStatistics::RebuildNoteMap()
 {
     for (auto& channel : m_keyOfNote)
         channel.fill(kUnmapped);
+    m_noteOfKey.fill(-1);
     if (!m_zonesSet) {
         m_zones = {};
         for (size_t z = 0; z < m_zones.size(); ++z)
@@ -71,8 +72,12 @@ void CPlayingStatistics::RebuildNoteMap()
     for (size_t i = 0; i < n; ++i) {
         const ZoneOverlay& zone = m_zones[order[i]];
         for (int key = zone.firstKey; key <= zone.lastKey; ++key) {
-            if (owner[static_cast<size_t>(key)] < 0)
-                owner[static_cast<size_t>(key)] = static_cast<int8_t>(order[i]);
+            if (owner[static_cast<size_t>(key)] >= 0)
+                continue;
+            owner[static_cast<size_t>(key)] = static_cast<int8_t>(order[i]);
+            const int note = zone.firstNote + (key - zone.firstKey);
+            if (note <= 127)
+                m_noteOfKey[static_cast<size_t>(key)] = static_cast<int16_t>(note);
         }
     }
     for (size_t i = 0; i < n; ++i) {

@@ -6,6 +6,9 @@
 //   zm_snapshot keyboard-view OUTPUT.png
 //       the Keyboard View after a smart dump of a box with one key of short
 //       travel, a Scan Dump and a few seconds of the box's playing
+//   zm_snapshot report OUTPUT.pdf
+//       the calibration report of that session ("Identify Box" pressed
+//       too), exported as a PDF
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 #include "res/resource.h"
@@ -46,9 +49,10 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);   // never the user's remembered ports
-    const bool keyboardView = argc == 3 && std::strcmp(argv[1], "keyboard-view") == 0;
+    const bool report = argc == 3 && std::strcmp(argv[1], "report") == 0;
+    const bool keyboardView = report || (argc == 3 && std::strcmp(argv[1], "keyboard-view") == 0);
     if (argc != 3 || (!keyboardView && std::strcmp(argv[1], "main-window") != 0)) {
-        std::fprintf(stderr, "usage: zm_snapshot main-window|keyboard-view OUTPUT.png\n");
+        std::fprintf(stderr, "usage: zm_snapshot main-window|keyboard-view OUTPUT.png | report OUTPUT.pdf\n");
         return 2;
     }
     CZm_configDlg dlg(nullptr, std::make_unique<CSimMidiPlatform>());
@@ -68,8 +72,18 @@ int main(int argc, char** argv)
         SendSetParameter(box, 8, 1);    // the box plays
         CKeyboardViewWindow& view = dlg.OpenKeyboardView();
         view.resize(1280, 600);
+        if (report)
+            SendIdentityRequests(box, dlg.Held());
         Wait(5000);
         window = &view;
+        if (report) {
+            if (!view.ExportPdf(QString::fromLocal8Bit(argv[2]))) {
+                std::fprintf(stderr, "zm_snapshot: %s\n", qPrintable(view.StatusText()));
+                return 1;
+            }
+            std::printf("wrote %s\n", argv[2]);
+            return 0;
+        }
     }
     const QPixmap shot = window->screen()->grabWindow(window->winId());
     if (!shot.save(QString::fromLocal8Bit(argv[2]))) {

@@ -36,8 +36,13 @@ struct CalibrationOutlier {
     int value = 0;
     //! Median of the same quantity over the key's eight nearest neighbours.
     double neighbourMedian = 0.0;
-    std::string note;
 };
+
+//! What an outlier measured, in words: "travel 20 counts shorter than the
+//! median of its 8 neighbours", "rest 7.5 counts higher than ...". Travel
+//! is compared by its size, whichever way the sensors read; one that reads
+//! the other way from its neighbours is said to.
+std::string DescribeOutlier(const CalibrationOutlier& outlier);
 
 //! The calibration table of one smart dump. Empty until the first Load.
 class CKeyCalibration {
@@ -55,30 +60,22 @@ public:
     static constexpr double kMadFloor = 2.0;
 
     //! Reads the table from `image` (the dump report's EEPROM image). The key
-    //! count is normalised (see NormalizedKeyCount); `lowestNote` (clamped to
-    //! 0-127) is the note of key 0 and only names the keys. Slots the span
-    //! does not reach read as 0, as in an image nothing has filled yet, and
-    //! slot values are clamped to the byte range the image holds.
-    void Load(std::span<const int32_t> image, int keyCount, int lowestNote);
+    //! count is normalised (see NormalizedKeyCount). Slots the span does not
+    //! reach read as 0, as in an image nothing has filled yet, and slot
+    //! values are clamped to the byte range the image holds.
+    void Load(std::span<const int32_t> image, int keyCount);
     void Clear();
 
     //! 0 before the first Load.
     int KeyCount() const { return m_keyCount; }
-    int LowestNote() const { return m_lowestNote; }
     std::span<const KeyCalibrationRow> Keys() const { return {m_rows.data(), static_cast<size_t>(m_keyCount)}; }
     //! In key order; for a key that is both, travel comes before rest.
     const std::vector<CalibrationOutlier>& Outliers() const { return m_outliers; }
-
-    //! The table as CSV text: a header line, then one line per key with key,
-    //! note, rest, down, travel and the two outlier flags (0 or 1). Lines end
-    //! in "\n"; the caller writes the file.
-    std::string ToCsv() const;
 
 private:
     void FindOutliers();
 
     int m_keyCount = 0;
-    int m_lowestNote = 21;
     std::array<KeyCalibrationRow, kMaxKeyboardKeys> m_rows{};
     std::vector<CalibrationOutlier> m_outliers;
 };

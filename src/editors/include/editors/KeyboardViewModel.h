@@ -43,19 +43,26 @@ class CKeyboardViewModel {
 public:
     using Clock = CPlayingStatistics::Clock;
 
-    //! `lowestNote`: note of key 0, used to name keys (21 puts A0 on key 0).
-    explicit CKeyboardViewModel(int keyCount = kSmallKeyboardKeys, int lowestNote = 21);
+    explicit CKeyboardViewModel(int keyCount = kSmallKeyboardKeys);
 
     //! Changes the keyboard drawn. Calibration, scan values and the session
     //! start over, since their keys no longer line up; the zones are kept and
     //! clipped anew.
-    void SetKeyboard(int keyCount, int lowestNote);
+    void SetKeyboard(int keyCount);
     int KeyCount() const { return m_keyCount; }
-    int LowestNote() const { return m_lowestNote; }
-    std::string KeyNoteName(int key) const { return NoteName(m_lowestNote + key); }
+
+    //! The note the box sends for `key`, as the zones say (see
+    //! CPlayingStatistics::KeyNote); -1 for a key that sends none.
+    int KeyNote(int key) const { return m_playing.KeyNote(key); }
+    //! "A#2", or "" for a key that sends no note.
+    std::string KeyNoteName(int key) const;
+    //! How lists and reports name a key: "key 10 (A#2)", or "key 10" for a
+    //! key under no zone: the sensor number is what the box and the zone
+    //! editor count in.
+    std::string KeyLabel(int key) const;
 
     //! `image`: the dump report's EEPROM image after a smart dump.
-    void LoadSmartDump(std::span<const int32_t> image) { m_calibration.Load(image, m_keyCount, m_lowestNote); }
+    void LoadSmartDump(std::span<const int32_t> image) { m_calibration.Load(image, m_keyCount); }
     //! `values`: the scan store after a Scan Dump.
     void LoadScanDump(std::span<const int32_t> values) { m_scan.Load(values, m_keyCount); }
     //! The zone mirror's four records and `MuteBits`.
@@ -70,7 +77,6 @@ public:
 
 private:
     int m_keyCount;
-    int m_lowestNote;
     CKeyCalibration m_calibration;
     CScanValues m_scan;
     CPlayingStatistics m_playing;

@@ -84,6 +84,15 @@ public:
     //! the same order decides which zone the note belongs to.
     void SetZones(std::span<const ZoneRecord, 4> zones, int32_t muteBits);
     const ZoneOverlays& Zones() const { return m_zones; }
+    //! The note the box sends for `key`: the note of the zone that owns the
+    //! key (the same zone whose notes count for it, see SetZones), that is
+    //! the zone's lowest note plus the key's distance from the zone's lowest
+    //! key. -1 for a key under no zone, one whose note would lie beyond 127,
+    //! a key out of range, and every key before SetZones.
+    int KeyNote(int key) const
+    {
+        return key >= 0 && key < m_keyCount ? m_noteOfKey[static_cast<size_t>(key)] : -1;
+    }
 
     //! A short message as the input delivers it: status | data1 << 8 |
     //! data2 << 16. Only note-on and note-off count; a note-on with
@@ -130,6 +139,8 @@ private:
     ZoneOverlays m_zones{};
     //! Key of each note per channel, or kUnmapped / kLayered.
     std::array<std::array<int16_t, 128>, 16> m_keyOfNote{};
+    //! See KeyNote.
+    std::array<int16_t, kMaxKeyboardKeys> m_noteOfKey{};
 
     std::array<KeyStats, kMaxKeyboardKeys> m_keys{};
     std::array<uint32_t, kVelocityBins> m_histogram{};

@@ -4,13 +4,15 @@
 // and the session's playing (keys lit by their last velocity and fading,
 // a velocity histogram, stuck and double-triggered keys).
 //
-// CKeyboardViewCanvas only paints what CKeyboardViewFeed's model computed;
-// CKeyboardViewWindow holds it with the lists, the exports and the switches.
-// The window is modeless, resizable and remembers its geometry. Window
-// thread only.
+// CKeyboardViewCanvas only paints what CKeyboardViewFeed's model computed
+// (CKeyboardPicture); CKeyboardViewWindow holds it with the findings, the
+// exports (the calibration report as PDF, PNG and CSV) and the switches.
+// The window is modeless, resizable and remembers its geometry, kept within
+// the screen. Window thread only.
 #pragma once
 
 #include <QElapsedTimer>
+#include <QRect>
 #include <QWidget>
 
 #include <chrono>
@@ -23,6 +25,11 @@ class QLabel;
 class QPlainTextEdit;
 class QSpinBox;
 class QTimer;
+
+//! `window` moved and, where it is larger, shrunk to lie within `available`
+//! (a screen's available geometry). A size or place kept from another
+//! screen, or a corrupt one, must not make a window the screen cannot show.
+QRect FitIntoScreen(const QRect& window, const QRect& available);
 
 class CKeyboardViewCanvas : public QWidget {
     Q_OBJECT
@@ -45,10 +52,6 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    //! The horizontal extent of key `key` on this canvas.
-    int KeyLeft(int key) const;
-    int KeyRight(int key) const { return KeyLeft(key + 1); }
-
     CKeyboardViewFeed& m_feed;
     double m_lastPaintMs = 0;
     double m_worstPaintMs = 0;
@@ -63,25 +66,41 @@ public:
     ~CKeyboardViewWindow() override;
 
     CKeyboardViewCanvas& Canvas() { return *m_canvas; }
-    //! The text of the lists panel (outliers, never played, stuck, double-triggered).
+    //! The text of the findings panel (odd keys in words, stuck,
+    //! double-triggered and never-played keys, by their notes).
     QString ListsText() const;
+    //! The status line under the view: what the last export did.
+    QString StatusText() const;
 
-    //! Writes the calibration table as CSV / the view as PNG; false (and a
-    //! line in the window's status) when there is nothing to write or the
-    //! file cannot be written.
-    bool ExportCsv(const QString& path);
+    //! The calibration report as a PDF (two A4 pages), its summary page as
+    //! a PNG, its per-key table as CSV. Each file is written whole through a
+    //! temporary file and a rename, or not at all: false, and the reason in
+    //! the status line, when it could not be (a target that is not a
+    //! regular file is refused at once).
+    bool ExportPdf(const QString& path);
     bool ExportPng(const QString& path);
+    bool ExportCsv(const QString& path);
+    //! The name the exports suggest: station and date, and `extension`.
+    QString DefaultFileName(const QString& extension) const;
 
     //! Starts or stops asking for a Scan Dump every `seconds` seconds.
     void SetRepeatScanDump(bool on, int seconds);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Refresh();
     void UpdateLists();
     void SetStatus(const QString& text);
+    bool WriteExport(const QString& path, const QByteArray& bytes);
+    void ChooseAndExport(const QString& title, const QString& extension, const QString& filter,
+                         bool (CKeyboardViewWindow::*exporter)(const QString&));
+    void RestoreGeometry();
+    //! Moves and shrinks the window, its frame included once the frame is
+    //! known, into the available area of the screen it is on.
+    void FitScreen();
     void SaveGeometry();
 
     CMainEditors& m_editors;
