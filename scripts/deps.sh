@@ -15,6 +15,7 @@ if [ "${1:-run}" = test ]; then
         jackd2 dbus dbus-bin
         desktop-file-utils appstream groff-base
         xvfb xauth xdotool
+        poppler-utils
     )
 fi
 
