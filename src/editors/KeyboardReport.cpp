@@ -32,8 +32,15 @@ std::string KeyRunsText(const CKeyboardViewModel& model, const std::vector<int>&
     std::string text;
     size_t runs = 0;
     for (size_t i = 0; i < keys.size();) {
+        // A run goes on while the keys are neighbours and their notes too (or
+        // neither has one): where two zones meet, the names start over.
+        const auto continues = [&](size_t k) {
+            const int note = model.KeyNote(keys[k]);
+            const int next = model.KeyNote(keys[k + 1]);
+            return keys[k + 1] == keys[k] + 1 && (note < 0 ? next < 0 : next == note + 1);
+        };
         size_t j = i;
-        while (j + 1 < keys.size() && keys[j + 1] == keys[j] + 1)
+        while (j + 1 < keys.size() && continues(j))
             ++j;
         if (runs == limit) {
             text += ", and " + std::to_string(keys.size() - i) + " more keys";

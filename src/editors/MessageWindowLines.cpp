@@ -1,5 +1,6 @@
 #include "editors/MessageWindowLines.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -142,13 +143,18 @@ bool CMessageWindowLines::WriteSaveText(const std::function<bool(std::string_vie
     // Bytes below 0x80 are the same in both; each byte above is one Latin-1
     // character, two bytes in UTF-8.
     const auto add = [&](std::string_view line) {
-        for (const char c : line) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 0x80) {
-                buffer += c;
-            } else {
-                buffer += static_cast<char>(0xC0 | (byte >> 6));
-                buffer += static_cast<char>(0x80 | (byte & 0x3F));
+        const bool ascii = std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (ascii) {
+            buffer.append(line);
+        } else {
+            for (const char c : line) {
+                const auto byte = static_cast<unsigned char>(c);
+                if (byte < 0x80) {
+                    buffer += c;
+                } else {
+                    buffer += static_cast<char>(0xC0 | (byte >> 6));
+                    buffer += static_cast<char>(0x80 | (byte & 0x3F));
+                }
             }
         }
         buffer += '\n';

@@ -148,7 +148,7 @@ void PaintReportTable(QPainter& painter, const QRect& page, const CKeyboardRepor
 
     static const char* const kColumns[] = {"Key", "Note", "Rest", "Down", "Travel", "Odd", "Scan", "Note-ons", "Stuck", "Double"};
     // Widths in tenths of the block; the captions set them.
-    static const int kWidths[] = {7, 9, 9, 10, 11, 8, 10, 13, 11, 12};
+    static const int kWidths[] = {7, 9, 9, 10, 11, 7, 9, 16, 10, 12};
     constexpr int kColumnCount = 10;
     constexpr int kBlocks = 2;
     const auto& rows = report.Rows();
@@ -247,6 +247,6 @@ QByteArray ReportPng(const CKeyboardReport& report, const CKeyboardViewFeed& fee
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    image.save(&buffer, "PNG", 70);   // a little less squeezed: half the time, a tenth more bytes
     return bytes;
 }

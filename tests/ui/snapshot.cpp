@@ -9,6 +9,11 @@
 //   zm_snapshot report OUTPUT.pdf
 //       the calibration report of that session ("Identify Box" pressed
 //       too), exported as a PDF
+// A one-touch layout's command-line name after OUTPUT (organ61,
+// dual-manual-organ, ...) writes it to the box first; dual-manual-organ
+// makes the box and the view 122 keys.
+#include "editors/KeyboardConfigurator.h"
+#include "editors/KeyboardPresets.h"
 #include "protocol/ProtocolCodes.h"
 #include "protocol/RequestBuilders.h"
 #include "res/resource.h"
@@ -49,10 +54,11 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);   // never the user's remembered ports
-    const bool report = argc == 3 && std::strcmp(argv[1], "report") == 0;
-    const bool keyboardView = report || (argc == 3 && std::strcmp(argv[1], "keyboard-view") == 0);
-    if (argc != 3 || (!keyboardView && std::strcmp(argv[1], "main-window") != 0)) {
-        std::fprintf(stderr, "usage: zm_snapshot main-window|keyboard-view OUTPUT.png | report OUTPUT.pdf\n");
+    const bool report = argc >= 3 && std::strcmp(argv[1], "report") == 0;
+    const bool keyboardView = report || (argc >= 3 && std::strcmp(argv[1], "keyboard-view") == 0);
+    const KeyboardPreset* layout = argc == 4 ? FindKeyboardPreset(argv[3]) : nullptr;
+    if (argc < 3 || argc > 4 || (argc == 4 && !layout) || (!keyboardView && std::strcmp(argv[1], "main-window") != 0)) {
+        std::fprintf(stderr, "usage: zm_snapshot main-window|keyboard-view OUTPUT.png [LAYOUT] | report OUTPUT.pdf [LAYOUT]\n");
         return 2;
     }
     CZm_configDlg dlg(nullptr, std::make_unique<CSimMidiPlatform>());
@@ -61,6 +67,13 @@ int main(int argc, char** argv)
     Wait(500);
     Pick(dlg, IDC_MIDI_IN_LIST, 0);
     Pick(dlg, IDC_MIDI_OUT_LIST, 0);
+    if (layout) {
+        if (layout->id == IDC_PRESET_DUAL_MANUAL) {
+            SendSetParameter(dlg.Editors().Sender(), ZmFunc_NumberKeys, 122);
+            dlg.Editors().OnCommand(IDC_SCANNER_122);
+        }
+        CKeyboardConfigurator(dlg, dlg.Held(), dlg.Editors().Sender()).OnCommand(layout->id);
+    }
     dlg.Editors().OnCommand(IDC_SYNCHRONIZE);
     Wait(1500);   // the replies at wire speed, and a few ticks to show them
     QWidget* window = &dlg;

@@ -47,8 +47,9 @@ std::vector<ReportSection> KeyFindings(const CKeyboardViewFeed& feed, std::chron
 //! then its lines indented by two blanks, a blank line between sections.
 std::string FindingsText(const std::vector<ReportSection>& sections);
 
-//! "keys 0-4 (A0-C#1), key 7 (E1)": sorted keys, runs of neighbours joined;
-//! at most `limit` runs, then "and N more keys".
+//! "keys 0-4 (A0-C#1), key 7 (E1)": sorted keys, runs of neighbours whose
+//! notes follow each other joined; at most `limit` runs, then "and N more
+//! keys".
 std::string KeyRunsText(const CKeyboardViewModel& model, const std::vector<int>& keys, size_t limit = 24);
 
 //! One key's line of the per-key table.
