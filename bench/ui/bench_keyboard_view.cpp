@@ -5,8 +5,10 @@
 //       from a driver thread for 3 s while the main window and the Keyboard
 //       View are shown. Counters: window_thread_cpu_percent (CPU time of the
 //       window thread over wall time; target under 20 %), worst_frame_ms and
-//       mean_frame_ms (the view's paint; target under 5 ms, the worst
-//       under 16 ms), frames.
+//       mean_frame_ms (the view's paint on the clock; target under 5 ms,
+//       the worst under 16 ms), worst_frame_cpu_ms and mean_frame_cpu_ms
+//       (the same in the window thread's processor time: what a frame
+//       costs, apart from what else the machine runs), frames.
 //   BM_CalibrationReportPdf/122, BM_CalibrationReportPng/122
 //       The calibration report of a 122-key box (two manuals, a faulty
 //       sensor, a smart dump, a Scan Dump, some playing) made from the
@@ -75,6 +77,7 @@ void BM_KeyboardViewUnderNotes(benchmark::State& state)
         view.Canvas().ResetPaintTimes();
         int frames = 0;
         double paintTotal = 0;
+        double paintCpuTotal = 0;
         const double cpu0 = ThreadCpuSeconds();
         QElapsedTimer wall;
         wall.start();
@@ -85,6 +88,7 @@ void BM_KeyboardViewUnderNotes(benchmark::State& state)
             if (view.Canvas().LastPaintMs() != last) {
                 last = view.Canvas().LastPaintMs();
                 paintTotal += last;
+                paintCpuTotal += view.Canvas().LastPaintCpuMs();
                 ++frames;
             }
         }
@@ -96,6 +100,8 @@ void BM_KeyboardViewUnderNotes(benchmark::State& state)
         state.counters["window_thread_cpu_percent"] = 100.0 * cpu / seconds;
         state.counters["worst_frame_ms"] = view.Canvas().WorstPaintMs();
         state.counters["mean_frame_ms"] = frames ? paintTotal / frames : 0.0;
+        state.counters["worst_frame_cpu_ms"] = view.Canvas().WorstPaintCpuMs();
+        state.counters["mean_frame_cpu_ms"] = frames ? paintCpuTotal / frames : 0.0;
         state.counters["frames"] = frames;
         state.counters["lines"] = static_cast<double>(dlg.MessageWindow().StoredCount());
     }

@@ -30,12 +30,14 @@ void CKeyboardViewFeed::FollowKeyCount()
         return;
     m_model.SetKeyboard(keys);
     ++m_revision;
+    ++m_layoutRevision;
 }
 
 void CKeyboardViewFeed::ZonesChanged()
 {
     m_model.SetZones(m_held.Zones, m_held.MuteBits);
     ++m_revision;
+    ++m_layoutRevision;
 }
 
 void CKeyboardViewFeed::SmartDumpReported()
@@ -44,6 +46,7 @@ void CKeyboardViewFeed::SmartDumpReported()
     FollowKeyCount();
     m_model.LoadSmartDump(m_reports.Image());
     ++m_revision;
+    ++m_layoutRevision;
 }
 
 void CKeyboardViewFeed::ScanDumpReported()
@@ -51,6 +54,7 @@ void CKeyboardViewFeed::ScanDumpReported()
     FollowKeyCount();
     m_model.LoadScanDump(m_reports.ScanValues());
     ++m_revision;
+    ++m_layoutRevision;
 }
 
 void CKeyboardViewFeed::ParameterReported(int32_t number, int32_t value)

@@ -66,13 +66,34 @@ QColor CKeyboardPicture::OddColour() { return kOutlier; }
 QColor CKeyboardPicture::StuckColour() { return kStuck; }
 QColor CKeyboardPicture::DoubleColour() { return kDouble; }
 
-CKeyboardPicture::CKeyboardPicture(const CKeyboardViewFeed& feed, const QRect& area)
+CKeyboardPicture::CKeyboardPicture(const CKeyboardViewFeed& feed, const QRect& area, const QFont& font)
     : m_feed(feed)
     , m_area(area)
+    , m_font(font)
     , m_left(area.left() + kLeftMargin)
     , m_right(area.right() + 1 - kRightMargin)
     , m_keys(feed.Model().KeyCount())
 {
+    m_font.setPointSizeF(std::max(6.0, font.pointSizeF() * 0.8));
+    m_titleHeight = QFontMetrics(m_font).height();
+    m_zonesTop = area.top() + 4;
+    m_keysTop = m_zonesTop + 4 * kZoneRow + 2;
+    m_labelsTop = m_keysTop + kKeyStrip + 2;
+    int y = m_labelsTop + kLabelRow + kGap;
+
+    // Calibration, scan values and the histogram share the height left.
+    const int remaining = std::max(120, area.bottom() - y - 4);
+    const int calibrationHeight = remaining * 50 / 100;
+    const int scanHeight = remaining * 25 / 100;
+    const int histogramHeight = remaining - calibrationHeight - scanHeight - 2 * kGap;
+    const auto chart = [&](int top, int height) {
+        return QRect(m_left, top + m_titleHeight, m_right - m_left, std::max(10, height - m_titleHeight));
+    };
+    m_calibration = chart(y, calibrationHeight);
+    y += calibrationHeight + kGap;
+    m_scan = chart(y, scanHeight);
+    y += scanHeight + kGap;
+    m_histogram = chart(y, histogramHeight);
 }
 
 int CKeyboardPicture::KeyLeft(int key) const
@@ -91,44 +112,43 @@ int CKeyboardPicture::KeyAt(int x) const
 
 void CKeyboardPicture::Paint(QPainter& painter, Clock::time_point now) const
 {
+    PaintStill(painter);
+    PaintLive(painter, now);
+}
+
+void CKeyboardPicture::PaintStill(QPainter& painter) const
+{
     painter.save();
-    QFont small = painter.font();
-    small.setPointSizeF(std::max(6.0, small.pointSizeF() * 0.8));
-    painter.setFont(small);
-    int y = PaintZones(painter, m_area.top() + 4) + 2;
-    y = PaintKeys(painter, y, now);
-    y = PaintKeyLabels(painter, y) + kGap;
-
-    // Calibration, scan values and the histogram share the height left.
-    const int remaining = std::max(120, m_area.bottom() - y - 4);
-    const int calibrationHeight = remaining * 50 / 100;
-    const int scanHeight = remaining * 25 / 100;
-    const int histogramHeight = remaining - calibrationHeight - scanHeight - 2 * kGap;
-
+    painter.setFont(m_font);
+    PaintZones(painter);
+    PaintKeyLabels(painter);
     const CKeyboardViewModel& model = m_feed.Model();
-    const QRect calibration = PaintChartFrame(
-        painter, y, calibrationHeight,
-        m_feed.HasCalibration()
-            ? QStringLiteral("Calibration of the last smart dump: a bar from rest to down value; odd keys in red (%1)")
-                  .arg(model.Calibration().Outliers().size())
-            : QStringLiteral("Calibration: no smart dump yet (press \"Smart eeprom Dump\")"));
-    PaintCalibration(painter, calibration);
-    y += calibrationHeight + kGap;
-
-    const QRect scan = PaintChartFrame(
-        painter, y, scanHeight,
-        m_feed.HasScan() ? QStringLiteral("Scan values of the last Scan Dump; changed since the one before in amber")
-                         : QStringLiteral("Scan values: no Scan Dump yet (press \"Scan Dump\")"));
-    PaintScan(painter, scan);
-    y += scanHeight + kGap;
-
-    PaintHistogram(painter, y, histogramHeight);
+    PaintChartFrame(painter, m_calibration,
+                    m_feed.HasCalibration()
+                        ? QStringLiteral("Calibration of the last smart dump: a bar from rest to down value; odd keys in red (%1)")
+                              .arg(model.Calibration().Outliers().size())
+                        : QStringLiteral("Calibration: no smart dump yet (press \"Smart eeprom Dump\")"));
+    PaintCalibration(painter);
+    PaintChartFrame(painter, m_scan,
+                    m_feed.HasScan() ? QStringLiteral("Scan values of the last Scan Dump; changed since the one before in amber")
+                                     : QStringLiteral("Scan values: no Scan Dump yet (press \"Scan Dump\")"));
+    PaintScan(painter);
     painter.restore();
 }
 
-int CKeyboardPicture::PaintZones(QPainter& painter, int y) const
+void CKeyboardPicture::PaintLive(QPainter& painter, Clock::time_point now) const
+{
+    painter.save();
+    painter.setFont(m_font);
+    PaintKeys(painter, now);
+    PaintHistogram(painter);
+    painter.restore();
+}
+
+void CKeyboardPicture::PaintZones(QPainter& painter) const
 {
     const CKeyboardViewModel& model = m_feed.Model();
+    int y = m_zonesTop;
     for (const ZoneOverlay& zone : model.Zones()) {
         painter.setPen(QColor(0x88, 0x88, 0x88));
         painter.drawText(QRect(m_area.left(), y, kLeftMargin - 4, kZoneRow), Qt::AlignRight | Qt::AlignVCenter,
@@ -147,11 +167,11 @@ int CKeyboardPicture::PaintZones(QPainter& painter, int y) const
         }
         y += kZoneRow;
     }
-    return y;
 }
 
-int CKeyboardPicture::PaintKeys(QPainter& painter, int y, Clock::time_point now) const
+void CKeyboardPicture::PaintKeys(QPainter& painter, Clock::time_point now) const
 {
+    const int y = m_keysTop;
     const CKeyboardViewModel& model = m_feed.Model();
     const CPlayingStatistics& playing = model.Playing();
     const auto calibration = model.Calibration().Keys();
@@ -174,11 +194,11 @@ int CKeyboardPicture::PaintKeys(QPainter& painter, int y, Clock::time_point now)
     painter.setPen(QPen(kStuck, 2));
     for (int key : playing.StuckKeys(now))
         painter.drawRect(QRect(KeyLeft(key), y, KeyRight(key) - KeyLeft(key), kKeyStrip).adjusted(1, 1, -2, -2));
-    return y + kKeyStrip + 2;
 }
 
-int CKeyboardPicture::PaintKeyLabels(QPainter& painter, int y) const
+void CKeyboardPicture::PaintKeyLabels(QPainter& painter) const
 {
+    const int y = m_labelsTop;
     // Every C by its name, the two ends and every twelfth key under no zone
     // by their sensor numbers; a label that would overlap the one before
     // is left out (where two zones meet, two Cs may be neighbours).
@@ -202,27 +222,24 @@ int CKeyboardPicture::PaintKeyLabels(QPainter& painter, int y) const
         painter.drawText(QRect(left, y, width, kLabelRow), Qt::AlignHCenter, text);
         lastRight = left + width;
     }
-    return y + kLabelRow;
 }
 
-QRect CKeyboardPicture::PaintChartFrame(QPainter& painter, int top, int height, const QString& title) const
+void CKeyboardPicture::PaintChartFrame(QPainter& painter, const QRect& chart, const QString& title) const
 {
-    const int titleHeight = painter.fontMetrics().height();
-    Heading(painter, QRect(m_left, top, m_right - m_left, titleHeight), title);
-    const QRect area(m_left, top + titleHeight, m_right - m_left, std::max(10, height - titleHeight));
-    painter.fillRect(area, Qt::white);
+    Heading(painter, QRect(m_left, chart.top() - m_titleHeight, m_right - m_left, m_titleHeight), title);
+    painter.fillRect(chart, Qt::white);
     painter.setPen(QColor(0xdd, 0xdd, 0xdd));
-    painter.drawRect(area.adjusted(0, 0, -1, -1));
+    painter.drawRect(chart.adjusted(0, 0, -1, -1));
     painter.setPen(QColor(0x77, 0x77, 0x77));
-    painter.drawText(QRect(m_area.left(), area.top() - titleHeight / 2, kLeftMargin - 4, titleHeight),
+    painter.drawText(QRect(m_area.left(), chart.top() - m_titleHeight / 2, kLeftMargin - 4, m_titleHeight),
                      Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("255"));
-    painter.drawText(QRect(m_area.left(), area.bottom() - titleHeight / 2, kLeftMargin - 4, titleHeight),
+    painter.drawText(QRect(m_area.left(), chart.bottom() - m_titleHeight / 2, kLeftMargin - 4, m_titleHeight),
                      Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0"));
-    return area;
 }
 
-void CKeyboardPicture::PaintCalibration(QPainter& painter, const QRect& chart) const
+void CKeyboardPicture::PaintCalibration(QPainter& painter) const
 {
+    const QRect& chart = m_calibration;
     if (!m_feed.HasCalibration())
         return;
     for (const KeyCalibrationRow& row : m_feed.Model().Calibration().Keys()) {
@@ -236,8 +253,9 @@ void CKeyboardPicture::PaintCalibration(QPainter& painter, const QRect& chart) c
     }
 }
 
-void CKeyboardPicture::PaintScan(QPainter& painter, const QRect& chart) const
+void CKeyboardPicture::PaintScan(QPainter& painter) const
 {
+    const QRect& chart = m_scan;
     if (!m_feed.HasScan())
         return;
     const CScanValues& scan = m_feed.Model().Scan();
@@ -249,7 +267,7 @@ void CKeyboardPicture::PaintScan(QPainter& painter, const QRect& chart) const
     }
 }
 
-void CKeyboardPicture::PaintHistogram(QPainter& painter, int top, int height) const
+void CKeyboardPicture::PaintHistogram(QPainter& painter) const
 {
     const auto& histogram = m_feed.Model().Playing().VelocityHistogram();
     uint32_t total = 0;
@@ -258,10 +276,9 @@ void CKeyboardPicture::PaintHistogram(QPainter& painter, int top, int height) co
         total += count;
         peak = std::max(peak, count);
     }
-    const int titleHeight = painter.fontMetrics().height();
-    Heading(painter, QRect(m_left, top, m_right - m_left, titleHeight),
-            QStringLiteral("Velocities of the session's %1 note-ons (1 to 127)").arg(total));
-    const QRect bins(m_left, top + titleHeight, m_right - m_left, std::max(10, height - titleHeight));
+    const QRect& bins = m_histogram;
+    const QRect title(m_left, bins.top() - m_titleHeight, m_right - m_left, m_titleHeight);
+    Heading(painter, title, QStringLiteral("Velocities of the session's %1 note-ons (1 to 127)").arg(total));
     painter.fillRect(bins, Qt::white);
     if (peak == 0)
         return;

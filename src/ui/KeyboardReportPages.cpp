@@ -124,9 +124,8 @@ void PaintReportSummary(QPainter& painter, const QRect& page, const CKeyboardRep
 {
     painter.save();
     const int y = PaintHeader(painter, page, report);
-    painter.setFont(BodyFont(9));
     const QRect picture(page.left() - 8, y, page.width() + 8, kPictureHeight);
-    CKeyboardPicture(feed, picture).Paint(painter, now);
+    CKeyboardPicture(feed, picture, BodyFont(9)).Paint(painter, now);
     PaintFindings(painter, QRect(page.left(), picture.bottom() + 12, page.width(), page.bottom() - picture.bottom() - 12 - 2 * kLine),
                   report);
     Footer(painter, page, report, 1);

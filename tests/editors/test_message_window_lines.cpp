@@ -102,22 +102,4 @@ TEST(MessageWindowLines, CopyAndSaveWriteWhatIsShown)
     EXPECT_FALSE(lines.WriteSaveText([&](std::string_view) { return ++pieces > 1; }));
 }
 
-TEST(MessageWindowLines, SaveHandsOverPiecesOfAboutAMegabyte)
-{
-    CMessageWindowLines lines;
-    const std::string row(100, 'r');
-    for (int i = 0; i < 30000; ++i)
-        lines.Append(row);
-    std::vector<size_t> sizes;
-    std::string text;
-    ASSERT_TRUE(lines.WriteSaveText([&](std::string_view piece) {
-        sizes.push_back(piece.size());
-        text += piece;
-        return true;
-    }));
-    EXPECT_EQ(text.size(), 30000u * 101u);
-    EXPECT_EQ(sizes.size(), 3u);
-    EXPECT_LE(sizes[0], (size_t{1} << 20) + 202);
-}
-
 } // namespace

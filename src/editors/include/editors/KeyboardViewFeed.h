@@ -48,6 +48,9 @@ public:
     //! Grows with every change the view would draw differently; the view
     //! redraws when it differs from what it drew last.
     uint64_t Revision() const { return m_revision; }
+    //! Grows with every change but those of the note stream: the zones, the
+    //! key count, the calibration, the scan values.
+    uint64_t LayoutRevision() const { return m_layoutRevision; }
 
     void ZonesChanged() override;
     void SmartDumpReported() override;
@@ -69,4 +72,5 @@ private:
     //! The station name comes as the text right after parameter 0's report.
     bool m_stationNameNext = false;
     uint64_t m_revision = 0;
+    uint64_t m_layoutRevision = 0;
 };

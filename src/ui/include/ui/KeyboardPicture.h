@@ -4,10 +4,16 @@
 // by the session's playing and named by the notes the box sends; the
 // calibration of the last smart dump (a bar from rest to down value per key,
 // odd keys in red); the last Scan Dump's values; the velocity histogram.
-// Window thread only (it reads the feed).
+//
+// The picture is two layers: the still one (zones, key names, calibration
+// and scan charts) changes only with CKeyboardViewFeed::LayoutRevision(),
+// so the window draws it once into a pixmap; the live one (the keys as they
+// are played, the histogram) is drawn over it at every frame, with rectangles
+// and one caption only. Window thread only (it reads the feed).
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QRect>
 
 #include <chrono>
@@ -17,8 +23,9 @@ class QPainter;
 
 class CKeyboardPicture {
 public:
-    //! Lays the picture out in `area` (in the painter's coordinates).
-    CKeyboardPicture(const CKeyboardViewFeed& feed, const QRect& area);
+    //! Lays the picture out in `area` (in the painter's coordinates) for
+    //! captions in `font` (drawn a little smaller).
+    CKeyboardPicture(const CKeyboardViewFeed& feed, const QRect& area, const QFont& font);
 
     //! The horizontal extent of key `key`.
     int KeyLeft(int key) const;
@@ -26,9 +33,10 @@ public:
     //! The key whose column holds `x`, or -1.
     int KeyAt(int x) const;
 
-    //! Draws the picture with the painter's font (charts' captions in a
-    //! smaller size); keys fade as of `now`.
+    //! Both layers; keys fade as of `now`.
     void Paint(QPainter& painter, std::chrono::steady_clock::time_point now) const;
+    void PaintStill(QPainter& painter) const;
+    void PaintLive(QPainter& painter, std::chrono::steady_clock::time_point now) const;
 
     //! Colours of what needs attention, for captions and tables elsewhere.
     static QColor OddColour();
@@ -36,17 +44,26 @@ public:
     static QColor DoubleColour();
 
 private:
-    int PaintZones(QPainter& painter, int y) const;
-    int PaintKeys(QPainter& painter, int y, std::chrono::steady_clock::time_point now) const;
-    int PaintKeyLabels(QPainter& painter, int y) const;
-    QRect PaintChartFrame(QPainter& painter, int top, int height, const QString& title) const;
-    void PaintCalibration(QPainter& painter, const QRect& chart) const;
-    void PaintScan(QPainter& painter, const QRect& chart) const;
-    void PaintHistogram(QPainter& painter, int top, int height) const;
+    void PaintZones(QPainter& painter) const;
+    void PaintKeys(QPainter& painter, std::chrono::steady_clock::time_point now) const;
+    void PaintKeyLabels(QPainter& painter) const;
+    void PaintChartFrame(QPainter& painter, const QRect& chart, const QString& title) const;
+    void PaintCalibration(QPainter& painter) const;
+    void PaintScan(QPainter& painter) const;
+    void PaintHistogram(QPainter& painter) const;
 
     const CKeyboardViewFeed& m_feed;
     QRect m_area;
+    QFont m_font;
     int m_left;
     int m_right;
     int m_keys;
+    int m_titleHeight;
+    // Where each part goes, top to bottom.
+    int m_zonesTop;
+    int m_keysTop;
+    int m_labelsTop;
+    QRect m_calibration;
+    QRect m_scan;
+    QRect m_histogram;
 };
