@@ -91,9 +91,10 @@ private:
 
 // ---- platform ----
 
-CSimMidiPlatform::CSimMidiPlatform(std::unique_ptr<ISimDevice> device, SimTiming timing)
+CSimMidiPlatform::CSimMidiPlatform(std::unique_ptr<ISimDevice> device, SimTiming timing, std::string name)
     : m_device(device ? std::move(device) : std::make_unique<CSimulatedBox>())
     , m_timing(timing)
+    , m_name(std::move(name))
     , m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
 {
     m_thread = std::thread(&CSimMidiPlatform::Run, this);
@@ -110,12 +111,12 @@ CSimMidiPlatform::~CSimMidiPlatform()
 
 std::string CSimMidiPlatform::InputDeviceName(int device) const
 {
-    return device == 0 ? kDeviceName : "";
+    return device == 0 ? m_name : "";
 }
 
 std::string CSimMidiPlatform::OutputDeviceName(int device) const
 {
-    return device == 0 ? kDeviceName : "";
+    return device == 0 ? m_name : "";
 }
 
 MidiResult CSimMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port)

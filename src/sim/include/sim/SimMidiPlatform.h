@@ -24,6 +24,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -44,9 +45,10 @@ public:
     //! client flooding the box with dump requests).
     static constexpr size_t kMaxWireBacklog = 1 << 20;
 
-    //! Uses the simulated box when `device` is null.
+    //! Uses the simulated box when `device` is null. Both devices carry
+    //! `name` (tests give other devices names of their own).
     explicit CSimMidiPlatform(std::unique_ptr<ISimDevice> device = nullptr,
-                              SimTiming timing = SimTiming::WireSpeed);
+                              SimTiming timing = SimTiming::WireSpeed, std::string name = kDeviceName);
     ~CSimMidiPlatform() override;
 
     int InputDeviceCount() const override { return 1; }
@@ -78,6 +80,7 @@ private:
 
     std::unique_ptr<ISimDevice> m_device;
     const SimTiming m_timing;
+    const std::string m_name;
     std::mutex m_mutex;  //!< guards the device, the wire and the port lists
     std::deque<WireMessage> m_wire;
     size_t m_wireBytes = 0;
