@@ -78,6 +78,12 @@ public:
 
     std::vector<DeviceEntry> Inputs() const { return Devices(true); }
     std::vector<DeviceEntry> Outputs() const { return Devices(false); }
+    //! The device `choice` names, as the Open functions resolve it (and throw).
+    int Device(const std::string& choice, bool input) const { return Resolve(choice, input); }
+    //! A device as messages name it: 3 "zm1-sim:out" (JACK).
+    std::string DeviceText(int device, bool input) const { return Describe(device, input); }
+    //! The devices themselves (the search for the box opens its own ports).
+    IMidiPlatform& Platform() noexcept { return *m_platform; }
 
     //! Open the device that `choice` names: a number, or a part of the name
     //! that only one device has (an exact name always wins). Throws

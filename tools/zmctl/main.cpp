@@ -2,6 +2,7 @@
 #include "BackupCommands.h"
 #include "DecodeCommand.h"
 #include "DumpCommand.h"
+#include "FindCommand.h"
 #include "Escape.h"
 #include "GlobalOptions.h"
 #include "Interrupt.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv)
     BackupOptions diff;
     SimulateOptions simulate;
     DecodeOptions decode;
+    FindOptions find;
 
     std::unique_ptr<CBoxClient> client;
     bool needInput = true;
@@ -133,6 +135,11 @@ int main(int argc, char** argv)
         {AddDiffCommand(app, diff), [&] { return RunDiff(source, diff, global, out); }},
         {AddSimulateCommand(app, simulate), [&] { return RunSimulate(simulate, global, out); }, true},
         {AddDecodeCommand(app, decode), [&] { return RunDecode(decode, out); }, true, false},
+        {AddFindCommand(app, find),
+         [&] {
+             needInput = needOutput = false;
+             return RunFind(source, find, global, out);
+         }},
     };
 
     // CLI11 shows a command's own options only; the shared ones work with
