@@ -7,8 +7,10 @@ CMainEditors::CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatf
     : m_pPlatform(std::move(platform))
     , m_pRings(std::make_unique<CaptureRings>())
     , m_ports(*m_pPlatform, *m_pRings, controls)
-    , m_pipeline(*m_pRings, m_presenter, m_ports.Transmitter())
+    , m_pipeline(*m_pRings, m_presenter, m_readBack)
     , m_portLists(controls, m_ports, std::move(transferBoundTexts))
+    , m_findBox(controls, m_ports, m_portLists)
+    , m_readBack(m_ports.Transmitter())
     , m_zones(controls, Held(), Sender())
     , m_parameters(controls, Held(), Options(), Sender())
     , m_presenter(controls, Held(), m_zones, m_parameters)
@@ -26,6 +28,9 @@ bool CMainEditors::OnCommand(int id)
 
 bool CMainEditors::OnListSelChange(int id, int index)
 {
+    // The user chooses the ports by hand: a search gives way first.
+    if (CPortLists::IsPortList(id))
+        m_findBox.Stop();
     return m_portLists.OnListSelChange(id, index) || m_zones.OnListSelChange(id, index) ||
            m_parameters.OnListSelChange(id, index);
 }
@@ -37,5 +42,6 @@ void CMainEditors::Tick()
     // went is reported before the device is.
     if (++m_ticks % kDeviceCheckTicks == 0)
         m_portLists.CheckDevices();
+    m_findBox.Step();
     m_pipeline.Run();
 }

@@ -36,6 +36,11 @@ void CPortLists::EnumerateMidiPorts()
     }
 }
 
+bool CPortLists::IsPortList(int id)
+{
+    return id == IDC_MIDI_IN_LIST || id == IDC_MIDI_OUT_LIST || id == IDC_MIDI_THRU_LIST;
+}
+
 bool CPortLists::OnListSelChange(int id, int index)
 {
     for (const PortKind kind : kKinds) {
@@ -80,12 +85,17 @@ void CPortLists::OnInputSelect(int n)
     if (n != state.inputIndex && state.inputOpen)
         m_session.CloseInputPort();
     m_session.SelectInputDevice(n);
+    OpenInput();
+    m_controls.AppendLine(state.inputName);
+}
+
+void CPortLists::OpenInput()
+{
     m_session.OpenInputPort();
     if (!m_session.PrepareReceiveBuffer())
         TransferBoundTexts();
     if (!m_session.QueueReceiveBuffer())
         TransferBoundTexts();
-    m_controls.AppendLine(state.inputName);
 }
 
 void CPortLists::OnOutputSelect(int n)
@@ -238,4 +248,21 @@ void CPortLists::ReopenPorts(const ChosenPorts& ports)
     for (PortKind kind : kKinds)
         if (!names[static_cast<int>(kind)]->empty())
             Reopen(kind, *names[static_cast<int>(kind)]);
+}
+
+void CPortLists::ResumeInput()
+{
+    if (!m_session.State().inputOpen)
+        OpenInput();
+}
+
+void CPortLists::ChoosePair(int input, int output)
+{
+    const MidiPortState& state = m_session.State();
+    if (state.thru.open && state.thru.index == output)
+        Click(PortKind::Thru, output);  // the open thru/out device again: thru off
+    Click(PortKind::Input, input);
+    Click(PortKind::Output, output);
+    if (m_choiceChanged)
+        m_choiceChanged();
 }

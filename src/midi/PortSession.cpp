@@ -90,6 +90,17 @@ void CPortSession::CloseInputPort()
     m_state.inputOpen = false;
 }
 
+bool CPortSession::SuspendInput()
+{
+    if (!m_state.inputOpen || !m_state.inputHandle)
+        return false;
+    // Not reset: an empty buffer handed back would show as a line.
+    // Destroying the port takes the queued buffer back without a word.
+    CloseInputQuietly();
+    m_state.inputOpen = false;
+    return true;
+}
+
 void CPortSession::CloseInputQuietly()
 {
     if (IMidiInputPort* port = m_state.inputHandle.get()) {

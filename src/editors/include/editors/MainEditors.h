@@ -11,9 +11,11 @@
 #pragma once
 
 #include "editors/DialogControls.h"
+#include "editors/FindBox.h"
 #include "editors/KeyboardViewFeed.h"
 #include "editors/ParameterTable.h"
 #include "editors/PortLists.h"
+#include "editors/ReadBackSender.h"
 #include "editors/ReplyPresenter.h"
 #include "editors/ZoneEditor.h"
 #include "midi/CaptureRings.h"
@@ -51,19 +53,28 @@ public:
 
     //! One timer tick: the transmitter's send failures, then one decoder
     //! pass; every kDeviceCheckTicks-th tick, ports whose device has gone
-    //! are closed (one line each).
+    //! are closed (one line each). A search for the box goes one step on.
     void Tick();
 
     //! Teardown steps 1-3: the input (when marked open), the output and the
-    //! thru/out port.
-    void Teardown() { m_ports.Teardown(); }
+    //! thru/out port; a search for the box ends first.
+    void Teardown()
+    {
+        m_findBox.Abandon();
+        m_ports.Teardown();
+    }
 
     HeldValues& Held() noexcept { return m_pipeline.Held(); }
     ReportOptions& Options() noexcept { return m_pipeline.Options(); }
     CaptureRings& Rings() noexcept { return *m_pRings; }
     CPortSession& Ports() noexcept { return m_ports; }
-    ISysExSender& Sender() noexcept { return m_ports.Transmitter(); }
+    //! Where every request of the editors and the window goes: the
+    //! transmitter, through "Read back after each change".
+    ISysExSender& Sender() noexcept { return m_pipeline.Sender(); }
     CReplyPipeline& Pipeline() noexcept { return m_pipeline; }
+    CReadBackSender& ReadBack() noexcept { return m_readBack; }
+    //! "Find ZM1 box".
+    CFindBox& FindBox() noexcept { return m_findBox; }
     CPortLists& PortLists() noexcept { return m_portLists; }
     CZoneEditor& Zones() noexcept { return m_zones; }
     CParameterTable& Parameters() noexcept { return m_parameters; }
@@ -77,9 +88,12 @@ private:
     std::unique_ptr<IMidiPlatform> m_pPlatform;
     std::unique_ptr<CaptureRings> m_pRings;
     CPortSession m_ports;
-    //! Tells m_presenter, built after it (it is not called before Tick()).
+    //! Tells m_presenter and sends through m_readBack, both built after it
+    //! (neither is used before Tick() or a click).
     CReplyPipeline m_pipeline;
     CPortLists m_portLists;
+    CFindBox m_findBox;
+    CReadBackSender m_readBack;
     CZoneEditor m_zones;
     CParameterTable m_parameters;
     CReplyPresenter m_presenter;

@@ -48,6 +48,8 @@ public:
 
     //! Routes a user selection in one of the three lists; false for any other list.
     bool OnListSelChange(int id, int index);
+    //! True for the ids of the three lists.
+    static bool IsPortList(int id);
 
     //! `handler` runs after the user changed the choice of ports: a
     //! selection in one of the lists, or a rescan.
@@ -71,8 +73,18 @@ public:
     //! list is left without a selection.
     void ReopenPorts(const ChosenPorts& ports);
 
+    //! Opens the input suspended by the session on its device again, with
+    //! the lines of the steps that fail only.
+    void ResumeInput();
+    //! Makes `input` and `output` the chosen devices, each as a click on its
+    //! line (the same lines, the lines selected); thru is switched off first
+    //! when it is open on `output`. Then the choice-changed handler runs.
+    void ChoosePair(int input, int output);
+
 private:
     void TransferBoundTexts();
+    //! Opens the selected input with its receive buffer; lines for failures only.
+    void OpenInput();
     std::string DeviceName(PortKind kind, int n) const;
     int DeviceCount(PortKind kind) const;
     //! Acts on the user's choice of line `n` in the list of `kind`.

@@ -92,6 +92,11 @@ public:
     //! Prepares / queues the receive buffer; false (with a line) on failure.
     bool PrepareReceiveBuffer();
     bool QueueReceiveBuffer();
+    //! Closes the open input for a while, without a line and without
+    //! handing its receive buffer back for the decoder to report: nothing
+    //! arrives from the device until the input is opened again. Index and
+    //! name stay; the input counts as closed. False when none was open.
+    bool SuspendInput();
 
     // ---- output and thru/out ----
 
