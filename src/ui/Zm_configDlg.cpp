@@ -10,6 +10,7 @@
 #include "sim/SystemMidiPlatform.h"
 #include "ui/AboutDlg.h"
 #include "ui/AotSetupDlg.h"
+#include "ui/BoxActions.h"
 #include "ui/KeyboardConfigDlg.h"
 #include "ui/KeyboardView.h"
 #include "ui/MessageWindowActions.h"
@@ -126,6 +127,7 @@ bool CZm_configDlg::OnInitDialog()
     addAction(m_pKeyboardViewAction);
     m_pPortActions = new CPortActions(m_pEditors->PortLists(), *this, m_settingsFile, this);
     m_pMessageActions = new CMessageWindowActions(*m_pMessages, this);
+    m_pBoxActions = new CBoxActions(*m_pEditors, *this, m_settingsFile, this);
 
     m_pEditors->Zones().FillLists();
     m_pEditors->Parameters().FillList();
@@ -211,8 +213,12 @@ void CZm_configDlg::contextMenuEvent(QContextMenuEvent* event)
         return;
     }
     QMenu menu(this);
+    // A search holds device numbers; the lists stay as they are until it ends.
+    m_pPortActions->RescanAction()->setEnabled(!m_pBoxActions->Finding());
     menu.addAction(m_pPortActions->RescanAction());
     menu.addAction(m_pPortActions->ReopenAction());
+    menu.addSeparator();
+    m_pBoxActions->AddTo(menu);
     menu.addSeparator();
     menu.addActions(m_pMessageActions->Actions());
     menu.addSeparator();

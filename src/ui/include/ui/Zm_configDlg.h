@@ -2,8 +2,8 @@
 //
 // Its own features: initialisation (lists, help lines, bound texts, the
 // 100 ms timer), the message window (list box 1005) with its Clear and Copy
-// buttons, the context menu (the port entries of CPortActions, the Keyboard
-// View and the About box), the two modeless secondary windows (Keyboard
+// buttons, the context menu (the port entries of CPortActions, the box
+// entries of CBoxActions, the Keyboard View and the About box), the two modeless secondary windows (Keyboard
 // Configurator, Automatic Stream Controls), and the teardown on every way
 // out. Everything the box is concerned with (ports, requests, replies, the
 // zone columns, the parameter table) belongs to the editors (CMainEditors),
@@ -37,6 +37,7 @@
 
 class CKeyboardViewWindow;
 class CAotSetupDlg;
+class CBoxActions;
 class CKeyboardConfigDlg;
 class CMessageWindowActions;
 class CMessageWindowModel;
@@ -75,6 +76,8 @@ public:
     CPortActions* PortActions() const { return m_pPortActions; }
     //! The context menu's message window entries (after OnInitDialog()).
     CMessageWindowActions* MessageActions() const { return m_pMessageActions; }
+    //! The context menu's box entries: find the box, read back (after OnInitDialog()).
+    CBoxActions* BoxActions() const { return m_pBoxActions; }
 
     //! True when no automation client holds the proxy; otherwise hides the
     //! dialog and returns false.
@@ -152,6 +155,7 @@ private:
     std::unique_ptr<CKeyboardViewWindow> m_pKeyboardView;
     CPortActions* m_pPortActions = nullptr;
     CMessageWindowActions* m_pMessageActions = nullptr;
+    CBoxActions* m_pBoxActions = nullptr;
     QString m_settingsFile;
     CBoundTexts m_bound;
     std::unique_ptr<CMainEditors> m_pEditors;

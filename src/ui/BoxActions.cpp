@@ -1,0 +1,141 @@
+#include "ui/BoxActions.h"
+
+#include "midi/MessageSink.h"
+#include "ui/PortActions.h"
+#include "ui/TemplateDialog.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+const QString kReadBackKey = QStringLiteral("box/readBackAfterEachChange");
+
+} // namespace
+
+bool LoadReadBack(const QString& file)
+{
+    const std::unique_ptr<QSettings> settings = OpenSettingsToRead(file);
+    return settings && settings->value(kReadBackKey, false).toBool();
+}
+
+bool SaveReadBack(const QString& file, bool on)
+{
+    const std::unique_ptr<QSettings> settings = OpenSettingsToWrite(file);
+    if (!settings)
+        return false;
+    settings->setValue(kReadBackKey, on);
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
+CBoxActions::CBoxActions(CMainEditors& editors, IMessageSink& log, QString settingsFile, QWidget* window)
+    : QObject(window)
+    , m_editors(editors)
+    , m_log(log)
+    , m_settingsFile(std::move(settingsFile))
+    , m_pWindow(window)
+    , m_pFind(new QAction(QString::fromLatin1(kFindText), this))
+    , m_pFindWithThru(new QAction(QString::fromLatin1(kFindWithThruText), this))
+    , m_pReadBack(new QAction(QString::fromLatin1(kReadBackText), this))
+    , m_pStepTimer(new QTimer(this))
+    , m_pProgressDelay(new QTimer(this))
+{
+    connect(m_pFind, &QAction::triggered, this, [this] { StartFind(false); });
+    connect(m_pFindWithThru, &QAction::triggered, this, [this] { StartFind(true); });
+
+    m_pReadBack->setCheckable(true);
+    m_pReadBack->setChecked(LoadReadBack(m_settingsFile));
+    m_editors.ReadBack().SetEnabled(m_pReadBack->isChecked());
+    // The user's toggle only: the state set above is no change of mind.
+    connect(m_pReadBack, &QAction::triggered, this, [this](bool on) { SetReadBack(on); });
+
+    m_pStepTimer->setInterval(kStepMilliseconds);
+    connect(m_pStepTimer, &QTimer::timeout, this, [this] { StepFind(); });
+    m_pProgressDelay->setSingleShot(true);
+    m_pProgressDelay->setInterval(kProgressDelayMilliseconds);
+    connect(m_pProgressDelay, &QTimer::timeout, this, [this] {
+        if (!Finding())
+            return;
+        m_pProgress = new QProgressDialog(m_pWindow);
+        m_pProgress->setWindowTitle(QString::fromLatin1(kFindText));
+        m_pProgress->setCancelButtonText(QStringLiteral("Stop"));
+        m_pProgress->setAutoReset(false);
+        m_pProgress->setAutoClose(false);
+        m_pProgress->setMinimumDuration(0);
+        m_pProgress->setWindowModality(Qt::NonModal);
+        // The Stop button, the close box and Escape alike.
+        connect(m_pProgress, &QProgressDialog::canceled, this, [this] {
+            m_editors.FindBox().Stop();
+            StepFind();
+        });
+        StepFind();
+        m_pProgress->show();
+    });
+}
+
+bool CBoxActions::Finding() const
+{
+    return m_editors.FindBox().Running();
+}
+
+void CBoxActions::AddTo(QMenu& menu)
+{
+    const bool finding = Finding();
+    m_pFind->setEnabled(!finding);
+    m_pFindWithThru->setEnabled(!finding);
+    menu.addAction(m_pFind);
+    const OutputPortState& thru = m_editors.Ports().State().thru;
+    if (thru.open && thru.handle)
+        menu.addAction(m_pFindWithThru);
+    menu.addAction(m_pReadBack);
+}
+
+void CBoxActions::StartFind(bool includeThru)
+{
+    if (!m_editors.FindBox().Start(includeThru))
+        return;
+    m_pStepTimer->start();
+    m_pProgressDelay->start();
+    StepFind();
+}
+
+void CBoxActions::StepFind()
+{
+    CFindBox& find = m_editors.FindBox();
+    find.Step();
+    if (!find.Running()) {
+        m_pStepTimer->stop();
+        m_pProgressDelay->stop();
+        EndProgress();
+        return;
+    }
+    if (m_pProgress) {
+        m_pProgress->setMaximum(std::max(find.OutputsToTry(), 1));
+        m_pProgress->setValue(std::max(find.OutputsTried() - 1, 0));
+        m_pProgress->setLabelText(FromLatin1(find.Progress()));
+    }
+}
+
+void CBoxActions::EndProgress()
+{
+    if (!m_pProgress)
+        return;
+    // Its own cancel must not come back here while it goes.
+    m_pProgress->disconnect(this);
+    m_pProgress->hide();
+    m_pProgress->deleteLater();
+    m_pProgress = nullptr;
+}
+
+void CBoxActions::SetReadBack(bool on)
+{
+    m_editors.ReadBack().SetEnabled(on);
+    if (!SaveReadBack(m_settingsFile, on))
+        m_log.AppendLine(std::string(kReadBackText) + ": cannot write " + m_settingsFile.toLocal8Bit().toStdString());
+}
