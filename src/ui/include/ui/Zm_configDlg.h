@@ -3,7 +3,8 @@
 // Its own features: initialisation (lists, help lines, bound texts, the
 // 100 ms timer), the message window (list box 1005) with its Clear and Copy
 // buttons, the context menu (the port entries of CPortActions, the box
-// entries of CBoxActions, the Keyboard View and the About box), the two modeless secondary windows (Keyboard
+// entries of CBoxActions, the message window's entries, the Keyboard View
+// and the About box), the two modeless secondary windows (Keyboard
 // Configurator, Automatic Stream Controls), and the teardown on every way
 // out. Everything the box is concerned with (ports, requests, replies, the
 // zone columns, the parameter table) belongs to the editors (CMainEditors),
