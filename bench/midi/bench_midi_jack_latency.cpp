@@ -179,7 +179,7 @@ void BM_ThruLatencyJack(benchmark::State& state)
         ports.lists.OnThruSelect(thru);
         ports.lists.OnInputSelect(input);
     }
-    if (!ports.session.State().inputOpen || !ports.session.State().thru.open) {
+    if (!ports.session.Port(PortKind::Input).CountsAsOpen() || !ports.session.Port(PortKind::Thru).CountsAsOpen()) {
         state.SkipWithError("cannot open our input or thru/out port");
         return;
     }

@@ -39,15 +39,16 @@ bool CFindBox::Start(bool includeThru)
 {
     if (Running())
         return false;
-    const MidiPortState& state = m_session.State();
-    m_skippedThru = state.thru.open && state.thru.handle && !includeThru ? state.thru.index : -1;
+    const CMidiPort& thru = m_session.Port(PortKind::Thru);
+    const CMidiPort& output = m_session.Port(PortKind::Output);
+    m_skippedThru = thru.Status() == PortStatus::Open && !includeThru ? thru.Index() : -1;
 
     CBoxFinder::Options options;
     options.replyTimeout = m_replyTimeout;
-    const int current = state.output.open && state.output.handle ? state.output.index : -1;
+    const int current = output.Status() == PortStatus::Open ? output.Index() : -1;
     if (current >= 0 && current != m_skippedThru)
         options.outputs.push_back(current);
-    for (int n = 0; n < state.outputDeviceCount; ++n)
+    for (int n = 0; n < m_session.OutputDeviceCount(); ++n)
         if (n != current && n != m_skippedThru)
             options.outputs.push_back(n);
 
@@ -95,7 +96,7 @@ void CFindBox::Finished()
     }
     // The box's own input back as it was, quietly; any other is opened by
     // the click, and the suspended one needs no closing.
-    if (suspended && pair->input == m_session.State().inputIndex)
+    if (suspended && pair->input == m_session.Port(PortKind::Input).Index())
         m_lists.ResumeInput();
     m_lists.ChoosePair(pair->input, pair->output);
     m_controls.AppendLine("ZM1 box found: input " + Quoted(InputName(pair->input)) + ", output " +

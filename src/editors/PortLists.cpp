@@ -27,9 +27,9 @@ void CPortLists::EnumerateMidiPorts()
     for (PortKind kind : kKinds)
         m_controls.ResetList(ListOf(kind));
     IMidiPlatform& platform = m_session.Platform();
-    for (int n = 0; n < m_session.State().inputDeviceCount; ++n)
+    for (int n = 0; n < m_session.InputDeviceCount(); ++n)
         m_controls.InsertListLine(IDC_MIDI_IN_LIST, -1, platform.InputDeviceName(n));
-    for (int n = 0; n < m_session.State().outputDeviceCount; ++n) {
+    for (int n = 0; n < m_session.OutputDeviceCount(); ++n) {
         const std::string name = platform.OutputDeviceName(n);
         m_controls.InsertListLine(IDC_MIDI_OUT_LIST, -1, name);
         m_controls.InsertListLine(IDC_MIDI_THRU_LIST, -1, name);
@@ -79,14 +79,14 @@ void CPortLists::OnInputSelect(int n)
 {
     if (n < 0)
         return;
-    const MidiPortState& state = m_session.State();
-    if (n == state.inputIndex && state.inputOpen)
+    const CMidiPort& input = m_session.Port(PortKind::Input);
+    if (n == input.Index() && input.CountsAsOpen())
         return;
-    if (n != state.inputIndex && state.inputOpen)
+    if (n != input.Index() && input.CountsAsOpen())
         m_session.CloseInputPort();
     m_session.SelectInputDevice(n);
     OpenInput();
-    m_controls.AppendLine(state.inputName);
+    m_controls.AppendLine(input.Name());
 }
 
 void CPortLists::OpenInput()
@@ -102,38 +102,40 @@ void CPortLists::OnOutputSelect(int n)
 {
     if (n < 0)
         return;
-    const MidiPortState& state = m_session.State();
-    if (state.thru.open && n == state.thru.index) {
+    const CMidiPort& output = m_session.Port(PortKind::Output);
+    const CMidiPort& thru = m_session.Port(PortKind::Thru);
+    if (thru.CountsAsOpen() && n == thru.Index()) {
         m_controls.AppendLine("Midi port # " + std::to_string(n) + " Already in use as Thru/Output");
-        m_controls.SelectListLine(IDC_MIDI_OUT_LIST, state.output.index);
+        m_controls.SelectListLine(IDC_MIDI_OUT_LIST, output.Index());
         return;
     }
-    if (n == state.output.index && state.output.open)
+    if (n == output.Index() && output.CountsAsOpen())
         return;
     m_controls.AppendLine(std::to_string(n));
-    if (state.output.open)
+    if (output.CountsAsOpen())
         m_session.CloseOutputPort();
     m_session.SelectOutputDevice(n);
     m_session.OpenOutputPort();
-    m_controls.AppendLine(state.output.name);
+    m_controls.AppendLine(output.Name());
 }
 
 void CPortLists::OnThruSelect(int n)
 {
     if (n < 0)
         return;
-    const MidiPortState& state = m_session.State();
-    if (state.output.open && n == state.output.index) {
+    const CMidiPort& output = m_session.Port(PortKind::Output);
+    const CMidiPort& thru = m_session.Port(PortKind::Thru);
+    if (output.CountsAsOpen() && n == output.Index()) {
         m_controls.AppendLine("Midi port # " + std::to_string(n) + " Already in use as output");
-        m_controls.SelectListLine(IDC_MIDI_THRU_LIST, state.thru.index);
+        m_controls.SelectListLine(IDC_MIDI_THRU_LIST, thru.Index());
         return;
     }
-    if (n == state.thru.index && state.thru.open) {
+    if (n == thru.Index() && thru.CountsAsOpen()) {
         m_session.CloseThruPort();
         m_controls.SelectListLine(IDC_MIDI_THRU_LIST, -1);
         return;
     }
-    if (state.thru.open)
+    if (thru.CountsAsOpen())
         m_session.CloseThruPort();
     m_session.SelectThruDevice(n);
     m_session.OpenThruPort();
@@ -149,8 +151,7 @@ std::string CPortLists::DeviceName(PortKind kind, int n) const
 
 int CPortLists::DeviceCount(PortKind kind) const
 {
-    const MidiPortState& state = m_session.State();
-    return kind == PortKind::Input ? state.inputDeviceCount : state.outputDeviceCount;
+    return kind == PortKind::Input ? m_session.InputDeviceCount() : m_session.OutputDeviceCount();
 }
 
 int CPortLists::FindUnique(PortKind kind, const std::string& name) const
@@ -203,22 +204,29 @@ void CPortLists::Rescan()
     // A port whose device went since the last look is lost, and is then
     // reopened below like any other lost one when its device is back.
     m_session.CheckDevices();
-    PortChoice before[3];
-    for (PortKind kind : kKinds)
-        before[static_cast<int>(kind)] = m_session.Choice(kind);
+    struct Choice {
+        std::string name;  // empty: nothing chosen
+        int index = 0;
+        bool open = false;  // open on its device now
+    };
+    Choice before[3];
+    for (PortKind kind : kKinds) {
+        const CMidiPort& port = m_session.Port(kind);
+        if (port.Chosen())
+            before[static_cast<int>(kind)] = {port.Name(), port.Index(), port.Status() == PortStatus::Open};
+    }
 
     m_session.Relist();
     EnumerateMidiPorts();
-    const MidiPortState& state = m_session.State();
-    m_controls.AppendLine("MIDI ports listed again: " + std::to_string(state.inputDeviceCount) + " input(s), "
-                          + std::to_string(state.outputDeviceCount) + " output(s)");
+    m_controls.AppendLine("MIDI ports listed again: " + std::to_string(m_session.InputDeviceCount()) + " input(s), "
+                          + std::to_string(m_session.OutputDeviceCount()) + " output(s)");
 
     for (PortKind kind : kKinds) {
-        const PortChoice& choice = before[static_cast<int>(kind)];
+        const Choice& choice = before[static_cast<int>(kind)];
         if (choice.name.empty())
             continue;
-        if (!choice.working) {
-            m_session.MarkFailedAsLost(kind);
+        if (!choice.open) {
+            m_session.MarkLost(kind);
             Reopen(kind, choice.name);
             continue;
         }
@@ -238,8 +246,11 @@ void CPortLists::Rescan()
 
 ChosenPorts CPortLists::Chosen() const
 {
-    return {m_session.Choice(PortKind::Input).name, m_session.Choice(PortKind::Output).name,
-            m_session.Choice(PortKind::Thru).name};
+    auto name = [this](PortKind kind) {
+        const CMidiPort& port = m_session.Port(kind);
+        return port.Chosen() ? port.Name() : std::string();
+    };
+    return {name(PortKind::Input), name(PortKind::Output), name(PortKind::Thru)};
 }
 
 void CPortLists::ReopenPorts(const ChosenPorts& ports)
@@ -252,14 +263,14 @@ void CPortLists::ReopenPorts(const ChosenPorts& ports)
 
 void CPortLists::ResumeInput()
 {
-    if (!m_session.State().inputOpen)
+    if (!m_session.Port(PortKind::Input).CountsAsOpen())
         OpenInput();
 }
 
 void CPortLists::ChoosePair(int input, int output)
 {
-    const MidiPortState& state = m_session.State();
-    if (state.thru.open && state.thru.index == output)
+    const CMidiPort& thru = m_session.Port(PortKind::Thru);
+    if (thru.CountsAsOpen() && thru.Index() == output)
         Click(PortKind::Thru, output);  // the open thru/out device again: thru off
     Click(PortKind::Input, input);
     Click(PortKind::Output, output);

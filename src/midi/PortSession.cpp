@@ -30,49 +30,59 @@ CPortSession::CPortSession(IMidiPlatform& platform, CaptureRings& rings, IMessag
     , m_capture(rings)
     , m_transmitter(log)
 {
-    m_state.inputDeviceCount = platform.InputDeviceCount();
-    m_state.outputDeviceCount = platform.OutputDeviceCount();
-    m_state.inputName = platform.InputDeviceName(0);
-    m_state.output.name = platform.OutputDeviceName(0);
+    m_inputDeviceCount = platform.InputDeviceCount();
+    m_outputDeviceCount = platform.OutputDeviceCount();
+    m_input.m_name = platform.InputDeviceName(0);
+    m_output.m_name = platform.OutputDeviceName(0);
 }
 
 CPortSession::~CPortSession()
 {
     m_capture.DetachThru();
-    m_state.inputHandle.reset();
+    m_input.m_input.reset();
     if (!m_transmitter.Shutdown())
-        (void)m_state.output.handle.release();  // still inside its MIDI stack
-    m_state.output.handle.reset();
-    m_state.thru.handle.reset();
+        (void)m_output.m_output.release();  // still inside its MIDI stack
+    m_output.m_output.reset();
+    m_thru.m_output.reset();
+}
+
+CMidiPort& CPortSession::PortOf(PortKind kind) noexcept
+{
+    return kind == PortKind::Input ? m_input : kind == PortKind::Output ? m_output : m_thru;
+}
+
+const CMidiPort& CPortSession::Port(PortKind kind) const noexcept
+{
+    return const_cast<CPortSession*>(this)->PortOf(kind);
+}
+
+void CPortSession::Select(PortKind kind, int n)
+{
+    CMidiPort& port = PortOf(kind);
+    port.m_index = n;
+    port.m_name = kind == PortKind::Input ? m_platform.InputDeviceName(n) : m_platform.OutputDeviceName(n);
 }
 
 // ---- input ----
 
-void CPortSession::SelectInputDevice(int n)
-{
-    m_state.inputIndex = n;
-    m_state.inputName = m_platform.InputDeviceName(n);
-}
-
 void CPortSession::OpenInputPort()
 {
-    if (m_state.inputOpen) {
+    if (m_input.CountsAsOpen()) {
         Log(kInAlreadyOpen);
         return;
     }
-    const MidiResult opened = m_platform.OpenInput(m_state.inputIndex, m_capture, m_state.inputHandle);
+    const MidiResult opened = m_platform.OpenInput(m_input.m_index, m_capture, m_input.m_input);
     if (opened != MIDI_OK)
         Log(Labelled(kInOpen, opened));
-    m_state.inputOpen = true;
-    m_state.inputLost = false;
-    const MidiResult started = m_state.inputHandle ? m_state.inputHandle->Start() : MIDI_ERR_INVALHANDLE;
+    m_input.OpenAttempted();
+    const MidiResult started = m_input.m_input ? m_input.m_input->Start() : MIDI_ERR_INVALHANDLE;
     if (started != MIDI_OK)
         Log(Labelled(kInStart, started));
 }
 
 void CPortSession::ResetInputPort()
 {
-    IMidiInputPort* port = m_state.inputHandle.get();
+    IMidiInputPort* port = m_input.InputPort();
     if (port == nullptr)
         return;
     // The flag announces a buffer coming back for release; with none queued
@@ -87,34 +97,36 @@ void CPortSession::CloseInputPort()
 {
     ResetInputPort();
     CloseInputQuietly();
-    m_state.inputOpen = false;
+    // A lost input has no port to close and keeps waiting for its device.
+    if (m_input.CountsAsOpen())
+        m_input.Closed();
 }
 
 bool CPortSession::SuspendInput()
 {
-    if (!m_state.inputOpen || !m_state.inputHandle)
+    if (m_input.Status() != PortStatus::Open)
         return false;
     // Not reset: an empty buffer handed back would show as a line.
     // Destroying the port takes the queued buffer back without a word.
     CloseInputQuietly();
-    m_state.inputOpen = false;
+    m_input.Closed();
     return true;
 }
 
 void CPortSession::CloseInputQuietly()
 {
-    if (IMidiInputPort* port = m_state.inputHandle.get()) {
+    if (IMidiInputPort* port = m_input.InputPort()) {
         port->Stop();
         port->Close();
     }
     // Destroying the port closes it even when Close refused.
-    m_state.inputHandle.reset();
+    m_input.m_input.reset();
 }
 
 bool CPortSession::PrepareReceiveBuffer()
 {
-    const MidiResult result =
-        m_state.inputHandle ? m_capture.PrepareReceiveBuffer(*m_state.inputHandle) : MIDI_ERR_INVALHANDLE;
+    IMidiInputPort* port = m_input.InputPort();
+    const MidiResult result = port ? m_capture.PrepareReceiveBuffer(*port) : MIDI_ERR_INVALHANDLE;
     if (result != MIDI_OK)
         Log(Labelled(kInPrepare, result));
     return result == MIDI_OK;
@@ -122,8 +134,8 @@ bool CPortSession::PrepareReceiveBuffer()
 
 bool CPortSession::QueueReceiveBuffer()
 {
-    const MidiResult result =
-        m_state.inputHandle ? m_capture.QueueReceiveBuffer(*m_state.inputHandle) : MIDI_ERR_INVALHANDLE;
+    IMidiInputPort* port = m_input.InputPort();
+    const MidiResult result = port ? m_capture.QueueReceiveBuffer(*port) : MIDI_ERR_INVALHANDLE;
     if (result != MIDI_OK)
         Log(Labelled(kInAddBuffer, result));
     return result == MIDI_OK;
@@ -140,95 +152,97 @@ constexpr std::string_view kThruClose = "MidiThruOutClose           ";
 static_assert(kOutOpen.size() == 22 && kOutClose.size() == 23 && kThruOpen.size() == 26 && kThruClose.size() == 27);
 } // namespace
 
-const CPortSession::SlotTexts CPortSession::kOutputTexts{
-    kOutOpen, kOutClose, "midiOutOpen called when already open THIS IS BAD but protected now ",
-    "midiOutClose failed THIS may be BAD"};
-const CPortSession::SlotTexts CPortSession::kThruTexts{
-    kThruOpen, kThruClose, "MidiThruOutOpen called when already open THIS IS BAD but protected now ",
-    "MidiThruOutClose failed THIS may be BAD"};
-
-void CPortSession::OpenOutputPort() { Open(m_state.output, kOutputTexts); }
-void CPortSession::CloseOutputPort() { Close(m_state.output, kOutputTexts); }
-void CPortSession::OpenThruPort() { Open(m_state.thru, kThruTexts); }
-void CPortSession::CloseThruPort() { Close(m_state.thru, kThruTexts); }
-
-void CPortSession::Select(OutputPortState& slot, int n)
+const CPortSession::OutputTexts& CPortSession::TextsOf(const CMidiPort& port)
 {
-    slot.index = n;
-    slot.name = m_platform.OutputDeviceName(n);
+    static const OutputTexts kOutput{
+        kOutOpen, kOutClose, "midiOutOpen called when already open THIS IS BAD but protected now ",
+        "midiOutClose failed THIS may be BAD"};
+    static const OutputTexts kThru{
+        kThruOpen, kThruClose, "MidiThruOutOpen called when already open THIS IS BAD but protected now ",
+        "MidiThruOutClose failed THIS may be BAD"};
+    return port.Kind() == PortKind::Thru ? kThru : kOutput;
 }
 
-void CPortSession::Open(OutputPortState& slot, const SlotTexts& texts)
+void CPortSession::OpenOutput(CMidiPort& port)
 {
-    if (slot.open) {
+    const OutputTexts& texts = TextsOf(port);
+    if (port.CountsAsOpen()) {
         Log(texts.alreadyOpen);
         return;
     }
-    const MidiResult result = m_platform.OpenOutput(slot.index, slot.handle);
+    const MidiResult result = m_platform.OpenOutput(port.m_index, port.m_output);
     Log(Labelled(texts.openLabel, result));
-    slot.open = true;
-    slot.lost = false;
+    port.OpenAttempted();
     // The thru/out greeting goes out before the callback can see the port,
     // so the two never share it.
-    if (&slot == &m_state.thru && slot.handle)
-        slot.handle->SendShort(kThruGreeting);
-    Bind(slot, slot.handle.get());
+    if (port.Kind() == PortKind::Thru && port.m_output)
+        port.m_output->SendShort(kThruGreeting);
+    Bind(port, port.m_output.get());
 }
 
-void CPortSession::Close(OutputPortState& slot, const SlotTexts& texts)
+void CPortSession::CloseOutput(CMidiPort& port)
 {
-    if (!slot.handle) {
-        // A failed open left nothing to close; clearing the mark lets the
-        // next choice open its device instead of being refused as a second
-        // open.
-        if (slot.open)
-            slot.open = false;
+    const OutputTexts& texts = TextsOf(port);
+    if (!port.m_output) {
+        // A failed open left nothing to close; closing it lets the next
+        // choice open its device instead of being refused as a second open.
+        if (port.CountsAsOpen())
+            port.Closed();
         else
             Log(texts.closeFailed);
         return;
     }
-    if (!Unbind(slot)) {
+    if (!Unbind(port)) {
         // A send never came back: the port is still in use by its MIDI
         // stack and is left to it.
-        (void)slot.handle.release();
+        (void)port.m_output.release();
+        port.Released();
         Log(texts.closeFailed);
         return;
     }
-    const MidiResult result = slot.handle->Close();
+    const MidiResult result = port.m_output->Close();
     if (result != MIDI_OK) {
-        Bind(slot, slot.handle.get());
+        Bind(port, port.m_output.get());
         Log(texts.closeFailed);
         return;
     }
-    slot.handle.reset();
-    slot.open = false;
+    port.m_output.reset();
+    port.Closed();
     Log(Labelled(texts.closeLabel, result));
 }
 
-void CPortSession::CloseQuietly(OutputPortState& slot)
+void CPortSession::ClosePortQuietly(CMidiPort& port)
 {
-    slot.open = false;
-    if (!slot.handle)
-        return;
-    if (!Unbind(slot)) {
-        (void)slot.handle.release();  // still inside its MIDI stack
+    if (port.Kind() == PortKind::Input) {
+        // Not reset: the receive buffer goes with the device, and the
+        // decoder has no release to report. Destroying the port closes it
+        // without a notification.
+        if (port.m_input)
+            port.m_input->Stop();
+        port.m_input.reset();
         return;
     }
-    slot.handle->Close();
-    slot.handle.reset();
+    if (!port.m_output)
+        return;
+    if (!Unbind(port)) {
+        (void)port.m_output.release();  // still inside its MIDI stack
+        return;
+    }
+    port.m_output->Close();
+    port.m_output.reset();
 }
 
-void CPortSession::Bind(const OutputPortState& slot, IMidiOutputPort* port)
+void CPortSession::Bind(const CMidiPort& port, IMidiOutputPort* output)
 {
-    if (&slot == &m_state.output)
-        m_transmitter.SetOutput(port);
-    else if (port != nullptr)
-        m_capture.AttachThru(port);
+    if (port.Kind() == PortKind::Output)
+        m_transmitter.SetOutput(output);
+    else if (output != nullptr)
+        m_capture.AttachThru(output);
 }
 
-bool CPortSession::Unbind(const OutputPortState& slot)
+bool CPortSession::Unbind(const CMidiPort& port)
 {
-    if (&slot == &m_state.output)
+    if (port.Kind() == PortKind::Output)
         return m_transmitter.SetOutput(nullptr);
     m_capture.DetachThru();
     return true;
@@ -244,36 +258,21 @@ std::string_view PortTitle(PortKind kind)
 
 void CPortSession::CheckDevices()
 {
-    if (m_state.inputHandle && m_state.inputHandle->DeviceGone())
+    if (m_input.m_input && m_input.m_input->DeviceGone())
         CloseGone(PortKind::Input);
-    if (m_state.output.handle && m_state.output.handle->DeviceGone())
-        CloseGone(PortKind::Output);
-    if (m_state.thru.handle && m_state.thru.handle->DeviceGone())
-        CloseGone(PortKind::Thru);
+    for (CMidiPort* port : {&m_output, &m_thru})
+        if (port->m_output && port->m_output->DeviceGone())
+            CloseGone(port->Kind());
 }
 
 void CPortSession::CloseGone(PortKind kind)
 {
-    std::string name;
-    if (kind == PortKind::Input) {
-        // Not reset: the receive buffer goes with the device, and the
-        // decoder has no release to report. Destroying the port closes it
-        // without a notification.
-        if (m_state.inputHandle)
-            m_state.inputHandle->Stop();
-        m_state.inputHandle.reset();
-        m_state.inputOpen = false;
-        m_state.inputLost = true;
-        name = m_state.inputName;
-    } else {
-        OutputPortState& slot = kind == PortKind::Output ? m_state.output : m_state.thru;
-        CloseQuietly(slot);
-        slot.lost = true;
-        name = slot.name;
-    }
+    CMidiPort& port = PortOf(kind);
+    ClosePortQuietly(port);
+    port.Lost();
     std::string line(PortTitle(kind));
     line += " closed: ";
-    line += name;
+    line += port.m_name;
     line += " is gone";
     Log(line);
 }
@@ -281,55 +280,32 @@ void CPortSession::CloseGone(PortKind kind)
 void CPortSession::Relist()
 {
     m_platform.Rescan();
-    m_state.inputDeviceCount = m_platform.InputDeviceCount();
-    m_state.outputDeviceCount = m_platform.OutputDeviceCount();
+    m_inputDeviceCount = m_platform.InputDeviceCount();
+    m_outputDeviceCount = m_platform.OutputDeviceCount();
 }
 
 void CPortSession::Renumber(PortKind kind, int n)
 {
-    if (kind == PortKind::Input)
-        m_state.inputIndex = n;
-    else
-        (kind == PortKind::Output ? m_state.output : m_state.thru).index = n;
+    PortOf(kind).m_index = n;
 }
 
-void CPortSession::MarkFailedAsLost(PortKind kind)
+void CPortSession::MarkLost(PortKind kind)
 {
-    if (kind == PortKind::Input) {
-        if (m_state.inputOpen && !m_state.inputHandle) {
-            m_state.inputOpen = false;
-            m_state.inputLost = true;
-        }
-        return;
-    }
-    OutputPortState& slot = kind == PortKind::Output ? m_state.output : m_state.thru;
-    if (slot.open && !slot.handle) {
-        slot.open = false;
-        slot.lost = true;
-    }
-}
-
-PortChoice CPortSession::Choice(PortKind kind) const
-{
-    if (kind == PortKind::Input) {
-        if (!m_state.inputOpen && !m_state.inputLost)
-            return {};
-        return {m_state.inputName, m_state.inputIndex, m_state.inputOpen && m_state.inputHandle != nullptr};
-    }
-    const OutputPortState& slot = kind == PortKind::Output ? m_state.output : m_state.thru;
-    if (!slot.open && !slot.lost)
-        return {};
-    return {slot.name, slot.index, slot.open && slot.handle != nullptr};
+    CMidiPort& port = PortOf(kind);
+    if (port.Status() == PortStatus::OpenFailed || port.Status() == PortStatus::Released)
+        port.Lost();
 }
 
 // ---- teardown ----
 
 void CPortSession::TeardownInput()
 {
-    if (!m_state.inputOpen)
+    if (!m_input.CountsAsOpen())
         return;
     ResetInputPort();
     CloseInputQuietly();
+    if (m_input.Status() == PortStatus::Open)
+        m_input.Released();
 }
 
 void CPortSession::Teardown()

@@ -90,8 +90,7 @@ void CBoxActions::AddTo(QMenu& menu)
     m_pFind->setEnabled(!finding);
     m_pFindWithThru->setEnabled(!finding);
     menu.addAction(m_pFind);
-    const OutputPortState& thru = m_editors.Ports().State().thru;
-    if (thru.open && thru.handle)
+    if (m_editors.Ports().Port(PortKind::Thru).Status() == PortStatus::Open)
         menu.addAction(m_pFindWithThru);
     menu.addAction(m_pReadBack);
 }

@@ -51,8 +51,8 @@ struct Window {
     //! The device open for `kind`, or -1.
     int Open(PortKind kind)
     {
-        const PortChoice choice = editors.Ports().Choice(kind);
-        return choice.working ? choice.index : -1;
+        const CMidiPort& port = editors.Ports().Port(kind);
+        return port.Status() == PortStatus::Open ? port.Index() : -1;
     }
 };
 

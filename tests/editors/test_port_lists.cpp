@@ -51,9 +51,9 @@ TEST_F(PortListsTest, ListsDevicesInDeviceOrderAndSeedsNamesOfDeviceZero)
     EXPECT_THAT(controls.listLines[IDC_MIDI_IN_LIST], ElementsAre("In A", "In B", "In C"));
     EXPECT_THAT(controls.listLines[IDC_MIDI_OUT_LIST], ElementsAre("Out A", "Out B", "Out C"));
     EXPECT_THAT(controls.listLines[IDC_MIDI_THRU_LIST], ElementsAre("Out A", "Out B", "Out C"));
-    EXPECT_EQ(session.State().inputDeviceCount, 3);
-    EXPECT_EQ(session.State().inputName, "In A");
-    EXPECT_EQ(session.State().output.name, "Out A");
+    EXPECT_EQ(session.InputDeviceCount(), 3);
+    EXPECT_EQ(session.Port(PortKind::Input).Name(), "In A");
+    EXPECT_EQ(session.Port(PortKind::Output).Name(), "Out A");
     EXPECT_THAT(controls.lines, IsEmpty());
 }
 
@@ -62,7 +62,7 @@ TEST_F(PortListsTest, FirstClickOnInputZeroOpensItAndQueuesTheReceiveBuffer)
     ports.OnInputSelect(0);
     EXPECT_THAT(TakeLines(), ElementsAre("In A"));
     EXPECT_THAT(platform.Calls(), ElementsAre("open in0", "start in0"));
-    EXPECT_TRUE(session.State().inputOpen);
+    EXPECT_TRUE(session.Port(PortKind::Input).CountsAsOpen());
     EXPECT_TRUE(session.Capture().ReceiveHeader().flags & MHDR_INQUEUE);
     EXPECT_THAT(TakeEventKinds(), ElementsAre(MIM_OPEN));
 
@@ -93,7 +93,7 @@ TEST_F(PortListsTest, SwitchingInputReleasesTheBufferSilentlyAndReportsTheReleas
     EXPECT_TRUE(rings.inputResetting.load());
     EXPECT_EQ(rings.sysex.Unread(), 0u);
     EXPECT_TRUE(session.Capture().ReceiveHeader().flags & MHDR_INQUEUE);  // queued on the new input
-    EXPECT_EQ(session.State().inputIndex, 2);
+    EXPECT_EQ(session.Port(PortKind::Input).Index(), 2);
 }
 
 TEST_F(PortListsTest, FailedInputOpenLogsEachFailingStepAndStillCountsAsOpen)
@@ -106,7 +106,7 @@ TEST_F(PortListsTest, FailedInputOpenLogsEachFailingStepAndStillCountsAsOpen)
                                          "midiInAddBuffer       The MIDI port is not open.",
                                          "In B"));
     EXPECT_EQ(transfers, 2);  // bound texts rewritten after each buffer failure
-    EXPECT_TRUE(session.State().inputOpen);
+    EXPECT_TRUE(session.Port(PortKind::Input).CountsAsOpen());
 
     ports.OnInputSelect(1);  // counts as open: nothing happens
     EXPECT_THAT(TakeLines(), IsEmpty());
@@ -127,8 +127,8 @@ TEST_F(PortListsTest, OutputSelectionLogsNumberCloseOpenAndName)
     ports.OnOutputSelect(2);
     EXPECT_THAT(TakeLines(), ElementsAre("2", "midiOutClose           " + kNoError,
                                          "midiOutOpen           " + kNoError, "Out C"));
-    EXPECT_EQ(session.State().output.index, 2);
-    EXPECT_EQ(session.State().output.name, "Out C");
+    EXPECT_EQ(session.Port(PortKind::Output).Index(), 2);
+    EXPECT_EQ(session.Port(PortKind::Output).Name(), "Out C");
 }
 
 TEST_F(PortListsTest, OutputAndThruRefuseTheDeviceTheOtherHolds)
@@ -144,8 +144,8 @@ TEST_F(PortListsTest, OutputAndThruRefuseTheDeviceTheOtherHolds)
     ports.OnThruSelect(1);
     EXPECT_THAT(controls.calls, ElementsAre("Midi port # 1 Already in use as output",
                                             "@" + std::to_string(IDC_MIDI_THRU_LIST) + " select 2"));
-    EXPECT_EQ(session.State().output.index, 1);
-    EXPECT_EQ(session.State().thru.index, 2);
+    EXPECT_EQ(session.Port(PortKind::Output).Index(), 1);
+    EXPECT_EQ(session.Port(PortKind::Thru).Index(), 2);
 }
 
 TEST_F(PortListsTest, ClickingTheOpenThruDeviceTogglesItAndEachOpenSendsTheProgramChange)
@@ -158,7 +158,7 @@ TEST_F(PortListsTest, ClickingTheOpenThruDeviceTogglesItAndEachOpenSendsTheProgr
     ports.OnThruSelect(1);
     EXPECT_THAT(controls.calls, ElementsAre("MidiThruOutClose           " + kNoError,
                                             "@" + std::to_string(IDC_MIDI_THRU_LIST) + " select -1"));
-    EXPECT_FALSE(session.State().thru.open);
+    EXPECT_FALSE(session.Port(PortKind::Thru).CountsAsOpen());
     controls.Reset();
 
     ports.OnThruSelect(1);
@@ -168,7 +168,7 @@ TEST_F(PortListsTest, ClickingTheOpenThruDeviceTogglesItAndEachOpenSendsTheProgr
     ports.OnThruSelect(0);  // another device: close, then open, no name line
     EXPECT_THAT(TakeLines(), ElementsAre("MidiThruOutClose           " + kNoError,
                                          "MidiThruOutOpen           " + kNoError));
-    EXPECT_EQ(session.State().thru.name, "Out A");
+    EXPECT_EQ(session.Port(PortKind::Thru).Name(), "Out A");
 }
 
 TEST_F(PortListsTest, FailedOutputOpenCountsAsOpenUntilAnotherEntryIsChosen)
@@ -217,9 +217,9 @@ TEST_F(PortListsTest, TeardownClosesEverythingAndARepeatOnlyAddsFailureLines)
 
     session.Teardown();
     EXPECT_THAT(TakeLines(), ElementsAre("midiOutClose           " + kNoError, "MidiThruOutClose           " + kNoError));
-    EXPECT_TRUE(session.State().inputOpen);  // the input mark stays set
-    EXPECT_FALSE(session.State().output.open);
-    EXPECT_FALSE(session.State().thru.open);
+    EXPECT_TRUE(session.Port(PortKind::Input).CountsAsOpen());  // the input mark stays set
+    EXPECT_FALSE(session.Port(PortKind::Output).CountsAsOpen());
+    EXPECT_FALSE(session.Port(PortKind::Thru).CountsAsOpen());
     EXPECT_EQ(platform.liveInput, nullptr);
     EXPECT_TRUE(rings.inputResetting.load());
 
@@ -239,7 +239,7 @@ TEST_F(PortListsTest, AFailedCloseKeepsThePortOpenAndInUse)
     EXPECT_THAT(TakeLines(), ElementsAre("2", "midiOutClose failed THIS may be BAD",
                                          "midiOutOpen called when already open THIS IS BAD but protected now ",
                                          "Out C"));
-    EXPECT_TRUE(session.State().output.open);
+    EXPECT_TRUE(session.Port(PortKind::Output).CountsAsOpen());
     // Frames still go to the port that stayed open.
     const uint8_t frame[] = {0xF0, 0x09, 0x1A, 0xF7};
     session.Transmitter().SendSysEx(2, frame);
@@ -248,7 +248,7 @@ TEST_F(PortListsTest, AFailedCloseKeepsThePortOpenAndInUse)
 
     ports.OnThruSelect(1);
     EXPECT_THAT(TakeLines(), ElementsAre("MidiThruOutClose failed THIS may be BAD"));
-    EXPECT_TRUE(session.State().thru.open);
+    EXPECT_TRUE(session.Port(PortKind::Thru).CountsAsOpen());
     platform.liveOutputs[0]->closeResult = MIDI_OK;
     platform.liveOutputs[1]->closeResult = MIDI_OK;
 }
@@ -319,10 +319,10 @@ TEST_F(PortListsTest, AGoneDeviceIsClosedOnceAndRequestsAfterwardsGoNowhereWitho
     EXPECT_THAT(TakeLines(), ElementsAre("midiOutLongMsg        The MIDI system could not send the message.",
                                          "Midi Input Port closed: In B is gone",
                                          "Midi Out Port closed: Out A is gone"));
-    EXPECT_FALSE(session.State().inputOpen);
-    EXPECT_EQ(session.State().inputHandle, nullptr);
-    EXPECT_FALSE(session.State().output.open);
-    EXPECT_TRUE(session.State().thru.open);
+    EXPECT_FALSE(session.Port(PortKind::Input).CountsAsOpen());
+    EXPECT_EQ(session.Port(PortKind::Input).InputPort(), nullptr);
+    EXPECT_FALSE(session.Port(PortKind::Output).CountsAsOpen());
+    EXPECT_TRUE(session.Port(PortKind::Thru).CountsAsOpen());
     EXPECT_THAT(TakeEventKinds(), IsEmpty()) << "the buffer went with the device: no release to report";
     EXPECT_FALSE(rings.inputResetting.load());
 
@@ -353,9 +353,9 @@ TEST_F(PortListsTest, RescanFindsEveryPortByNameAndReopensAChoiceWhoseDeviceCame
     ports.Rescan();
     EXPECT_THAT(controls.listLines[IDC_MIDI_IN_LIST], ElementsAre("New In", "In A", "In C", "In B"));
     EXPECT_THAT(controls.listLines[IDC_MIDI_THRU_LIST], ElementsAre("Twin", "Out B", "Out C", "Twin"));
-    EXPECT_EQ(session.State().inputIndex, 3) << "the open input kept, only renumbered";
-    EXPECT_EQ(session.State().output.index, 1);
-    EXPECT_TRUE(session.State().thru.handle);
+    EXPECT_EQ(session.Port(PortKind::Input).Index(), 3) << "the open input kept, only renumbered";
+    EXPECT_EQ(session.Port(PortKind::Output).Index(), 1);
+    EXPECT_TRUE(session.Port(PortKind::Thru).OutputPort());
     EXPECT_EQ(controls.selections[IDC_MIDI_IN_LIST], 3);
     EXPECT_EQ(controls.selections[IDC_MIDI_OUT_LIST], 1);
     EXPECT_EQ(controls.selections[IDC_MIDI_THRU_LIST], 2);
@@ -370,11 +370,11 @@ TEST_F(PortListsTest, RescanFindsEveryPortByNameAndReopensAChoiceWhoseDeviceCame
     platform.gone = {"Out B"};
     platform.nextListing = {{"In B"}, {"Out B", "Out B", "Out D"}};
     ports.Rescan();
-    EXPECT_EQ(session.State().inputIndex, 0);
-    EXPECT_TRUE(session.State().inputOpen);
+    EXPECT_EQ(session.Port(PortKind::Input).Index(), 0);
+    EXPECT_TRUE(session.Port(PortKind::Input).CountsAsOpen());
     EXPECT_EQ(controls.selections[IDC_MIDI_OUT_LIST], -1);
     EXPECT_EQ(controls.selections[IDC_MIDI_THRU_LIST], -1);
-    EXPECT_FALSE(session.State().thru.open);
+    EXPECT_FALSE(session.Port(PortKind::Thru).CountsAsOpen());
     EXPECT_THAT(TakeLines(), ElementsAre("Midi Out Port closed: Out B is gone",
                                          "MIDI ports listed again: 1 input(s), 3 output(s)",
                                          "Midi Out Port not reopened: more than one device is called Out B",
@@ -393,4 +393,58 @@ TEST_F(PortListsTest, RememberedPortsOpenAsClicksAndAMissingOneIsReportedInOneLi
                                          "MidiThruOutOpen           " + kNoError));
     EXPECT_THAT(platform.Calls(), ElementsAre("open in2", "start in2", "open out0"));
     EXPECT_EQ(ports.Chosen(), (ChosenPorts{"In C", "", "Out A"}));
+}
+
+// Every port, the input and the two outputs alike, moves through the same
+// states on the same steps.
+TEST(PortStates, EachStepMovesEveryKindOfPortAlike)
+{
+    enum class Step { Open, FailingOpen, Close, DeviceGoes, DeviceBack, MarkLost };
+    struct Case {
+        const char* name;
+        std::vector<std::pair<Step, PortStatus>> steps;
+    };
+    const Case cases[] = {
+        {"opened and closed", {{Step::Open, PortStatus::Open}, {Step::Close, PortStatus::Closed}}},
+        {"a failed open stands until closed",
+         {{Step::FailingOpen, PortStatus::OpenFailed}, {Step::Open, PortStatus::OpenFailed},
+          {Step::Close, PortStatus::Closed}, {Step::Open, PortStatus::Open}}},
+        {"a gone device loses the port until it opens again",
+         {{Step::Open, PortStatus::Open}, {Step::DeviceGoes, PortStatus::Lost}, {Step::Close, PortStatus::Lost},
+          {Step::DeviceBack, PortStatus::Lost}, {Step::Open, PortStatus::Open}}},
+        {"a failed choice is lost on a rescan", {{Step::FailingOpen, PortStatus::OpenFailed},
+                                                {Step::MarkLost, PortStatus::Lost}, {Step::Open, PortStatus::Open}}},
+        {"an open port is never marked lost", {{Step::Open, PortStatus::Open}, {Step::MarkLost, PortStatus::Open}}},
+    };
+    for (PortKind kind : {PortKind::Input, PortKind::Output, PortKind::Thru}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(PortTitle(kind)) + ": " + c.name);
+            CFakeMidiPlatform fake{{"In"}, {"Out"}};
+            CaptureRings rings;
+            CRecordingControls log;
+            CPortSession session(fake, rings, log);
+            const std::string device = kind == PortKind::Input ? "in0" : "out0";
+            const std::string name = kind == PortKind::Input ? "In" : "Out";
+            for (const auto& [step, status] : c.steps) {
+                switch (step) {
+                case Step::FailingOpen:
+                    fake.failOpen[device] = MIDI_ERR_OPENFAILED;
+                    [[fallthrough]];
+                case Step::Open:
+                    kind == PortKind::Input ? session.OpenInputPort()
+                                            : kind == PortKind::Output ? session.OpenOutputPort() : session.OpenThruPort();
+                    fake.failOpen.erase(device);
+                    break;
+                case Step::Close:
+                    kind == PortKind::Input ? session.CloseInputPort()
+                                            : kind == PortKind::Output ? session.CloseOutputPort() : session.CloseThruPort();
+                    break;
+                case Step::DeviceGoes: fake.gone.insert(name); session.CheckDevices(); break;
+                case Step::DeviceBack: fake.gone.erase(name); break;
+                case Step::MarkLost: session.MarkLost(kind); break;
+                }
+                EXPECT_EQ(session.Port(kind).Status(), status) << static_cast<int>(step);
+            }
+        }
+    }
 }

@@ -155,8 +155,8 @@ TEST_F(JackTest, ListsJackPortsThenTheSimulatorAndNeverOurOwnPorts)
 
     ports->lists.OnInputSelect(peerOut);
     ports->lists.OnOutputSelect(peerIn);
-    ASSERT_NE(ports->session.State().inputHandle, nullptr);
-    ASSERT_NE(ports->session.State().output.handle, nullptr);
+    ASSERT_NE(ports->session.Port(PortKind::Input).InputPort(), nullptr);
+    ASSERT_NE(ports->session.Port(PortKind::Output).OutputPort(), nullptr);
     // Our ports now exist in the graph; a fresh listing leaves them out.
     auto again = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = false});
     for (bool input : {true, false})
@@ -248,11 +248,11 @@ TEST_F(JackTest, OnceFlushedEveryFrameHasReachedThePeer)
 TEST_F(JackTest, FramesBeyondWhatJackCarriesAreRefusedWithALine)
 {
     ports->lists.OnOutputSelect(peerIn);
-    ASSERT_NE(ports->session.State().output.handle, nullptr);
+    ASSERT_NE(ports->session.Port(PortKind::Output).OutputPort(), nullptr);
     controls.Reset();
     // The limit comes from JACK's port buffer; whatever it is, it leaves
     // room for a 512-byte EEPROM reply sent back whole (about 1 KB).
-    const size_t limit = ports->session.State().output.handle->MaxLongMessage();
+    const size_t limit = ports->session.Port(PortKind::Output).OutputPort()->MaxLongMessage();
     EXPECT_GE(limit, 2048u);
     const Bytes tooLong = SysEx(limit + 1, 1);
     const Bytes longest = SysEx(limit, 2);
@@ -274,7 +274,7 @@ TEST_F(JackTest, ThruForwardsThePeersNotesUntilSwitchedOff)
     ports->lists.OnInputSelect(peerOut);
     std::vector<CMidiJackPeer::Received> greeting;
     Exchanging([&] {
-        if (ports->session.State().thru.open)
+        if (ports->session.Port(PortKind::Thru).CountsAsOpen())
             ports->lists.OnThruSelect(peerThru);  // off, to open it again
         ports->lists.OnThruSelect(peerThru);
         greeting = peer->Take(1, 5s);
@@ -301,7 +301,7 @@ TEST_F(JackTest, ThruForwardsThePeersNotesUntilSwitchedOff)
         EXPECT_EQ(forwarded[i].bytes, notes[i]);
 
     ports->lists.OnThruSelect(peerThru);  // switched off
-    EXPECT_FALSE(ports->session.State().thru.open);
+    EXPECT_FALSE(ports->session.Port(PortKind::Thru).CountsAsOpen());
     TakeEvents();
     std::vector<std::pair<uint32_t, uint32_t>> recorded;
     Exchanging([&] {
@@ -407,7 +407,7 @@ TEST_F(JackTest, SysExSplitOverSeveralJackEventsReachesTheRingWhole)
 TEST_F(JackTest, ABurstLargerThanOneCyclesBufferArrivesWholeOverSeveralCycles)
 {
     ports->lists.OnOutputSelect(peerIn);
-    ASSERT_NE(ports->session.State().output.handle, nullptr);
+    ASSERT_NE(ports->session.Port(PortKind::Output).OutputPort(), nullptr);
     controls.Reset();
     // 100 KB: more than a port's queue and three times what JACK's buffer
     // takes in one cycle.
@@ -444,8 +444,8 @@ TEST_F(JackTest, ThruNotesLeaveInTheCycleTheyCameInAtTheSameFrame)
     ListAgain();
     ports->lists.OnInputSelect(FindDevice(*platform, true, source.PortName("out")));
     ports->lists.OnThruSelect(FindDevice(*platform, false, sink.PortName("thru_in")));
-    ASSERT_NE(ports->session.State().inputHandle, nullptr);
-    ASSERT_NE(ports->session.State().thru.handle, nullptr);
+    ASSERT_NE(ports->session.Port(PortKind::Input).InputPort(), nullptr);
+    ASSERT_NE(ports->session.Port(PortKind::Thru).OutputPort(), nullptr);
     sink.Take(1, 2s);  // the program change sent on opening
 
     // Single notes and groups sharing a cycle, each note its own number.
@@ -626,14 +626,15 @@ TEST_F(JackTest, ADeviceThatGoesIsClosedOnceAndReopenedByNameWhenItComesBack)
     peer = std::make_unique<CMidiJackPeer>(client, std::vector<std::string>{"in", "thru_in"});
     ASSERT_EQ(peer->PortName("out"), source);
     ports->lists.Rescan();
-    const MidiPortState& state = ports->session.State();
-    ASSERT_TRUE(state.inputOpen && state.inputHandle && state.output.handle);
-    EXPECT_EQ(platform->InputDeviceName(state.inputIndex), source);
-    EXPECT_EQ(platform->OutputDeviceName(state.output.index), sink);
+    const CMidiPort& input = ports->session.Port(PortKind::Input);
+    const CMidiPort& output = ports->session.Port(PortKind::Output);
+    ASSERT_TRUE(input.Status() == PortStatus::Open && output.Status() == PortStatus::Open);
+    EXPECT_EQ(platform->InputDeviceName(input.Index()), source);
+    EXPECT_EQ(platform->OutputDeviceName(output.Index()), sink);
     ASSERT_EQ(controls.lines.size(), 5u);
     EXPECT_THAT(controls.lines[0], testing::StartsWith("MIDI ports listed again: "));
     EXPECT_THAT(std::vector<std::string>(controls.lines.begin() + 1, controls.lines.end()),
-                ElementsAre(source, std::to_string(state.output.index), "midiOutOpen           No error.", sink));
+                ElementsAre(source, std::to_string(output.Index()), "midiOutOpen           No error.", sink));
 
     // The reopened ports carry data again, both ways.
     const Bytes reply = SysEx(12, 5);

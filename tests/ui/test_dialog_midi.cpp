@@ -208,10 +208,10 @@ TEST_F(DialogMidiTest, CancelClosesThePortsAndEndsTheRun)
     ClickLine(IDC_MIDI_OUT_LIST, 0);
     QTimer::singleShot(0, &dlg, [this] { Click(IDCANCEL); });
     EXPECT_EQ(dlg.DoModal(), int(IDCANCEL));
-    const MidiPortState& state = dlg.Editors().Ports().State();
-    EXPECT_FALSE(state.output.open);
-    EXPECT_TRUE(state.inputOpen) << "the input keeps its mark";
-    EXPECT_EQ(state.inputHandle, nullptr);
+    const CPortSession& ports = dlg.Editors().Ports();
+    EXPECT_EQ(ports.Port(PortKind::Output).Status(), PortStatus::Closed);
+    EXPECT_EQ(ports.Port(PortKind::Input).Status(), PortStatus::Released) << "the input keeps its mark";
+    EXPECT_EQ(ports.Port(PortKind::Input).InputPort(), nullptr);
 }
 
 // The bound texts are written out again after a receive-buffer failure; that

@@ -197,7 +197,7 @@ void CBoxClient::OpenInput(const std::string& choice)
     m_sessionLog.collecting = true;
     m_session.SelectInputDevice(device);
     m_session.OpenInputPort();
-    if (!m_session.State().inputHandle || !m_session.PrepareReceiveBuffer() || !m_session.QueueReceiveBuffer())
+    if (!m_session.Port(PortKind::Input).InputPort() || !m_session.PrepareReceiveBuffer() || !m_session.QueueReceiveBuffer())
         OpenFailed("input", device, true);
     m_sessionLog.Take();
     std::fprintf(stderr, "zmctl: input %s\n", Describe(device, true).c_str());
@@ -209,7 +209,7 @@ void CBoxClient::OpenOutput(const std::string& choice)
     m_sessionLog.collecting = true;
     m_session.SelectOutputDevice(device);
     m_session.OpenOutputPort();
-    if (!m_session.State().output.handle)
+    if (!m_session.Port(PortKind::Output).OutputPort())
         OpenFailed("output", device, false);
     m_sessionLog.Take();
     std::fprintf(stderr, "zmctl: output %s\n", Describe(device, false).c_str());
@@ -218,12 +218,12 @@ void CBoxClient::OpenOutput(const std::string& choice)
 void CBoxClient::OpenThru(const std::string& choice)
 {
     const int device = Resolve(choice, false);
-    if (m_session.State().output.open && m_session.State().output.index == device)
+    if (m_session.Port(PortKind::Output).CountsAsOpen() && m_session.Port(PortKind::Output).Index() == device)
         throw CCommandError(kExitPort, "thru " + Describe(device, false) + " is already the output");
     m_sessionLog.collecting = true;
     m_session.SelectThruDevice(device);
     m_session.OpenThruPort();
-    if (!m_session.State().thru.handle)
+    if (!m_session.Port(PortKind::Thru).OutputPort())
         OpenFailed("thru", device, false);
     m_sessionLog.Take();
     std::fprintf(stderr, "zmctl: thru %s\n", Describe(device, false).c_str());

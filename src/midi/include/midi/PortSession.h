@@ -1,9 +1,9 @@
 // The three MIDI ports (input, output, thru/out): their state, opening and
 // closing with the lines each step logs, the receive buffer of the input,
 // the transmitter bound to the output and the capture's thru forwarding
-// bound to the thru/out port. The output and the thru/out port are two
-// slots of one kind; what differs is only their texts and what they are
-// bound to once open.
+// bound to the thru/out port. All three are one kind of port (CMidiPort)
+// with one state machine; what differs is the input's receive buffer, the
+// texts each logs, and what an output is bound to once open.
 //
 // Which list line opens which port, and the rules between the lists, are
 // the port lists' business (editors); this class only does what it is told.
@@ -28,43 +28,77 @@
 #include "midi/SysExTransmitter.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-
-//! One output port as the program holds it. It counts as open after every
-//! open attempt, also a failed one; the handle is then null.
-struct OutputPortState {
-    int32_t index = 0;      //!< device number of the selected device
-    bool open = false;
-    std::unique_ptr<IMidiOutputPort> handle;
-    std::string name;       //!< the device's name, read when it was selected
-    bool lost = false;      //!< closed because its device went away; still the user's choice
-};
-
-//! Indexes, open marks, handles and names of the three ports.
-struct MidiPortState {
-    int32_t inputDeviceCount = 0;
-    int32_t outputDeviceCount = 0;
-    int32_t inputIndex = 0;
-    bool inputOpen = false;
-    std::unique_ptr<IMidiInputPort> inputHandle;
-    std::string inputName;
-    bool inputLost = false;  //!< as OutputPortState::lost
-    OutputPortState output;
-    OutputPortState thru;
-};
 
 enum class PortKind { Input, Output, Thru };
 
 //! The port's title as its list's label names it ("Midi Input Port").
 std::string_view PortTitle(PortKind kind);
 
-//! What the user chose for one port, as the lists and the settings see it.
-struct PortChoice {
-    std::string name;      //!< the device's name; empty: nothing chosen
-    int index = 0;         //!< its device number
-    bool working = false;  //!< open on its device now
+//! Where a port stands. Every port starts Closed; the session moves it:
+//!
+//!   Closed, Lost --open--> Open, or OpenFailed when no port came of it
+//!   Open --close--> Closed; a close the MIDI stack refuses leaves it Open
+//!   Open --close, its last send never came back--> Released
+//!   Open --teardown (input)--> Released
+//!   OpenFailed, Released --close--> Closed, without a line
+//!   Open --its device went away--> Lost
+//!   OpenFailed, Released --lost (a rescan)--> Lost
+//!
+//! Open, OpenFailed and Released count as open for the selection rules: a
+//! second open is refused with a line, and choosing the same device again
+//! does nothing.
+enum class PortStatus {
+    Closed,      //!< never chosen, closed, or switched off
+    Open,        //!< open on its device
+    OpenFailed,  //!< the device did not open; the choice stands
+    Released,    //!< no port behind it any more (torn down, or left to its MIDI stack); the choice stands
+    Lost,        //!< closed because its device went away; the choice waits for it
+};
+
+//! One of the three ports: the device chosen for it and where it stands.
+class CMidiPort {
+public:
+    explicit CMidiPort(PortKind kind) : m_kind(kind) {}
+
+    PortKind Kind() const noexcept { return m_kind; }
+    PortStatus Status() const noexcept { return m_status; }
+    //! Device number and name of the device chosen (name read when chosen).
+    int32_t Index() const noexcept { return m_index; }
+    const std::string& Name() const noexcept { return m_name; }
+
+    //! Open, OpenFailed or Released: what the selection rules call open.
+    bool CountsAsOpen() const noexcept
+    {
+        return m_status == PortStatus::Open || m_status == PortStatus::OpenFailed ||
+               m_status == PortStatus::Released;
+    }
+    //! A device is chosen for the port: anything but Closed.
+    bool Chosen() const noexcept { return m_status != PortStatus::Closed; }
+
+    //! The open port behind an input (null but while Open).
+    IMidiInputPort* InputPort() const noexcept { return m_input.get(); }
+    //! The port behind an output or the thru/out port: null but while Open.
+    IMidiOutputPort* OutputPort() const noexcept { return m_output.get(); }
+
+private:
+    friend class CPortSession;
+
+    bool HasPort() const noexcept { return m_input || m_output; }
+
+    // Transitions (see PortStatus).
+    void OpenAttempted() { m_status = HasPort() ? PortStatus::Open : PortStatus::OpenFailed; }
+    void Closed() { m_status = PortStatus::Closed; }
+    void Released() { m_status = PortStatus::Released; }
+    void Lost() { m_status = PortStatus::Lost; }
+
+    PortKind m_kind;
+    int32_t m_index = 0;
+    std::string m_name;
+    PortStatus m_status = PortStatus::Closed;
+    std::unique_ptr<IMidiInputPort> m_input;
+    std::unique_ptr<IMidiOutputPort> m_output;
 };
 
 class CPortSession {
@@ -78,16 +112,21 @@ public:
     CPortSession(const CPortSession&) = delete;
     CPortSession& operator=(const CPortSession&) = delete;
 
+    //! Chooses device `n` (number and name) for the port of `kind`, without
+    //! opening it.
+    void Select(PortKind kind, int n);
+    void SelectInputDevice(int n) { Select(PortKind::Input, n); }
+    void SelectOutputDevice(int n) { Select(PortKind::Output, n); }
+    void SelectThruDevice(int n) { Select(PortKind::Thru, n); }
+
     // ---- input ----
 
-    //! Selects input device `n` (index and name) without opening it.
-    void SelectInputDevice(int n);
-    //! Opens and starts the selected input; logs each step that fails.
+    //! Opens and starts the chosen input; logs each step that fails.
     void OpenInputPort();
     //! Marks the input as resetting and resets it, which hands the queued
     //! receive buffer back to the callback for release.
     void ResetInputPort();
-    //! Resets, stops and closes the input without lines and clears its mark.
+    //! Resets, stops and closes the input without lines: Closed.
     void CloseInputPort();
     //! Prepares / queues the receive buffer; false (with a line) on failure.
     bool PrepareReceiveBuffer();
@@ -100,74 +139,71 @@ public:
 
     // ---- output and thru/out ----
 
-    //! Selects device `n` for the output (thru/out) without opening it.
-    void SelectOutputDevice(int n) { Select(m_state.output, n); }
-    void SelectThruDevice(int n) { Select(m_state.thru, n); }
-    void OpenOutputPort();
-    void CloseOutputPort();
-    void OpenThruPort();
-    void CloseThruPort();
+    void OpenOutputPort() { OpenOutput(m_output); }
+    void CloseOutputPort() { CloseOutput(m_output); }
+    void OpenThruPort() { OpenOutput(m_thru); }
+    void CloseThruPort() { CloseOutput(m_thru); }
 
     // ---- devices that come and go ----
 
     //! Closes every open port whose device has gone (see above).
     void CheckDevices();
-    //! Closes the port of `kind` as its device has gone: quietly, then one
-    //! line, and marks it lost.
+    //! Closes the open port of `kind` as its device has gone: quietly, then
+    //! one line: Lost.
     void CloseGone(PortKind kind);
     //! Lists the devices again (IMidiPlatform::Rescan) and counts them.
     //! Ports stay as they are; their device numbers are now to be renumbered.
     void Relist();
     //! The port of `kind`, open on its device, is device `n` of the new list.
     void Renumber(PortKind kind, int n);
-    //! A port marked open whose open failed counts as lost instead, so that
-    //! choosing its device again opens it rather than being taken for a
-    //! click on the open port.
-    void MarkFailedAsLost(PortKind kind);
-    //! The user's choice for `kind`: a port open on its device, one whose
-    //! open failed, or one lost with its device. Nothing for a port never
-    //! chosen, switched off (thru/out) or closed at teardown.
-    PortChoice Choice(PortKind kind) const;
+    //! A port that counts as open with no port behind it (OpenFailed,
+    //! Released) is Lost instead, so that choosing its device again opens
+    //! it rather than being taken for a click on the open port.
+    void MarkLost(PortKind kind);
 
     // ---- teardown ----
 
-    //! Teardown step 1: when the input is marked open, reset, stop and close
-    //! it (the mark stays set).
+    //! Teardown step 1: when the input counts as open, reset, stop and close
+    //! it; an open input is then Released (it still counts as open).
     void TeardownInput();
     //! Teardown steps 1 to 3: the input as above, then the output and the
     //! thru/out port, whether or not they are open.
     void Teardown();
 
+    const CMidiPort& Port(PortKind kind) const noexcept;
+    int32_t InputDeviceCount() const noexcept { return m_inputDeviceCount; }
+    int32_t OutputDeviceCount() const noexcept { return m_outputDeviceCount; }
+
     //! SendSysEx for every request builder; bound to the current output.
     CSysExTransmitter& Transmitter() noexcept { return m_transmitter; }
     CMidiCapture& Capture() noexcept { return m_capture; }
-    const MidiPortState& State() const noexcept { return m_state; }
     IMidiPlatform& Platform() noexcept { return m_platform; }
     const IMidiPlatform& Platform() const noexcept { return m_platform; }
 
 private:
-    //! The fixed texts of one output slot.
-    struct SlotTexts {
+    //! The fixed texts of an output or the thru/out port.
+    struct OutputTexts {
         std::string_view openLabel;
         std::string_view closeLabel;
         std::string_view alreadyOpen;
         std::string_view closeFailed;
     };
-    static const SlotTexts kOutputTexts;
-    static const SlotTexts kThruTexts;
+    static const OutputTexts& TextsOf(const CMidiPort& port);
 
-    void Select(OutputPortState& slot, int n);
-    void Open(OutputPortState& slot, const SlotTexts& texts);
-    void Close(OutputPortState& slot, const SlotTexts& texts);
-    //! Closes the slot's port without a line, or leaves it to its MIDI
-    //! stack when a send is still inside it.
-    void CloseQuietly(OutputPortState& slot);
-    //! Makes the open port `port` (or none) the slot's binding: the
+    CMidiPort& PortOf(PortKind kind) noexcept;
+    void OpenOutput(CMidiPort& port);
+    void CloseOutput(CMidiPort& port);
+    //! Closes the port without a line, or leaves it to its MIDI stack when a
+    //! send is still inside it. Its status is the caller's to set.
+    void ClosePortQuietly(CMidiPort& port);
+    //! Makes `output` (or none) the binding of an output port: the
     //! transmitter's output, or the capture's thru/out port.
-    void Bind(const OutputPortState& slot, IMidiOutputPort* port);
-    //! Withdraws the slot's binding; false when the port is still in use by
-    //! its MIDI stack (a send that never returned) and must be left to it.
-    bool Unbind(const OutputPortState& slot);
+    void Bind(const CMidiPort& port, IMidiOutputPort* output);
+    //! Withdraws an output port's binding; false when the port is still in
+    //! use by its MIDI stack (a send that never returned) and must be left
+    //! to it.
+    bool Unbind(const CMidiPort& port);
+    //! Stops and closes the input, and lets go of its port.
     void CloseInputQuietly();
     void Log(std::string_view line) { m_log.AppendLine(line); }
 
@@ -176,5 +212,9 @@ private:
     IMessageSink& m_log;
     CMidiCapture m_capture;
     CSysExTransmitter m_transmitter;
-    MidiPortState m_state;
+    int32_t m_inputDeviceCount = 0;
+    int32_t m_outputDeviceCount = 0;
+    CMidiPort m_input{PortKind::Input};
+    CMidiPort m_output{PortKind::Output};
+    CMidiPort m_thru{PortKind::Thru};
 };
