@@ -5,6 +5,7 @@
 #include "app/ServiceFile.h"
 
 #include "res/Strings.h"
+#include "sim/SystemMidiPlatform.h"
 #include "ui/Zm_configDlg.h"
 
 #include <QDBusConnection>
@@ -57,7 +58,7 @@ bool CZm_configApp::InitInstance()
 
     // 4. The main dialog; whatever it returns, the program ends.
     {
-        CZm_configDlg dialog;
+        CZm_configDlg dialog(nullptr, CreateMidiPlatform());
         m_module.SetMainWindow(&dialog);
         dialog.DoModal();
         m_module.SetMainWindow(nullptr);

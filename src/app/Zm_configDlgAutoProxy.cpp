@@ -10,7 +10,7 @@ CZm_configDlgAutoProxy::CZm_configDlgAutoProxy(CAutomationModule& module, QObjec
     m_module.LockApp();
     m_pDialog = attachToDialog ? m_module.MainWindow() : nullptr;
     if (m_pDialog) {
-        m_pDialog->m_pAutoProxy = this;
+        m_pDialog->SetAutoProxy(this);
         // Neither object may be left pointing at the other: the dialog
         // forgets the proxy in the destructor below, the proxy forgets the
         // dialog when it goes.
@@ -20,7 +20,7 @@ CZm_configDlgAutoProxy::CZm_configDlgAutoProxy(CAutomationModule& module, QObjec
 
 CZm_configDlgAutoProxy::~CZm_configDlgAutoProxy()
 {
-    if (m_pDialog && m_pDialog->m_pAutoProxy == this)
-        m_pDialog->m_pAutoProxy = nullptr;
+    if (m_pDialog && m_pDialog->AutoProxy() == this)
+        m_pDialog->SetAutoProxy(nullptr);
     m_module.UnlockApp();
 }

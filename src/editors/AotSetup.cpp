@@ -13,9 +13,9 @@ CAotSetup::CAotSetup(IDialogControls& controls, const HeldValues& held, ISysExSe
 {
 }
 
-void CAotSetup::Open(int32_t heldAotBooleans)
+void CAotSetup::Open()
 {
-    AotOptions = static_cast<uint8_t>(heldAotBooleans);
+    AotOptions = static_cast<uint8_t>(m_held.HeldAotBooleans);
     for (const AotOption& option : kAotOptions)
         m_controls.SetCheck(option.id, (AotOptions >> option.bit) & 1);
     m_shownDelay = m_held.HeldAotDelay;

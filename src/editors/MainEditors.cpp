@@ -1,10 +1,16 @@
 #include "editors/MainEditors.h"
 
+#include "editors/KeyboardKeys.h"
+#include "editors/MainDialogTexts.h"
+#include "protocol/BoxParameters.h"
+#include "protocol/RequestBuilders.h"
+
 #include <utility>
 
 CMainEditors::CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatform> platform,
                            std::function<void()> transferBoundTexts)
-    : m_pPlatform(std::move(platform))
+    : m_controls(controls)
+    , m_pPlatform(std::move(platform))
     , m_pRings(std::make_unique<CaptureRings>())
     , m_ports(*m_pPlatform, *m_pRings, controls)
     , m_pipeline(*m_pRings, m_presenter, m_readBack)
@@ -20,6 +26,29 @@ CMainEditors::CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatf
 }
 
 CMainEditors::~CMainEditors() = default;
+
+void CMainEditors::Initialise()
+{
+    m_zones.FillLists();
+    m_parameters.FillList();
+    Options().ScannerKeyCount = kSmallKeyboardKeys;
+    m_portLists.EnumerateMidiPorts();
+    m_parameters.ShowSwitches();
+    for (std::string_view line : kHelpLines)
+        m_controls.AppendLine(line);
+}
+
+CKeyboardConfigurator CMainEditors::OpenKeyboardConfigurator(IDialogControls& window)
+{
+    SendKeyboardConfigInquiries(Sender());
+    return CKeyboardConfigurator(window, Held(), Sender());
+}
+
+CAotSetup CMainEditors::OpenAotSetup(IDialogControls& window)
+{
+    SendInquireParameter(Sender(), ZmFunc_AotBooleans);
+    return CAotSetup(window, Held(), Sender());
+}
 
 bool CMainEditors::OnCommand(int id)
 {

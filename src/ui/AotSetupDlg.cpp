@@ -2,8 +2,8 @@
 
 #include "res/resource.h"
 
-CAotSetupDlg::CAotSetupDlg(const HeldValues& held, ISysExSender& sender, QWidget* owner)
-    : CTemplateDialog(owner), m_setup(*this, held, sender)
+CAotSetupDlg::CAotSetupDlg(CMainEditors& editors, QWidget* owner)
+    : CTemplateDialog(owner), m_setup(editors.OpenAotSetup(*this))
 {
     BuildFromTemplate(IDD_AOT_SETUP);
 }

@@ -2,8 +2,8 @@
 
 #include "res/resource.h"
 
-CKeyboardConfigDlg::CKeyboardConfigDlg(const HeldValues& held, ISysExSender& sender, QWidget* owner)
-    : CTemplateDialog(owner), m_configurator(*this, held, sender)
+CKeyboardConfigDlg::CKeyboardConfigDlg(CMainEditors& editors, QWidget* owner)
+    : CTemplateDialog(owner), m_configurator(editors.OpenKeyboardConfigurator(*this))
 {
     BuildFromTemplate(IDD_KEYBOARD_CONFIG);
     m_configurator.Initialise();

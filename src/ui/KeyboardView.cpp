@@ -4,7 +4,7 @@
 #include "editors/KeyboardViewFeed.h"
 #include "editors/MainEditors.h"
 #include "editors/ReplacingFile.h"
-#include "protocol/RequestBuilders.h"
+#include "res/resource.h"
 #include "ui/DialogBuilder.h"
 #include "ui/KeyboardPicture.h"
 #include "ui/KeyboardReportPages.h"
@@ -223,7 +223,7 @@ CKeyboardViewWindow::CKeyboardViewWindow(CMainEditors& editors, QString settings
         Refresh();
     });
     m_scanTimer = new QTimer(this);
-    connect(m_scanTimer, &QTimer::timeout, this, [this] { SendScanDumpRequest(m_editors.Sender()); });
+    connect(m_scanTimer, &QTimer::timeout, this, [this] { m_editors.OnCommand(IDC_SCAN_DUMP); });
     connect(m_repeat, &QCheckBox::toggled, this, [this](bool on) { SetRepeatScanDump(on, m_repeatSeconds->value()); });
     connect(m_repeatSeconds, &QSpinBox::valueChanged, this,
             [this](int seconds) { SetRepeatScanDump(m_repeat->isChecked(), seconds); });
@@ -297,7 +297,7 @@ void CKeyboardViewWindow::SetRepeatScanDump(bool on, int seconds)
         return;
     }
     m_scanTimer->start(std::max(1, seconds) * 1000);
-    SendScanDumpRequest(m_editors.Sender());
+    m_editors.OnCommand(IDC_SCAN_DUMP);
 }
 
 void CKeyboardViewWindow::Refresh()

@@ -1,13 +1,7 @@
 #include "ui/Zm_configDlg.h"
 
-#include "editors/KeyboardConfigurator.h"
-#include "editors/MainDialogTexts.h"
-#include "protocol/BoxParameters.h"
-#include "protocol/ProtocolCodes.h"
-#include "protocol/RequestBuilders.h"
 #include "res/Strings.h"
 #include "res/resource.h"
-#include "sim/SystemMidiPlatform.h"
 #include "ui/AboutDlg.h"
 #include "ui/AotSetupDlg.h"
 #include "ui/BoxActions.h"
@@ -53,8 +47,7 @@ CZm_configDlg::CZm_configDlg(QWidget* parent, std::unique_ptr<IMidiPlatform> pla
             [this] { OnCommand(IDC_SEND_XTABLE); });
 
     // Counts the devices, selects input 0 and output 0 and reads their names.
-    m_pEditors = std::make_unique<CMainEditors>(*this, platform ? std::move(platform) : CreateMidiPlatform(),
-                                                [this] { TransferBoundTexts(); });
+    m_pEditors = std::make_unique<CMainEditors>(*this, std::move(platform), [this] { TransferBoundTexts(); });
     m_hIcon = QIcon(ResourceImagePath(IDR_MAINFRAME));
     m_settingsFile = DefaultSettingsFile();
 }
@@ -129,16 +122,9 @@ bool CZm_configDlg::OnInitDialog()
     m_pMessageActions = new CMessageWindowActions(*m_pMessages, this);
     m_pBoxActions = new CBoxActions(*m_pEditors, *this, m_settingsFile, this);
 
-    m_pEditors->Zones().FillLists();
-    m_pEditors->Parameters().FillList();
     setWindowIcon(m_hIcon);
-    m_pEditors->Options().ScannerKeyCount = 88;
-    m_pEditors->PortLists().EnumerateMidiPorts();
     m_nTimer = startTimer(100);
-    m_pEditors->Parameters().ShowSwitches();
-
-    for (std::string_view line : kHelpLines)
-        AppendLine(line);
+    m_pEditors->Initialise();
 
     TransferBoundTexts();
     m_pPortActions->ReopenRemembered();
@@ -263,22 +249,31 @@ void CZm_configDlg::OnCopyMessages()
 
 // --- secondary windows ---------------------------------------------------------
 
+CKeyboardConfigDlg* CZm_configDlg::KeyboardConfigWindow() const
+{
+    return m_pKeyboardConfigDlg;
+}
+
+CAotSetupDlg* CZm_configDlg::AotSetupWindow() const
+{
+    return m_pAotSetupDlg;
+}
+
 void CZm_configDlg::OnKeyboardConfig()
 {
-    // The answers update the held values on later ticks; the window built
-    // now shows the values held before the click.
-    SendKeyboardConfigInquiries(m_pEditors->Sender());
+    // The editors ask the box again; the answers update the held values on
+    // later ticks, and the window built now shows the values held before
+    // the click.
     delete m_pKeyboardConfigDlg;
-    m_pKeyboardConfigDlg = new CKeyboardConfigDlg(Held(), m_pEditors->Sender(), this);
+    m_pKeyboardConfigDlg = new CKeyboardConfigDlg(*m_pEditors, this);
     m_pKeyboardConfigDlg->ShowModeless();
 }
 
 void CZm_configDlg::OnAotSetup()
 {
-    SendInquireParameter(m_pEditors->Sender(), ZmFunc_AotBooleans);
     delete m_pAotSetupDlg;   // shown or hidden
-    m_pAotSetupDlg = new CAotSetupDlg(Held(), m_pEditors->Sender(), this);
-    m_pAotSetupDlg->Open(Held().HeldAotBooleans);
+    m_pAotSetupDlg = new CAotSetupDlg(*m_pEditors, this);
+    m_pAotSetupDlg->Open();
     m_pAotSetupDlg->ShowModeless();
 }
 

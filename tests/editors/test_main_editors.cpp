@@ -1,7 +1,9 @@
 // Each user action on the zone columns and the parameter table, row by row
 // through one session: the frames, control writes and lines, in order.
+#include "FakeMidiPlatform.h"
 #include "RecordingControls.h"
 #include "RecordingSender.h"
+#include "editors/MainEditors.h"
 #include "editors/ParameterTable.h"
 #include "editors/ZoneEditor.h"
 #include "res/resource.h"
@@ -105,4 +107,46 @@ TEST(MainEditors, EachUserActionSendsAndShowsExactlyItsPart)
     }
     EXPECT_EQ(held.MuteBits, 15) << "only the box's report changes the mute bits";
     EXPECT_EQ(options.ScannerKeyCount, 88);
+}
+
+// The secondary windows get their presenters from the editors, which ask the
+// box first and fill the window from what is held at that moment.
+TEST(MainEditors, SecondaryWindowsAskTheBoxAndShowWhatIsHeldNow)
+{
+    struct Case {
+        const char* name;
+        std::function<void(CMainEditors&, CRecordingControls&)> open;
+        Lines frames;
+        std::pair<int, std::string> shown;  // a control of the window and its last write
+    };
+    const Case cases[] = {
+        {"Keyboard Config",
+         [](CMainEditors& e, CRecordingControls& w) { e.OpenKeyboardConfigurator(w).Initialise(); },
+         {"F0 09 44 06 00 F7", "F0 09 44 0C 00 F7", "F0 09 44 15 00 F7", "F0 09 44 17 00 F7", "F0 09 44 19 00 F7",
+          "F0 09 44 1A 00 F7", "F0 09 44 1B 00 F7"},
+         {IDC_KEY_TRIGGER_LIST, "@1031 select 5"}},
+        {"AOT setup", [](CMainEditors& e, CRecordingControls& w) { e.OpenAotSetup(w).Open(); },
+         {"F0 09 44 1E 00 F7"}, {IDC_AOT_DELAY, "@1055 text 77"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFakeMidiPlatform* platform = new CFakeMidiPlatform{{"In"}, {"Out"}};
+        CRecordingControls main, window;
+        CMainEditors editors(main, std::unique_ptr<IMidiPlatform>(platform));
+        editors.OnListSelChange(IDC_MIDI_OUT_LIST, 0);
+        editors.Held().XtableValues[21] = 5;
+        editors.Held().HeldAotDelay = 77;
+        c.open(editors, window);
+        ASSERT_TRUE(editors.Ports().Transmitter().WaitUntilSent(std::chrono::seconds(5)));
+        Lines frames;
+        for (const auto& frame : platform->liveOutputs[0]->Sent())
+            frames.push_back(HexText(frame));
+        EXPECT_EQ(frames, c.frames);
+        Lines shown;
+        for (const std::string& call : window.calls)
+            if (call.rfind("@" + std::to_string(c.shown.first) + " ", 0) == 0)
+                shown.push_back(call);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back(), c.shown.second);
+    }
 }

@@ -139,7 +139,7 @@ TEST(AotSetupTest, OptionsToggleAndSendAllEightBitsAndOkSendsAChangedDelay)
     CRecordingControls controls;
     CFrameRecorder sender;
     CAotSetup setup(controls, held, sender);
-    setup.Open(0);
+    setup.Open();
     EXPECT_EQ(controls.texts[IDC_AOT_DELAY], "20");
     const std::tuple<int, const char*, bool> clicks[] = {
         {1056, "F0 09 43 1E 00 00 01 F7", true},  {1049, "F0 09 43 1E 00 02 01 F7", true},

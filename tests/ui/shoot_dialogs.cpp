@@ -51,10 +51,10 @@ int main(int argc, char** argv)
     QTest::qWait(1000);   // the box's answers reach the held values
 
     qobject_cast<QAbstractButton*>(dlg.Control(IDC_KEYBOARD_CONFIG))->click();
-    bool ok = Save(dlg.m_pKeyboardConfigDlg, out.filePath("keyboard-configurator.png"));
-    qobject_cast<QAbstractButton*>(dlg.m_pKeyboardConfigDlg->Control(IDC_PRESET_PIANO))->click();
+    bool ok = Save(dlg.KeyboardConfigWindow(), out.filePath("keyboard-configurator.png"));
+    qobject_cast<QAbstractButton*>(dlg.KeyboardConfigWindow()->Control(IDC_PRESET_PIANO))->click();
 
     qobject_cast<QAbstractButton*>(dlg.Control(IDC_AOT_SETUP))->click();
-    ok = Save(dlg.m_pAotSetupDlg, out.filePath("aot-setup.png")) && ok;
+    ok = Save(dlg.AotSetupWindow(), out.filePath("aot-setup.png")) && ok;
     return ok ? 0 : 1;
 }

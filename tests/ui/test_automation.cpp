@@ -5,6 +5,7 @@
 #include "app/AutomationModule.h"
 #include "app/ClassFactory.h"
 #include "app/Zm_configDlgAutoProxy.h"
+#include "sim/SystemMidiPlatform.h"
 #include "ui/Zm_configDlg.h"
 
 #include <QCoreApplication>
@@ -144,7 +145,7 @@ protected:
     QString serverName, clientName, serverUnique;
     std::unique_ptr<QDBusConnection> server, client;
     CAutomationModule module;
-    CZm_configDlg dlg;
+    CZm_configDlg dlg{nullptr, CreateMidiPlatform()};
     std::unique_ptr<CZm_configClassFactory> factory;
     int quits = 0;
 };
@@ -170,8 +171,8 @@ TEST_F(FactoryTest, OneObjectPerProcessThenTheNameGoesToTheNextProcess)
     const QString path = InstancePath(reply);
     EXPECT_TRUE(path.startsWith(QString::fromLatin1(Automation::kInstancePath)));
 
-    ASSERT_NE(dlg.m_pAutoProxy, nullptr);
-    EXPECT_EQ(dlg.m_pAutoProxy->m_pDialog, &dlg);
+    ASSERT_NE(dlg.AutoProxy(), nullptr);
+    EXPECT_EQ(dlg.AutoProxy()->m_pDialog, &dlg);
     EXPECT_EQ(module.LiveObjects(), 1);
     EXPECT_FALSE(Owned(*client, kProgId)) << "single use: the next client starts a new program";
 
@@ -193,7 +194,7 @@ TEST_F(FactoryTest, OneObjectPerProcessThenTheNameGoesToTheNextProcess)
 TEST_F(FactoryTest, ObjectsOnTheBusExportNothingButTheirInterface)
 {
     const QString path = InstancePath(CreateInstance(*client, kProgId));
-    ASSERT_NE(dlg.m_pAutoProxy, nullptr);
+    ASSERT_NE(dlg.AutoProxy(), nullptr);
     const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
     const QString dispatch = QString::fromLatin1(Automation::kDispatchInterface);
     const QVariant newName = QVariant::fromValue(QDBusVariant(QStringLiteral("hijacked")));
@@ -223,8 +224,8 @@ TEST_F(FactoryTest, ObjectsOnTheBusExportNothingButTheirInterface)
         }
     }
     QCoreApplication::processEvents();
-    ASSERT_NE(dlg.m_pAutoProxy, nullptr);
-    EXPECT_TRUE(dlg.m_pAutoProxy->objectName().isEmpty());
+    ASSERT_NE(dlg.AutoProxy(), nullptr);
+    EXPECT_TRUE(dlg.AutoProxy()->objectName().isEmpty());
     EXPECT_TRUE(factory->objectName().isEmpty());
     EXPECT_EQ(module.LiveObjects(), 1);
 }
@@ -244,7 +245,7 @@ TEST_F(FactoryTest, OnlyItsClientReleasesAnObject)
     const QDBusMessage released = Release(*client, serverUnique, path);
     EXPECT_EQ(released.type(), QDBusMessage::ReplyMessage) << released.errorMessage().toStdString();
     EXPECT_TRUE(WaitFor([&] { return module.LiveObjects() == 0; }));
-    EXPECT_EQ(dlg.m_pAutoProxy, nullptr);
+    EXPECT_EQ(dlg.AutoProxy(), nullptr);
     EXPECT_EQ(Release(*client, serverUnique, path).errorName(), QString::fromLatin1(Automation::kErrorUnknownObject));
     QDBusConnection::disconnectFromBus(clientName + "x");
 }
@@ -256,7 +257,7 @@ TEST_F(FactoryTest, AClientThatGoesAwayReleasesItsObject)
     client.reset();
     QDBusConnection::disconnectFromBus(clientName);
     EXPECT_TRUE(WaitFor([&] { return module.LiveObjects() == 0; }));
-    EXPECT_EQ(dlg.m_pAutoProxy, nullptr);
+    EXPECT_EQ(dlg.AutoProxy(), nullptr);
     EXPECT_EQ(factory->LiveInstances(), 0);
 }
 

@@ -5,6 +5,7 @@
 // the layout's properties: nothing overlaps, every caption fits.
 #include "ui/AboutDlg.h"
 #include "res/resource.h"
+#include "sim/SystemMidiPlatform.h"
 #include "ui/DialogBuilder.h"
 #include "ui/ListBox.h"
 #include "ui/MessageWindowView.h"
@@ -217,7 +218,7 @@ void ExpectKind(QWidget* w, Kind kind, const char* caption, int id)
 
 TEST(MainWindowTemplate, EveryControlAtItsPlaceWithItsCaption)
 {
-    CZm_configDlg dialog;
+    CZm_configDlg dialog{nullptr, CreateMidiPlatform()};
     const Units units(dialog.font());
     EXPECT_EQ(dialog.windowTitle(), "zm_config");
     EXPECT_EQ(dialog.size(), QSize(units.X(676), units.Y(305)));
@@ -244,7 +245,7 @@ TEST(MainWindowTemplate, EveryControlAtItsPlaceWithItsCaption)
 
 TEST(MainWindowTemplate, StateButtonsDoNotCheckThemselves)
 {
-    CZm_configDlg dialog;
+    CZm_configDlg dialog{nullptr, CreateMidiPlatform()};
     dialog.show();
     for (int id : {kZoneMute[0], kZoneSetZone[3], int(IDC_SCANNER_122), int(IDC_SHOW_XOPTO), int(IDC_SHOW_MISC)}) {
         auto* button = qobject_cast<QAbstractButton*>(Find(&dialog, id));
@@ -357,7 +358,7 @@ TEST(EveryTemplate, NothingOverlapsAndEveryCaptionFits)
 
 TEST(MainWindowTemplate, EveryControlHasAnAccessibleNameAndFocusFollowsTheTemplate)
 {
-    CZm_configDlg dialog;
+    CZm_configDlg dialog{nullptr, CreateMidiPlatform()};
     const DialogTemplate& layout = *FindDialogTemplate(IDD_ZM_CONFIG_DIALOG);
     std::map<QString, int> controlNames;
     std::vector<int> focusable;

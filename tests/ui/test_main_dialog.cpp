@@ -7,6 +7,7 @@
 #include "app/AutomationModule.h"
 #include "app/Zm_configDlgAutoProxy.h"
 #include "res/resource.h"
+#include "sim/SystemMidiPlatform.h"
 #include "ui/AboutDlg.h"
 #include "ui/KeyboardView.h"
 #include "ui/ListBox.h"
@@ -147,8 +148,8 @@ TEST_F(MainDialogTest, StartsWithTheHelpTheReadoutsAndNothingElse)
         EXPECT_FALSE(Get<QAbstractButton>(kZoneSetZone[zone])->isChecked());
     }
     EXPECT_FALSE(dlg.windowIcon().isNull());
-    EXPECT_NE(dlg.m_nTimer, 0);
-    EXPECT_EQ(dlg.m_pAutoProxy, nullptr);
+    EXPECT_NE(dlg.TimerId(), 0);
+    EXPECT_EQ(dlg.AutoProxy(), nullptr);
 }
 
 TEST_F(MainDialogTest, ZoneAndParameterListsHoldTheirEntriesWithNothingSelected)
@@ -562,7 +563,7 @@ TEST_F(HeldByClientTest, ClosingOnlyHidesAndTheReleaseEndsTheRun)
 {
     module.SetUserControl(false);
     proxy = new CZm_configDlgAutoProxy(module);
-    ASSERT_EQ(dlg.m_pAutoProxy, proxy);
+    ASSERT_EQ(dlg.AutoProxy(), proxy);
     EXPECT_EQ(proxy->m_pDialog, &dlg);
 
     bool stillRunning = false;
@@ -578,7 +579,7 @@ TEST_F(HeldByClientTest, ClosingOnlyHidesAndTheReleaseEndsTheRun)
     EXPECT_TRUE(stillRunning);
     // Three hides, then the ports closed once more when the window went.
     EXPECT_EQ(TakeLines().size(), 4 * kOneTeardown.size());
-    EXPECT_EQ(dlg.m_pAutoProxy, nullptr);
+    EXPECT_EQ(dlg.AutoProxy(), nullptr);
     EXPECT_EQ(module.LiveObjects(), 0);
     EXPECT_TRUE(module.UserControl());
     EXPECT_EQ(quits, 0);
@@ -625,7 +626,7 @@ TEST(MainDialogLifetime, NeitherTheDialogNorTheProxyOutlivesTheOther)
     module.SetUserControl(false);
     CZm_configDlgAutoProxy* proxy = nullptr;
     {
-        CZm_configDlg dlg;
+        CZm_configDlg dlg{nullptr, CreateMidiPlatform()};
         module.SetMainWindow(&dlg);
         proxy = new CZm_configDlgAutoProxy(module);
         module.SetMainWindow(nullptr);

@@ -84,11 +84,11 @@ TEST(OnScreen, EveryControlIsWithinReachAndCopyTakesARealClick)
     EXPECT_EQ(text.count("\r\n"), 18) << "the help lines";
 
     ClickOnScreen(dlg.Control(IDC_KEYBOARD_CONFIG));
-    ExpectReachable(dlg.m_pKeyboardConfigDlg, Controls(dlg.m_pKeyboardConfigDlg));
-    dlg.m_pKeyboardConfigDlg->close();
+    ExpectReachable(dlg.KeyboardConfigWindow(), Controls(dlg.KeyboardConfigWindow()));
+    dlg.KeyboardConfigWindow()->close();
     ClickOnScreen(dlg.Control(IDC_AOT_SETUP));
-    ExpectReachable(dlg.m_pAotSetupDlg, Controls(dlg.m_pAotSetupDlg));
-    dlg.m_pAotSetupDlg->close();
+    ExpectReachable(dlg.AotSetupWindow(), Controls(dlg.AotSetupWindow()));
+    dlg.AotSetupWindow()->close();
     CKeyboardViewWindow& view = dlg.OpenKeyboardView();
     QList<QWidget*> buttons;
     for (QAbstractButton* button : view.findChildren<QAbstractButton*>())

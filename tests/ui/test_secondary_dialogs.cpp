@@ -90,7 +90,7 @@ TEST_F(SecondaryDialogsTest, KeyboardConfiguratorOpensAfreshFromTheHeldValues)
     dlg.Held().XtableValues[27] = 210;   // milliseconds
     Click(&dlg, IDC_KEYBOARD_CONFIG);
     EXPECT_EQ(Sent(7), 7u) << "the seven inquiries";
-    QPointer<CKeyboardConfigDlg> first = dlg.m_pKeyboardConfigDlg;
+    QPointer<CKeyboardConfigDlg> first = dlg.KeyboardConfigWindow();
     ASSERT_TRUE(first && first->isVisible());
     EXPECT_EQ(first->windowTitle(), "Keyboard Configurator");
     auto list = [&](int id) { return Get<CListBox>(first, id); };
@@ -114,16 +114,16 @@ TEST_F(SecondaryDialogsTest, KeyboardConfiguratorOpensAfreshFromTheHeldValues)
     Click(&dlg, IDC_KEYBOARD_CONFIG);
     EXPECT_EQ(Sent(7), 7u);
     EXPECT_TRUE(first.isNull()) << "the open window went";
-    ASSERT_TRUE(dlg.m_pKeyboardConfigDlg);
-    EXPECT_FALSE(Checked(dlg.m_pKeyboardConfigDlg, 1025));
-    EXPECT_EQ(Get<CListBox>(dlg.m_pKeyboardConfigDlg, 1030)->SelectedLine(), 8);
+    ASSERT_TRUE(dlg.KeyboardConfigWindow());
+    EXPECT_FALSE(Checked(dlg.KeyboardConfigWindow(), 1025));
+    EXPECT_EQ(Get<CListBox>(dlg.KeyboardConfigWindow(), 1030)->SelectedLine(), 8);
 
     for (size_t way = 0; way < kWaysOut.size(); ++way) {
         Click(&dlg, IDC_KEYBOARD_CONFIG);
         EXPECT_EQ(Sent(7), 7u);
-        QPointer<CKeyboardConfigDlg> window = dlg.m_pKeyboardConfigDlg;
+        QPointer<CKeyboardConfigDlg> window = dlg.KeyboardConfigWindow();
         kWaysOut[way](window);
-        EXPECT_TRUE(WaitFor([&] { return window.isNull() && dlg.m_pKeyboardConfigDlg.isNull(); })) << way;
+        EXPECT_TRUE(WaitFor([&] { return window.isNull() && (dlg.KeyboardConfigWindow() == nullptr); })) << way;
         EXPECT_EQ(Sent(0), 0u) << way;
     }
 }
@@ -134,7 +134,7 @@ TEST_F(SecondaryDialogsTest, AotSetupMarksTheHeldOptionsAndTakesOnlyAValidDelay)
     dlg.Held().HeldAotDelay = 255;
     Click(&dlg, IDC_AOT_SETUP);
     EXPECT_EQ(Sent(1), 1u) << "inquiry of parameter 30";
-    QPointer<CAotSetupDlg> first = dlg.m_pAotSetupDlg;
+    QPointer<CAotSetupDlg> first = dlg.AotSetupWindow();
     ASSERT_TRUE(first && first->isVisible());
     EXPECT_EQ(first->windowTitle(), "Allen Organ Automatic Stream Controls");
     for (int id : {1048, 1049, 1050, 1051, 1052, 1053, 1054, 1056})
@@ -162,7 +162,7 @@ TEST_F(SecondaryDialogsTest, AotSetupMarksTheHeldOptionsAndTakesOnlyAValidDelay)
         Click(&dlg, IDC_AOT_SETUP);
         EXPECT_EQ(Sent(1), 1u);
         EXPECT_TRUE(first.isNull()) << "the old window went, shown or hidden";
-        first = dlg.m_pAotSetupDlg;
+        first = dlg.AotSetupWindow();
         EXPECT_EQ(first->AotOptions(), 0x81) << "from the held byte again";
         EXPECT_EQ(Get<QLineEdit>(first, IDC_AOT_DELAY)->text(), "255");
         kWaysOut[way](first);
@@ -180,10 +180,10 @@ TEST_F(SecondaryDialogsTest, AotOkSendsNoDelayTheUserDidNotChange)
     const std::vector<uint8_t> report = {0xF0, 0x09, 0x43, 0x1F, 0x00, 0x02, 0x01, 0xF7};
     ASSERT_TRUE(dlg.Editors().Rings().sysex.Write(report.data(), report.size()));
     ASSERT_TRUE(WaitFor([&] { return dlg.Held().HeldAotDelay == 130; }));
-    EXPECT_EQ(Get<QLineEdit>(dlg.m_pAotSetupDlg, IDC_AOT_DELAY)->text(), "20") << "not refreshed while open";
+    EXPECT_EQ(Get<QLineEdit>(dlg.AotSetupWindow(), IDC_AOT_DELAY)->text(), "20") << "not refreshed while open";
 
-    Click(dlg.m_pAotSetupDlg, IDOK);
-    EXPECT_FALSE(dlg.m_pAotSetupDlg->isVisible());
+    Click(dlg.AotSetupWindow(), IDOK);
+    EXPECT_FALSE(dlg.AotSetupWindow()->isVisible());
     EXPECT_EQ(Sent(0), 0u) << "the box's newer value stays";
 }
 
@@ -199,7 +199,7 @@ TEST(SecondaryDialogsOnTheBox, ALayoutShowsInTheZonesOnceSynchronized)
     ASSERT_TRUE(WaitFor([&] { return text(kZoneKeyRange[3]) == "  0     87"; }));   // the box's piano
 
     Click(&dlg, IDC_KEYBOARD_CONFIG);
-    Click(dlg.m_pKeyboardConfigDlg, IDC_PRESET_DUAL_MANUAL);
+    Click(dlg.KeyboardConfigWindow(), IDC_PRESET_DUAL_MANUAL);
     QTest::qWait(300);
     EXPECT_EQ(text(kZoneKeyRange[1]), "  0     87") << "the zones change only when read back";
 

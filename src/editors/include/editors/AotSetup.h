@@ -24,9 +24,9 @@ public:
     //! All three must outlive the presenter.
     CAotSetup(IDialogControls& controls, const HeldValues& held, ISysExSender& sender);
 
-    //! Loads `AotOptions` from `heldAotBooleans`, marks each option button
-    //! from its bit and shows the held delay in the edit ("%d").
-    void Open(int32_t heldAotBooleans);
+    //! Loads `AotOptions` from the held option byte, marks each option
+    //! button from its bit and shows the held delay in the edit ("%d").
+    void Open();
 
     //! An option button: toggles its bit, marks the button and sends
     //! parameter 30. False for any other control.

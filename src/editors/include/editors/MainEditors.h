@@ -2,16 +2,20 @@
 // widget: the MIDI platform, the capture rings, the three ports and the
 // transmitter, the reply pipeline (decoder and the box's mirrored state),
 // and the presenters that own the controls (port lists, zone editor,
-// parameter table). The main dialog forwards its clicks and list selections here and
-// runs Tick() on its timer; zmctl and the tests drive the same object over
-// their own control interface.
+// parameter table), and the presenters of the secondary windows. The main
+// dialog runs Initialise() once, forwards its clicks and list selections
+// here, runs Tick() on its timer and gets its secondary windows' presenters
+// from here: every request to the box leaves from this layer. zmctl decode
+// and the tests drive the same object over their own control interface.
 //
 // Threading contract: window thread only, except that the MIDI driver's
 // callback fills the capture rings (see CMidiCapture).
 #pragma once
 
+#include "editors/AotSetup.h"
 #include "editors/DialogControls.h"
 #include "editors/FindBox.h"
+#include "editors/KeyboardConfigurator.h"
 #include "editors/KeyboardViewFeed.h"
 #include "editors/ParameterTable.h"
 #include "editors/PortLists.h"
@@ -42,6 +46,21 @@ public:
 
     CMainEditors(const CMainEditors&) = delete;
     CMainEditors& operator=(const CMainEditors&) = delete;
+
+    //! The dialog's start-up: fills the zone lists and the parameter list,
+    //! lays the smart dump report out for 88 keys, lists the MIDI devices,
+    //! sets the report switches and writes the help lines.
+    void Initialise();
+
+    //! "Keyboard Config": asks the box for the values the configurator shows
+    //! (the answers reach the held values on later ticks) and makes the
+    //! presenter of a new configurator window over `window`, which its
+    //! Initialise() fills from what is held now.
+    CKeyboardConfigurator OpenKeyboardConfigurator(IDialogControls& window);
+    //! "AOT setup": asks the box for the option byte and makes the presenter
+    //! of a new Automatic Stream Controls window over `window`, which its
+    //! Open() loads from what is held now.
+    CAotSetup OpenAotSetup(IDialogControls& window);
 
     //! A button click; false when no editor handles `id`.
     bool OnCommand(int id);
@@ -85,6 +104,7 @@ public:
 private:
     // Declared in this order so that the ports (and with them the driver's
     // callback) go before the rings they fill.
+    IDialogControls& m_controls;
     std::unique_ptr<IMidiPlatform> m_pPlatform;
     std::unique_ptr<CaptureRings> m_pRings;
     CPortSession m_ports;

@@ -1,7 +1,8 @@
 // CAotSetupDlg: the Allen Organ Automatic Stream Controls window, dialog
 // template 133.
 //
-// A thin window over CAotSetup, which keeps the working copy of the option
+// A thin window over CAotSetup (made by the main dialog's editors, which ask
+// the box for the option byte), which keeps the working copy of the option
 // byte (`AotOptions`), marks the eight option buttons and decides about the
 // delay. The main dialog builds a fresh one on every "AOT setup" click and
 // owns it; OK, Enter, Cancel, Escape and the close box only hide it. OK
@@ -10,18 +11,19 @@
 #pragma once
 
 #include "editors/AotSetup.h"
+#include "editors/MainEditors.h"
 #include "ui/TemplateDialog.h"
 
 class CAotSetupDlg : public CTemplateDialog {
     Q_OBJECT
 public:
-    //! Builds template 133 as a window of `owner`; Open() fills it. `held`
-    //! and `sender` must outlive the window.
-    CAotSetupDlg(const HeldValues& held, ISysExSender& sender, QWidget* owner);
+    //! Builds template 133 as a window of `owner` over the presenter that
+    //! `editors` makes; Open() fills it. `editors` must outlive the window.
+    CAotSetupDlg(CMainEditors& editors, QWidget* owner);
 
-    //! Loads `AotOptions` from `heldAotBooleans`, sets the marks and shows
-    //! the held delay.
-    void Open(int32_t heldAotBooleans) { m_setup.Open(heldAotBooleans); }
+    //! Loads `AotOptions` from the held option byte, sets the marks and
+    //! shows the held delay.
+    void Open() { m_setup.Open(); }
 
     //! The working copy of the option byte.
     uint8_t AotOptions() const { return m_setup.AotOptions; }

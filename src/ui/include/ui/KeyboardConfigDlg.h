@@ -1,7 +1,8 @@
 // CKeyboardConfigDlg: the Keyboard Configurator window, dialog template 129.
 //
-// A thin window over CKeyboardConfigurator, which fills it once from the
-// held values when it is built and sends every user action at once. The main
+// A thin window over CKeyboardConfigurator, which the main dialog's editors
+// make (asking the box for what it shows), which fills it once from the held
+// values when it is built and sends every user action at once. The main
 // dialog builds a fresh one on every "Keyboard Config" click, owns it (it
 // stays above its owner and is deleted with it) and shows it modeless. OK,
 // Cancel, Enter, Escape and the close box destroy the window; nothing is
@@ -9,15 +10,16 @@
 #pragma once
 
 #include "editors/KeyboardConfigurator.h"
+#include "editors/MainEditors.h"
 #include "ui/TemplateDialog.h"
 
 class CKeyboardConfigDlg : public CTemplateDialog {
     Q_OBJECT
 public:
-    //! Builds template 129 as a window of `owner` and fills it from `held`
-    //! as it is now. Requests go to `sender`. `held` and `sender` must
+    //! Builds template 129 as a window of `owner` over the presenter that
+    //! `editors` makes, filled from what they hold now. `editors` must
     //! outlive the window.
-    CKeyboardConfigDlg(const HeldValues& held, ISysExSender& sender, QWidget* owner);
+    CKeyboardConfigDlg(CMainEditors& editors, QWidget* owner);
 
 protected:
     void OnCommand(int id) override;

@@ -51,11 +51,10 @@ class QEventLoop;
 class CZm_configDlg : public CTemplateDialog {
     Q_OBJECT
 public:
-    //! Builds every control of template 102 and seeds the MIDI port state;
-    //! nothing is filled yet. Without `platform` the dialog works on the
-    //! system's MIDI devices (ALSA, a running JACK server) and the built-in
-    //! simulated ones.
-    explicit CZm_configDlg(QWidget* parent = nullptr, std::unique_ptr<IMidiPlatform> platform = {});
+    //! Builds every control of template 102 and seeds the MIDI port state
+    //! from `platform` (the program passes the system's MIDI devices and the
+    //! built-in simulated ones); nothing is filled yet.
+    CZm_configDlg(QWidget* parent, std::unique_ptr<IMidiPlatform> platform);
     ~CZm_configDlg() override;
 
     //! Initialises the dialog (once), shows it application-modal and runs
@@ -121,14 +120,19 @@ public:
     HeldValues& Held() { return m_pEditors->Held(); }
     CBoundTexts& BoundTexts() { return m_bound; }
 
-    CZm_configDlgAutoProxy* m_pAutoProxy = nullptr;   //!< set and cleared by the proxy
+    //! The automation proxy attached to this dialog, set and cleared by the
+    //! proxy itself; while one is set, closing only hides the dialog.
+    CZm_configDlgAutoProxy* AutoProxy() const { return m_pAutoProxy; }
+    void SetAutoProxy(CZm_configDlgAutoProxy* proxy) { m_pAutoProxy = proxy; }
+
     //! The modeless secondary windows, owned by this dialog: null until the
     //! first "Keyboard Config" / "AOT setup" click, and again once the
     //! configurator destroyed itself.
-    QPointer<CKeyboardConfigDlg> m_pKeyboardConfigDlg;
-    QPointer<CAotSetupDlg> m_pAotSetupDlg;
-    QIcon m_hIcon;                                    //!< icon 128
-    int m_nTimer = 0;                                 //!< window timer 1 (100 ms)
+    CKeyboardConfigDlg* KeyboardConfigWindow() const;
+    CAotSetupDlg* AotSetupWindow() const;
+
+    //! Window timer 1 (100 ms); 0 before OnInitDialog().
+    int TimerId() const { return m_nTimer; }
 
 protected:
     void OnCommand(int id) override;
@@ -149,6 +153,11 @@ private:
     void EndDialog(int result);
     void EndModalLoop(int result);
 
+    CZm_configDlgAutoProxy* m_pAutoProxy = nullptr;
+    QPointer<CKeyboardConfigDlg> m_pKeyboardConfigDlg;
+    QPointer<CAotSetupDlg> m_pAotSetupDlg;
+    QIcon m_hIcon;   //!< icon 128
+    int m_nTimer = 0;
     CMessageWindowModel* m_pMessages = nullptr;
     CMessageWindowView* m_pMessageView = nullptr;
     QAction* m_pAboutAction = nullptr;
