@@ -236,7 +236,7 @@ TEST_F(JackTest, OnceFlushedEveryFrameHasReachedThePeer)
             transmitter.SendSysEx(static_cast<int32_t>(frame.size()) - 2, frame.data());
         }
         EXPECT_TRUE(transmitter.Flush(10s));
-        EXPECT_EQ(ports->session.State().output.handle->MessagesHeld(), 0u);
+        EXPECT_EQ(ports->session.Port(PortKind::Output).OutputPort()->MessagesHeld(), 0u);
         EXPECT_THAT(transmitter.NotSent(), testing::IsEmpty());
         got = peer->Take(40, 0ms);
         return OutcomeOf(got, 40);

@@ -177,7 +177,7 @@ TEST(JackCloseOrder, OpenCloseCyclesUnderTrafficEndCleanlyAndLetFramesOut)
             rig->lists.OnInputSelect(source);
             rig->lists.OnOutputSelect(sink);
             rig->lists.OnThruSelect(thru);
-            ASSERT_TRUE(rig->session.State().inputHandle && rig->session.State().output.handle) << cycle;
+            ASSERT_TRUE(rig->session.Port(PortKind::Input).InputPort() && rig->session.Port(PortKind::Output).OutputPort()) << cycle;
             for (int f = 0; f < kFrames; ++f)
                 rig->session.Transmitter().SendSysEx(static_cast<int32_t>(frame.size()) - 2, frame.data());
             if (ending != Ending::FramesQueued) {
