@@ -1,4 +1,5 @@
 #include "ProcessRunner.h"
+#include "zm/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,17 @@ TEST(ZmctlCli, HelpOnEveryCommand)
         EXPECT_EQ(r.status, 0) << c.usage;
         EXPECT_NE(r.out.find(c.usage), std::string::npos) << r.out;
         EXPECT_NE(r.out.find(c.mentions), std::string::npos) << r.out;
+    }
+}
+
+TEST(ZmctlCli, VersionFromTheOnePlaceItIsDefined)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--version"}, {"-V"}, {"sync", "-V"}}) {
+        const ProcessResult r = RunZmctl(args);
+        EXPECT_EQ(r.status, 0) << args[0];
+        EXPECT_EQ(r.out, "zmctl " ZM_VERSION "\n") << args[0];
+        EXPECT_EQ(r.err, "") << args[0];
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +30,32 @@ TEST(ZmctlDecode, HexInputFromStdinInArrivalOrder)
     EXPECT_EQ(r.out, "revision request\n"
                      "Chan 01 NOTE_ON        # 060 ,Vel 064 , \n"
                      "eeprom echo test no argument\n");
+}
+
+TEST(ZmctlDecode, HexRunTogetherAsXxdAndAmidiWriteIt)
+{
+    struct Case {
+        const char* input;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"F0091BF7F00927F7\n", "one run"},
+        {"f0091bf7\nf00927f7\n", "xxd -p lines, lower case"},
+        {"F0 091B F7F0 0927 F7", "runs of any even length among single bytes"},
+        {"0xF0 9 1B 0xF7 F0 0x09 27 F7", "single bytes with and without 0x"},
+    };
+    for (const Case& c : cases) {
+        const ProcessResult r = RunZmctl({"decode", "--hex"}, c.input);
+        EXPECT_EQ(r.status, 0) << c.what << ": " << r.err;
+        EXPECT_EQ(r.out, "revision request\neeprom echo test no argument\n") << c.what;
+    }
+    // A run longer than any read is still taken in pairs, in fixed memory.
+    std::string run;
+    for (int i = 0; i < 20000; ++i)
+        run += "F0091BF7";
+    const ProcessResult r = RunZmctl({"decode", "--hex"}, run);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 20000);
 }
 
 TEST(ZmctlDecode, ControlsArePrintedInOrderWithTheLines)
@@ -124,6 +151,10 @@ TEST(ZmctlDecode, BadHexTokenIsNamedByPlaceAndShownEscaped)
         {{"decode", "--hex"}, "F0 09\n\x1B[2J F7", "", "<stdin>:2:1: '\\x1B[2J'"},
         {{"decode", "--hex"}, std::string("F0 a\0b F7", 10), "", "<stdin>:1:4: 'a\\x00b'"},
         {{"decode", "--hex"}, "F0 " + std::string(30, 'z'), "", "'zzzzzzzzzzzzzzzzzzzz...'"},
+        // Bytes run together come in pairs; what is whole before is out.
+        {{"decode", "--hex"}, "F0091BF7 F00927F", "revision request\n", "<stdin>:1:10: 'F00927F'"},
+        {{"decode", "--hex"}, "F0 0x 09", "", "<stdin>:1:4: '0x'"},
+        {{"decode", "--hex"}, "0x7F7F", "", "<stdin>:1:1: '0x7F7F'"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = RunZmctl(c.args, c.input);

@@ -366,3 +366,24 @@ TEST(ZmctlJackGone, ARequestThatCannotLeaveIsNamedAndFailsTheCommand)
     else
         unsetenv("JACK_DEFAULT_SERVER");
 }
+
+TEST(ZmctlJackLate, APortThatAJustStartedBoxRegistersIsWaitedFor)
+{
+    if (std::getenv("JACK_DEFAULT_SERVER") == nullptr)
+        GTEST_SKIP() << "run through ctest, which starts the JACK server";
+    // zmctl asks for the box's ports before zmctl simulate has made them.
+    const std::string name = "zm1-late-" + std::to_string(getpid());
+    CZmctlProcess get({"get", "8", "--in", name + ":out", "--out", name + ":in", "--timeout", "20000"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    CZmctlProcess box({"simulate", "--backend", "jack", "--name", name});
+    const ProcessResult r = get.Finish(std::chrono::seconds(30));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "  8  ZmFunc_Reserved_8       0\n");
+    box.Signal(SIGINT);
+    EXPECT_EQ(box.Finish(std::chrono::seconds(10)).status, 0);
+
+    // One that never comes is named once the timeout has passed.
+    const ProcessResult never = RunZmctl({"get", "8", "--in", name + "-never:out", "--out", "x", "--timeout", "300"});
+    EXPECT_EQ(never.status, 4);
+    EXPECT_NE(never.err.find("no input device matches '" + name + "-never:out'"), std::string::npos) << never.err;
+}

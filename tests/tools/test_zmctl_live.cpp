@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -246,13 +247,42 @@ TEST(ZmctlLive, CtrlCStopsAtOnceAndLeavesNoFile)
 
 TEST(ZmctlLive, MonitorPrintsTheKeyStreamUntilCtrlC)
 {
-    CZmctlProcess monitor(WithBox({"monitor", "--play"}));
-    ASSERT_TRUE(monitor.WaitForOutput("NOTE_ON", std::chrono::seconds(10))) << monitor.Out();
-    monitor.Signal(SIGINT);
-    const ProcessResult r = monitor.Finish(std::chrono::seconds(5));
-    EXPECT_EQ(r.status, 0) << r.err;
-    // The box reports the key stream switched on, then plays through its zones.
-    EXPECT_EQ(r.out.rfind("43  parameter#: 008 value 001 ZmFunc_Reserved_8\nChan 0", 0), 0u) << r.out;
+    // The box reports the key stream switched on, then plays through its
+    // zones: as lines, with the seconds since the start, or as bytes.
+    struct Case {
+        std::vector<std::string> options;
+        std::regex first;     //!< the first two lines
+        const char* shows;    //!< what the output waits for
+    };
+    const Case cases[] = {
+        {{}, std::regex("43  parameter#: 008 value 001 ZmFunc_Reserved_8\nChan 0[1-4] NOTE_ON .*"), "NOTE_ON"},
+        {{"-T"}, std::regex("[0-9]+\\.[0-9]{6} 43  parameter#: 008 value 001 ZmFunc_Reserved_8\n"
+                            "[0-9]+\\.[0-9]{6} Chan 0[1-4] NOTE_ON .*"), "NOTE_ON"},
+        {{"--hex"}, std::regex("F0 09 43 08 00 01 00( [0-9A-F]{2})* F7\n9[0-3] [0-7][0-9A-F] [0-7][0-9A-F]"), "\n9"},
+        {{"--timestamps", "--hex"}, std::regex("[0-9]+\\.[0-9]{6} F0 09 43 08 00 01 00( [0-9A-F]{2})* F7\n"
+                                               "[0-9]+\\.[0-9]{6} 9[0-3] [0-7][0-9A-F] [0-7][0-9A-F]"), " 9"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"monitor", "--play"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        CZmctlProcess monitor(WithBox(args));
+        ASSERT_TRUE(monitor.WaitForOutput(c.shows, std::chrono::seconds(10))) << monitor.Out();
+        monitor.Signal(SIGINT);
+        const ProcessResult r = monitor.Finish(std::chrono::seconds(5));
+        EXPECT_EQ(r.status, 0) << r.err;
+        const size_t second = r.out.find('\n', r.out.find('\n') + 1);
+        EXPECT_TRUE(std::regex_match(r.out.substr(0, second), c.first)) << r.out.substr(0, 300);
+    }
+}
+
+TEST(ZmctlLive, QuietLeavesThePortsUnnamed)
+{
+    const ProcessResult loud = RunZmctl(WithBox({"get", "12"}));
+    const ProcessResult quiet = RunZmctl(WithBox({"get", "12", "--quiet"}));
+    EXPECT_EQ(loud.err, "zmctl: input 0 \"ZM1 Simulator\" (built-in)\nzmctl: output 0 \"ZM1 Simulator\" (built-in)\n");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(quiet.out, loud.out);
 }
 
 TEST(ZmctlLive, SimulateWithoutItsMidiSystemSaysSo)

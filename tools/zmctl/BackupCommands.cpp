@@ -8,11 +8,15 @@
 #include "Values.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 struct Difference {
-    std::string what;
+    std::string what;   //!< as the text line names it
+    std::string field;  //!< the zone field's or the parameter's name
+    std::optional<int> zone;        //!< 1-4, for a zone field
+    std::optional<int32_t> number;  //!< for a parameter
     int32_t backup;
     int32_t box;
 };
@@ -51,7 +55,8 @@ std::vector<Difference> Compare(CBoxClient& client, const BackupContents& conten
             if (n == number)
                 expected = v;
         if (*value != expected)
-            differences.push_back({"parameter " + ParameterLabel(number), expected, *value});
+            differences.push_back({"parameter " + ParameterLabel(number), ParameterName(number), std::nullopt, number,
+                                   expected, *value});
     }
     for (int zone : zones) {
         const auto& record = *contents.zones[static_cast<size_t>(zone)];
@@ -59,6 +64,7 @@ std::vector<Difference> Compare(CBoxClient& client, const BackupContents& conten
         for (int offset = 0; offset < 8; ++offset)
             if (record[static_cast<size_t>(offset)] != bytes[static_cast<size_t>(offset)])
                 differences.push_back({"zone " + std::to_string(ShownZone(zone)) + " " + std::string(ZoneFieldName(offset)),
+                                       std::string(ZoneFieldName(offset)), ShownZone(zone), std::nullopt,
                                        ShownFieldValue(offset, record[static_cast<size_t>(offset)]),
                                        ShownFieldValue(offset, bytes[static_cast<size_t>(offset)])});
     }
@@ -100,7 +106,9 @@ CLI::App* AddDiffCommand(CLI::App& app, BackupOptions& options)
     CLI::App* cmd = app.add_subcommand("diff", "Show field by field where the box differs from a backup");
     cmd->add_option("FILE", options.file, "A .syx file written by zmctl backup")->required();
     cmd->footer("Prints one line per differing field and ends with status 1; prints nothing and ends with 0\n"
-                "when the box holds what the backup sets.");
+                "when the box holds what the backup sets. With --json, each difference as data: zone (1-4) or\n"
+                "parameter (its number), field (the zone field's or the parameter's name), backup and box\n"
+                "(the values, as the window shows them).");
     return cmd;
 }
 
@@ -177,8 +185,14 @@ int RunDiff(const ClientSource& source, const BackupOptions& options, const Glob
     if (global.json) {
         CJsonWriter json;
         json.BeginObject().Key("differences").BeginArray();
-        for (const Difference& d : differences)
-            json.BeginObject().Key("what").Value(d.what).Key("backup").Value(d.backup).Key("box").Value(d.box).EndObject();
+        for (const Difference& d : differences) {
+            json.BeginObject();
+            if (d.zone)
+                json.Key("zone").Value(*d.zone);
+            if (d.number)
+                json.Key("parameter").Value(*d.number);
+            json.Key("field").Value(d.field).Key("backup").Value(d.backup).Key("box").Value(d.box).EndObject();
+        }
         json.EndArray().EndObject();
         out.Write(json.Text());
     } else {

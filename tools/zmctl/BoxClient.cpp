@@ -5,6 +5,7 @@
 #include "Interrupt.h"
 #include "Output.h"
 #include "UsageError.h"
+#include "midi/CombinedMidiPlatform.h"
 
 #include <algorithm>
 #include <cctype>
@@ -148,7 +149,7 @@ std::string CBoxClient::Describe(const DeviceEntry& entry)
     return text;
 }
 
-int CBoxClient::Resolve(const std::string& choice, bool input) const
+std::optional<int> CBoxClient::Find(const std::string& choice, bool input) const
 {
     const char* kind = input ? "input" : "output";
     const std::vector<DeviceEntry> list = Devices(input);
@@ -172,7 +173,7 @@ int CBoxClient::Resolve(const std::string& choice, bool input) const
             matches.push_back(entry.number);
     }
     if (matches.empty())
-        throw CCommandError(kExitPort, std::string("no ") + kind + " device matches '" + Escaped(choice) + "'" + hint);
+        return std::nullopt;
     if (matches.size() > 1) {
         std::string names;
         for (int n : matches)
@@ -180,6 +181,48 @@ int CBoxClient::Resolve(const std::string& choice, bool input) const
         throw CCommandError(kExitPort, std::string(kind) + " '" + Escaped(choice) + "' is ambiguous: " + names);
     }
     return matches.front();
+}
+
+int CBoxClient::Resolve(const std::string& choice, bool input)
+{
+    const auto deadline = Clock::now() + m_settings.timeout;
+    for (;;) {
+        if (const std::optional<int> device = Find(choice, input))
+            return *device;
+        if (Clock::now() >= deadline)
+            throw CCommandError(kExitPort, std::string("no ") + (input ? "input" : "output") + " device matches '" +
+                                               Escaped(choice) + "' (zmctl ports lists them)");
+        ThrowIfInterrupted();
+        std::this_thread::sleep_for(kRelistInterval);
+        Relist();
+    }
+}
+
+void CBoxClient::Relist()
+{
+    m_session.Relist();
+    // The ranges were taken at start; the parts now hold as many devices
+    // as the new listing found.
+    const auto* combined = dynamic_cast<const CCombinedMidiPlatform*>(m_platform.get());
+    if (combined == nullptr || combined->PartCount() != m_ranges.size())
+        return;
+    int inputs = 0;
+    int outputs = 0;
+    for (size_t part = 0; part < m_ranges.size(); ++part) {
+        MidiDeviceRange& range = m_ranges[part];
+        range.firstInput = inputs;
+        range.firstOutput = outputs;
+        range.inputCount = combined->Part(part).InputDeviceCount();
+        range.outputCount = combined->Part(part).OutputDeviceCount();
+        inputs += range.inputCount;
+        outputs += range.outputCount;
+    }
+}
+
+void CBoxClient::SayPort(const char* what, int device, bool input) const
+{
+    if (!m_settings.quiet)
+        std::fprintf(stderr, "zmctl: %s %s\n", what, Describe(device, input).c_str());
 }
 
 void CBoxClient::OpenFailed(const char* what, int device, bool input)
@@ -200,7 +243,7 @@ void CBoxClient::OpenInput(const std::string& choice)
     if (!m_session.Port(PortKind::Input).InputPort() || !m_session.PrepareReceiveBuffer() || !m_session.QueueReceiveBuffer())
         OpenFailed("input", device, true);
     m_sessionLog.Take();
-    std::fprintf(stderr, "zmctl: input %s\n", Describe(device, true).c_str());
+    SayPort("input", device, true);
 }
 
 void CBoxClient::OpenOutput(const std::string& choice)
@@ -212,13 +255,17 @@ void CBoxClient::OpenOutput(const std::string& choice)
     if (!m_session.Port(PortKind::Output).OutputPort())
         OpenFailed("output", device, false);
     m_sessionLog.Take();
-    std::fprintf(stderr, "zmctl: output %s\n", Describe(device, false).c_str());
+    SayPort("output", device, false);
 }
 
 void CBoxClient::OpenThru(const std::string& choice)
 {
     const int device = Resolve(choice, false);
-    if (m_session.Port(PortKind::Output).CountsAsOpen() && m_session.Port(PortKind::Output).Index() == device)
+    // A listing made since the output opened may have moved its number:
+    // then its name tells.
+    const auto& output = m_session.Port(PortKind::Output);
+    const bool moved = m_platform->OutputDeviceName(output.Index()) != output.Name();
+    if (output.CountsAsOpen() && (moved ? m_platform->OutputDeviceName(device) == output.Name() : output.Index() == device))
         throw CCommandError(kExitPort, "thru " + Describe(device, false) + " is already the output");
     m_sessionLog.collecting = true;
     m_session.SelectThruDevice(device);
@@ -226,7 +273,7 @@ void CBoxClient::OpenThru(const std::string& choice)
     if (!m_session.Port(PortKind::Thru).OutputPort())
         OpenFailed("thru", device, false);
     m_sessionLog.Take();
-    std::fprintf(stderr, "zmctl: thru %s\n", Describe(device, false).c_str());
+    SayPort("thru", device, false);
 }
 
 // ---- sending ----
@@ -257,9 +304,26 @@ void CBoxClient::BeginExchange()
     m_lines.clear();
 }
 
+void CBoxClient::HandleMessages(CMessageRelay::Handler handler)
+{
+    // Whichever decodes takes what the rings hold from there on; switch
+    // before the box is asked anything.
+    m_messageHandler = std::move(handler);
+    m_relay = m_messageHandler ? std::make_unique<CMessageRelay>(m_session.Transmitter(), Options()) : nullptr;
+}
+
 void CBoxClient::Pass()
 {
     m_session.Transmitter().ReportFailures();
+    if (m_relay) {
+        m_relay->Relay(*m_rings, [this](const ArrivedMessage& message) {
+            if (m_settings.verbose)
+                for (const std::string& line : message.lines)
+                    std::fprintf(stderr, "%s\n", Escaped(line).c_str());
+            m_messageHandler(message);
+        });
+        return;
+    }
     m_pipeline.Run();
     // Written after the pass, so that a failing output never interrupts
     // the decoder halfway.

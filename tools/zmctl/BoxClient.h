@@ -11,6 +11,7 @@
 // window. Waiting loops check for Ctrl-C (Interrupt.h) on every pass.
 #pragma once
 
+#include "MessageRelay.h"
 #include "midi/CaptureRings.h"
 #include "midi/MessageSink.h"
 #include "midi/PortSession.h"
@@ -40,6 +41,8 @@ struct ClientSettings {
     SimTiming simTiming = SimTiming::WireSpeed;
     //! Every message-window line, the ports' own included, also to stderr.
     bool verbose = false;
+    //! The ports used are not named on stderr.
+    bool quiet = false;
 };
 
 //! A device as `zmctl ports` lists it: numbered as in zm_config's lists.
@@ -78,17 +81,21 @@ public:
 
     std::vector<DeviceEntry> Inputs() const { return Devices(true); }
     std::vector<DeviceEntry> Outputs() const { return Devices(false); }
-    //! The device `choice` names, as the Open functions resolve it (and throw).
-    int Device(const std::string& choice, bool input) const { return Resolve(choice, input); }
+    //! The device `choice` names, as the Open functions resolve it (and
+    //! throw; a name no device has yet is waited for).
+    int Device(const std::string& choice, bool input) { return Resolve(choice, input); }
     //! A device as messages name it: 3 "zm1-sim:out" (JACK).
     std::string DeviceText(int device, bool input) const { return Describe(device, input); }
     //! The devices themselves (the search for the box opens its own ports).
     IMidiPlatform& Platform() noexcept { return *m_platform; }
 
     //! Open the device that `choice` names: a number, or a part of the name
-    //! that only one device has (an exact name always wins). Throws
-    //! CCommandError (status 4) when there is none, more than one, or it
-    //! cannot be opened. Says on stderr which port is used.
+    //! that only one device has (an exact name always wins). A name that no
+    //! device has yet is looked for again, the devices listed anew, until
+    //! the timeout: a port that a program just started registers (zmctl
+    //! simulate) is found. Throws CCommandError (status 4) when there is
+    //! none, more than one, or it cannot be opened. Says on stderr which
+    //! port is used, unless quiet.
     void OpenInput(const std::string& choice);
     void OpenOutput(const std::string& choice);
     void OpenThru(const std::string& choice);
@@ -127,6 +134,8 @@ public:
     uint64_t SysExReceived() const;
 
     HeldValues& Held() noexcept { return m_pipeline.Held(); }
+    //! The EEPROM image and scan store of the last dumps.
+    const CDumpReports& Reports() const noexcept { return m_pipeline.Reports(); }
     ReportOptions& Options() noexcept { return m_pipeline.Options(); }
     std::chrono::milliseconds Timeout() const { return m_settings.timeout; }
 
@@ -139,6 +148,12 @@ public:
         m_printTo = out;
         m_toPrint.clear();
     }
+
+    //! From now on each pass hands the input's messages one by one to
+    //! `handler`, each with its bytes, arrival time and the lines it gave
+    //! (monitor's timestamps, hex and JSON); a handler that throws ends the
+    //! pass. nullptr returns to whole passes.
+    void HandleMessages(CMessageRelay::Handler handler);
 
     //! Time spent idle, waiting for the box (for the benchmarks).
     std::chrono::nanoseconds WaitedForBox() const { return m_waited; }
@@ -169,7 +184,14 @@ private:
     void IdentificationText(std::string_view text) override;
     void PassEnded() override {}
 
-    int Resolve(const std::string& choice, bool input) const;
+    //! How often a name that no device has is looked for again.
+    static constexpr std::chrono::milliseconds kRelistInterval{20};
+    int Resolve(const std::string& choice, bool input);
+    //! The device `choice` names; nothing when it is a name no device has.
+    std::optional<int> Find(const std::string& choice, bool input) const;
+    //! Lists the devices again, and where each MIDI system's now lie.
+    void Relist();
+    void SayPort(const char* what, int device, bool input) const;
     std::vector<DeviceEntry> Devices(bool input) const;
     std::string Describe(int device, bool input) const;
     static std::string Describe(const DeviceEntry& entry);
@@ -186,6 +208,8 @@ private:
     CSessionLog m_sessionLog;
     CPortSession m_session;
     CReplyPipeline m_pipeline;
+    std::unique_ptr<CMessageRelay> m_relay;       //!< while messages are handled one by one
+    CMessageRelay::Handler m_messageHandler;
 
     std::function<void(std::string_view)> m_lineHandler;
     COutput* m_printTo = nullptr;

@@ -21,7 +21,8 @@ CLI::App* AddDecodeCommand(CLI::App& app, DecodeOptions& options)
         "complete message, through the same input path as the window's, so lines come out in arrival order\n"
         "and as the window shows them. Data bytes without status, undefined status bytes and cut-off short\n"
         "messages are reported as driver errors, a cut-off System Exclusive message as dropped.");
-    cmd->add_flag("--hex", options.hex, "Input is text: hexadecimal byte values separated by white space");
+    cmd->add_flag("--hex", options.hex, "Input is text: hexadecimal byte values, separated by white space or run together in pairs "
+                  "(F0 09 1A F7, F0091AF7)");
     cmd->add_option("--keys", options.keys, "Scanner key count of the smart dump report")
         ->check(CLI::IsMember({88, 122}))
         ->default_val(88);

@@ -4,6 +4,8 @@
 #include "Escape.h"
 #include "UsageError.h"
 #include "Values.h"
+#include "editors/KeyboardReport.h"
+#include "editors/KeyboardViewFeed.h"
 #include "protocol/RequestBuilders.h"
 
 #include <array>
@@ -33,6 +35,37 @@ bool ReachesEepromEnd(std::string_view line)
         && address + length >= kEepromImageSlots;
 }
 
+//! The smart dump's calibration or the scan values as numbers per key, in
+//! the Keyboard View's CSV columns: key, note (the note the box sends for
+//! the key, by the zones; null under no zone), then rest, down, travel, odd
+//! or scan.
+void WriteKeysJson(CJsonWriter& json, bool smart, CBoxClient& client)
+{
+    CKeyboardViewFeed feed(client.Held(), client.Options(), client.Reports());
+    feed.ZonesChanged();
+    if (smart)
+        feed.SmartDumpReported();
+    else
+        feed.ScanDumpReported();
+    const auto now = std::chrono::system_clock::now();
+    const CKeyboardReport report(feed, LocalReportTime(now), std::chrono::steady_clock::now());
+    json.Key("keys").BeginArray();
+    for (const ReportKeyRow& row : report.Rows()) {
+        json.BeginObject().Key("key").Value(row.key).Key("note");
+        if (row.note < 0)
+            json.Null();
+        else
+            json.Value(NoteName(row.note));
+        if (smart)
+            json.Key("rest").Value(row.rest).Key("down").Value(row.down).Key("travel").Value(row.travel)
+                .Key("odd").Value(row.odd);
+        else
+            json.Key("scan").Value(row.scan);
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
 } // namespace
 
 CLI::App* AddDumpCommand(CLI::App& app, DumpOptions& options)
@@ -50,8 +83,10 @@ CLI::App* AddDumpCommand(CLI::App& app, DumpOptions& options)
         ->type_name("LIST");
     cmd->footer("eeprom: EEPROM dump request, printed as plain hex dumps; smart: the 512-byte peek printed as\n"
                 "the smart report; scan: the scan values; keymap TABLE: a keymap (0 Zone Enable Booleans,\n"
-                "1-4 Zone 1-4 Keymap, 5 Raw Keydown Keymap). Lines are printed as they arrive; --json\n"
-                "collects them.");
+                "1-4 Zone 1-4 Keymap, 5 Raw Keydown Keymap). Lines are printed as they arrive. --json gives\n"
+                "smart and scan as numbers per key in the Keyboard View's CSV columns (key, note, rest, down,\n"
+                "travel, odd; key, note, scan; the zones are read first to name the notes), the other dumps'\n"
+                "lines collected.");
     return cmd;
 }
 
@@ -66,6 +101,12 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
 
     CBoxClient& client = source();
     client.Options() = report;
+    // Per key, the keys are named by the notes the zones give them.
+    const bool perKey = global.json && (options.kind == "smart" || options.kind == "scan");
+    if (perKey) {
+        const BoxSnapshot zones = ReadBox(client, {0, 1, 2, 3}, {});
+        RequireAnswers(zones.Missing({0, 1, 2, 3}), client);
+    }
     // As a table the lines go out as they come; as JSON, all at the end.
     std::vector<std::string> lines;
     if (!global.json)
@@ -110,10 +151,16 @@ int RunDump(const ClientSource& source, const DumpOptions& options, const Global
     client.PrintLinesTo(nullptr);
     if (global.json) {
         CJsonWriter json;
-        json.BeginObject().Key("dump").Value(options.kind).Key("lines").BeginArray();
-        for (const std::string& line : lines)
-            json.Value(line);
-        json.EndArray().Key("complete").Value(complete).EndObject();
+        json.BeginObject().Key("dump").Value(options.kind);
+        if (perKey) {
+            WriteKeysJson(json, options.kind == "smart", client);
+        } else {
+            json.Key("lines").BeginArray();
+            for (const std::string& line : lines)
+                json.Value(line);
+            json.EndArray();
+        }
+        json.Key("complete").Value(complete).EndObject();
         out.Write(json.Text());
     }
     out.Flush();

@@ -8,7 +8,7 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options)
     app.add_option("--out", options.out, "Output port to the box: number or unique part of its name")
         ->envname("ZMCTL_OUT")
         ->type_name("DEV");
-    app.add_option("--timeout", options.timeoutMs, "How long to wait for an answer after the request (or its last part), in ms")
+    app.add_option("--timeout", options.timeoutMs, "How long to wait for an answer after the request (or its last part), and for a port to appear, in ms")
         ->check(CLI::Range(1, 600000))
         ->default_val(500)
         ->type_name("MS");
@@ -20,6 +20,7 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options)
         ->default_val("wire")
         ->type_name("TIMING");
     app.add_flag("-v,--verbose", options.verbose, "Also print every message-window line to standard error");
+    app.add_flag("-q,--quiet", options.quiet, "Do not name the ports used on standard error");
 }
 
 SimTiming SimTimingFrom(const std::string& name)
@@ -33,6 +34,7 @@ ClientSettings SettingsFrom(const GlobalOptions& options)
     settings.timeout = std::chrono::milliseconds(options.timeoutMs);
     settings.simTiming = SimTimingFrom(options.simTiming);
     settings.verbose = options.verbose;
+    settings.quiet = options.quiet;
     return settings;
 }
 

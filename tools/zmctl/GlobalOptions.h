@@ -17,6 +17,7 @@ struct GlobalOptions {
     bool json = false;          //!< --json
     std::string simTiming = "wire";  //!< --sim-timing wire|instant (or ZMCTL_SIM_TIMING)
     bool verbose = false;       //!< --verbose
+    bool quiet = false;         //!< --quiet
 };
 
 //! Adds the global options to `app`; they may stand before or after the

@@ -28,20 +28,7 @@ int HexDigit(char c)
     return -1;
 }
 
-//! The byte value of a token ("F0", "f0", "0xF0", "7"), or -1.
-int TokenValue(const std::string& token)
-{
-    std::string digits = token;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
-        digits = digits.substr(2);
-    if (digits.size() == 1)
-        return HexDigit(digits[0]);
-    if (digits.size() == 2 && HexDigit(digits[0]) >= 0 && HexDigit(digits[1]) >= 0)
-        return HexDigit(digits[0]) * 16 + HexDigit(digits[1]);
-    return -1;
-}
-
-// Enough of a token to show it: the longest valid one has four characters.
+// Enough of a token to show it in a message.
 constexpr size_t kShownTokenChars = 20;
 
 } // namespace
@@ -144,8 +131,40 @@ std::string CInputReader::HexChunk(const Source& source, const char* text, size_
         if (s.token.size() < kShownTokenChars + 1)
             s.token += c;
         ++s.tokenLength;
+        TokenCharacter(c, bytes);
     }
     return {};
+}
+
+void CInputReader::TokenCharacter(char c, std::vector<uint8_t>& bytes)
+{
+    // Digits run together ("F0091AF7", as xxd -p writes them) are bytes two
+    // by two, each given out as soon as it is whole, so that a token of any
+    // length takes no memory; "0x" before one or two digits makes one byte.
+    HexState& s = m_state;
+    if (s.bad)
+        return;
+    if (s.tokenLength == 2 && s.pending == 0 && s.digits == 1 && (c == 'x' || c == 'X')) {
+        s.prefixed = true;
+        s.pending = -1;
+        s.digits = 0;
+        return;
+    }
+    const int digit = HexDigit(c);
+    if (digit < 0) {
+        s.bad = true;
+        return;
+    }
+    ++s.digits;
+    if (s.prefixed) {
+        s.bad = s.digits > 2;
+        s.value = s.value * 16 + digit;
+    } else if (s.pending < 0) {
+        s.pending = digit;
+    } else {
+        bytes.push_back(static_cast<uint8_t>(s.pending * 16 + digit));
+        s.pending = -1;
+    }
 }
 
 std::string CInputReader::EndToken(const Source& source, std::vector<uint8_t>& bytes)
@@ -153,15 +172,28 @@ std::string CInputReader::EndToken(const Source& source, std::vector<uint8_t>& b
     HexState& s = m_state;
     if (s.tokenLength == 0)
         return {};
-    const int value = s.tokenLength <= 4 ? TokenValue(s.token) : -1;
-    if (value < 0) {
+    // What is left: a lone digit ("7") is a byte, the digits after "0x"
+    // are one; an odd digit after pairs is not.
+    bool whole = !s.bad;
+    if (whole && s.prefixed) {
+        whole = s.digits != 0;
+        if (whole)
+            bytes.push_back(static_cast<uint8_t>(s.value));
+    } else if (whole && s.pending >= 0) {
+        whole = s.digits == 1;
+        if (whole)
+            bytes.push_back(static_cast<uint8_t>(s.pending));
+    }
+    if (!whole) {
         const std::string shown = Escaped(s.token.substr(0, kShownTokenChars)) +
                                   (s.tokenLength > kShownTokenChars ? "..." : "");
         return DisplayName(source.name) + ":" + std::to_string(s.tokenLine) + ":" + std::to_string(s.tokenColumn) +
-               ": '" + shown + "' is not a hexadecimal byte value (00-FF)";
+               ": '" + shown + "' is not a hexadecimal byte value (00-FF) or bytes run together";
     }
-    bytes.push_back(static_cast<uint8_t>(value));
-    s.token.clear();
-    s.tokenLength = 0;
+    const size_t line = s.line;
+    const size_t column = s.column;
+    s = HexState{};
+    s.line = line;
+    s.column = column;
     return {};
 }

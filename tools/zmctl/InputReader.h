@@ -1,5 +1,6 @@
 // Reads decode's input as a stream: raw MIDI bytes, or with --hex text of
-// hexadecimal byte values separated by white space. Chunk by chunk, in
+// hexadecimal byte values, separated by white space or run together in
+// pairs ("F0 09 1A F7", "F0091AF7" as xxd -p writes it). Chunk by chunk, in
 // fixed memory, so that an endless pipe, a FIFO or a live capture is
 // decoded as it comes; Ctrl-C is noticed while a read waits for data.
 #pragma once
@@ -40,12 +41,18 @@ private:
 
     //! Hex text state of the current source.
     struct HexState {
-        std::string token;   //!< the token so far (kept short: longer is wrong anyway)
+        std::string token;   //!< the token's start, to show it in a message
         size_t tokenLength = 0;
         size_t line = 1;
         size_t column = 0;   //!< of the last character read
         size_t tokenLine = 0;
         size_t tokenColumn = 0;
+        // The token's value so far.
+        int pending = -1;    //!< a digit waiting for the second of its pair
+        size_t digits = 0;   //!< hexadecimal digits (after a 0x)
+        bool prefixed = false;
+        int value = 0;       //!< after 0x
+        bool bad = false;    //!< not hexadecimal bytes
     };
 
     void ReadSource(const Source& source, const Sink& sink);
@@ -53,6 +60,8 @@ private:
     //! returns its message (the bytes before it still count).
     std::string HexChunk(const Source& source, const char* text, size_t count, std::vector<uint8_t>& bytes);
     std::string EndToken(const Source& source, std::vector<uint8_t>& bytes);
+    //! One more character of the current token; whole bytes go to `bytes`.
+    void TokenCharacter(char c, std::vector<uint8_t>& bytes);
 
     bool m_hex;
     std::vector<Source> m_sources;

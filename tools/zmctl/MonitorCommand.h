@@ -12,6 +12,8 @@
 struct MonitorOptions {
     std::string thru;   //!< --thru DEV
     bool play = false;  //!< --play: start the simulated box's key stream
+    bool timestamps = false;  //!< -T: seconds since the start before each line
+    bool hex = false;   //!< --hex: each message's bytes instead of its lines
 };
 
 CLI::App* AddMonitorCommand(CLI::App& app, MonitorOptions& options);

@@ -85,6 +85,8 @@ std::string JsonString(std::string_view text)
 
 void CJsonWriter::Newline()
 {
+    if (m_oneLine)
+        return;
     m_text += '\n';
     m_text.append(2 * m_open.size(), ' ');
 }
@@ -98,7 +100,7 @@ void CJsonWriter::BeforeValue()
     if (m_open.empty())
         return;
     if (m_open.back())
-        m_text += ',';
+        m_text += m_oneLine ? ", " : ",";
     m_open.back() = true;
     Newline();
 }
@@ -166,6 +168,15 @@ CJsonWriter& CJsonWriter::Value(bool flag)
 {
     BeforeValue();
     m_text += flag ? "true" : "false";
+    return *this;
+}
+
+CJsonWriter& CJsonWriter::Value(double number)
+{
+    BeforeValue();
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6f", number);
+    m_text += text;
     return *this;
 }
 

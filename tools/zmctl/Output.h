@@ -42,6 +42,10 @@ private:
 //! Latin-1), so the result is always valid UTF-8.
 class CJsonWriter {
 public:
+    //! `oneLine`: the whole document on one line (JSON Lines, one object per
+    //! message), elements separated by ", ".
+    explicit CJsonWriter(bool oneLine = false) : m_oneLine(oneLine) {}
+
     CJsonWriter& BeginObject();
     CJsonWriter& EndObject();
     CJsonWriter& BeginArray();
@@ -52,6 +56,8 @@ public:
     CJsonWriter& Value(int64_t number);
     CJsonWriter& Value(int number) { return Value(static_cast<int64_t>(number)); }
     CJsonWriter& Value(bool flag);
+    //! With six decimals (seconds to the microsecond).
+    CJsonWriter& Value(double number);
     CJsonWriter& Null();
 
     //! The text so far, with a final line end once everything is closed.
@@ -65,4 +71,5 @@ private:
     std::string m_text;
     std::vector<bool> m_open;      //!< per open level: it already holds an element
     bool m_afterKey = false;
+    bool m_oneLine;
 };

@@ -14,6 +14,7 @@
 #include "StateCommands.h"
 #include "UsageError.h"
 #include "ZoneCommands.h"
+#include "zm/Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -79,6 +80,7 @@ int main(int argc, char** argv)
     app.fallthrough();
     GlobalOptions global;
     AddGlobalOptions(app, global);
+    app.set_version_flag("-V,--version", "zmctl " ZM_VERSION, "Print zmctl's version and exit");
     app.footer("Exit status: 0 success; 1 diff found differences; 2 bad arguments or input; 3 no answer from\n"
                "the box within the timeout; 4 port not found, ambiguous or not opened, or a request that could\n"
                "not leave it; 5 a write the box did not confirm or a request it refused; 6 output could not be\n"
@@ -150,7 +152,7 @@ int main(int argc, char** argv)
         if (command.takesGlobals)
             command.app->footer(command.app->get_footer() + (command.app->get_footer().empty() ? "" : "\n") +
                                 "Global options (zmctl --help): --in DEV, --out DEV, --timeout MS, --json,\n"
-                                "--sim-timing wire|instant, -v.");
+                                "--sim-timing wire|instant, -v, -q.");
     }
 
     // Without this CLI11 would only say that a subcommand is required.
@@ -177,6 +179,8 @@ int main(int argc, char** argv)
     } catch (const CLI::CallForHelp& e) {
         return help(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return help(e);
+    } catch (const CLI::CallForVersion& e) {
         return help(e);
     } catch (const CLI::RequiredError& e) {
         std::fprintf(stderr, "zmctl: error: %s\nRun with --help for more information.\n",

@@ -99,6 +99,12 @@ public:
     {
         writeCount.store(writeCount.load(std::memory_order_relaxed) + 1, std::memory_order_release);
     }
+    //! Counts `n` events lost before they reached this ring (a ring that
+    //! relays another's), so that the decoder reports them too.
+    void Drop(uint32_t n) noexcept
+    {
+        m_lostEvents.store(m_lostEvents.load(std::memory_order_relaxed) + n, std::memory_order_relaxed);
+    }
 
     // ---- reader (window thread) ----
 

@@ -22,6 +22,11 @@ public:
     MidiResult OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port) override;
     MidiResult OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port) override;
 
+    //! The platforms joined, in the order they were added (to tell which
+    //! one a device belongs to after a rescan has moved the numbers).
+    size_t PartCount() const noexcept { return m_platforms.size(); }
+    const IMidiPlatform& Part(size_t index) const { return *m_platforms[index]; }
+
 private:
     //! The platform holding combined device `device`, and its own number there.
     IMidiPlatform* Locate(int device, bool input, int& local) const;
