@@ -15,7 +15,7 @@ if [ "${1:-run}" = test ]; then
         jackd2 dbus dbus-bin
         desktop-file-utils appstream groff-base
         xvfb xauth xdotool
-        poppler-utils
+        poppler-utils python3
     )
 fi
 
