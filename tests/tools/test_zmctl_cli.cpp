@@ -47,8 +47,16 @@ TEST(ZmctlCli, BadArgumentsExitWithStatusTwoAndSayWhy)
     const Case cases[] = {
         {{}, "A subcommand is required"},
         {{"frobnicate"}, "frobnicate"},
-        {{"decode", "--keys", "90"}, "--keys: 90 not in {88,122}"},
-        {{"decode", "--keys", "many"}, "--keys"},
+        // Option values are named as typed, the choices spelled out.
+        {{"decode", "--keys", "90"}, "--keys: unknown key count '90' (use 88, 122)"},
+        {{"decode", "--keys", "many"}, "--keys: unknown key count 'many' (use 88, 122)"},
+        {{"dump", "foo"}, "error: unknown kind 'foo' (use eeprom, smart, scan, keymap)"},
+        {{"dump"}, "a kind is required"},
+        {{"get", "8", "--timeout", "0"}, "--timeout: value 0 is out of range 1..600000"},
+        {{"get", "8", "--timeout", "soon"}, "--timeout: 'soon' is not a number"},
+        {{"get", "8", "--in"}, "--in needs a value"},
+        {{"get", "8", "--sim-timing", "fast"}, "--sim-timing: unknown timing 'fast' (use wire, instant)"},
+        {{"simulate", "--backend", "oss"}, "--backend: unknown back-end 'oss' (use jack, alsa, all)"},
         {{"decode", "--sections", "keys,bogus"}, "--sections: unknown section 'bogus'"},
         {{"decode", "--sections", ",misc"}, "--sections: unknown section ''"},
         {{"decode", "--bogus"}, "--bogus"},
@@ -106,6 +114,7 @@ TEST(ZmctlCli, BadArgumentsExitWithStatusTwoAndSayWhy)
         // Offending input is shown escaped, never as raw control characters.
         {{"request", "inquire", "\x1B[2J"}, "parameter '\\x1B[2J' is not a number"},
         {{"frob\x07"}, "unknown command 'frob\\x07'"},
+        {{"dump", "\x1B[2J"}, "unknown kind '\\x1B[2J'"},
     };
     for (const Case& c : cases) {
         const ProcessResult r = RunZmctl(c.args);

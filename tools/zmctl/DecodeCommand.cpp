@@ -1,5 +1,6 @@
 #include "DecodeCommand.h"
 
+#include "ArgumentChecks.h"
 #include "InputReader.h"
 #include "PrintingControls.h"
 #include "UsageError.h"
@@ -24,7 +25,7 @@ CLI::App* AddDecodeCommand(CLI::App& app, DecodeOptions& options)
     cmd->add_flag("--hex", options.hex, "Input is text: hexadecimal byte values, separated by white space or run together in pairs "
                   "(F0 09 1A F7, F0091AF7)");
     cmd->add_option("--keys", options.keys, "Scanner key count of the smart dump report")
-        ->check(CLI::IsMember({88, 122}))
+        ->check(OneOf("key count", {"88", "122"}))
         ->default_val(88);
     cmd->add_flag("--smart", options.smart, "Print the first EEPROM PEEK Acknowledge as the smart dump report");
     cmd->add_option_function<std::string>(

@@ -1,5 +1,6 @@
 #include "DumpCommand.h"
 
+#include "ArgumentChecks.h"
 #include "BoxExchanges.h"
 #include "Escape.h"
 #include "UsageError.h"
@@ -73,10 +74,10 @@ CLI::App* AddDumpCommand(CLI::App& app, DumpOptions& options)
     CLI::App* cmd = app.add_subcommand("dump", "Dump the box's EEPROM, scan values or keymaps as reports");
     cmd->add_option("KIND", options.kind, "eeprom, smart, scan or keymap")
         ->required()
-        ->check(CLI::IsMember({"eeprom", "smart", "scan", "keymap"}));
+        ->check(OneOf("kind", {"eeprom", "smart", "scan", "keymap"}));
     cmd->add_option("TABLE", options.table, "keymap table: 0-5, or enable, zone1-zone4, raw");
     cmd->add_option("--keys", options.keys, "Scanner key count of the smart report")
-        ->check(CLI::IsMember({88, 122}))
+        ->check(OneOf("key count", {"88", "122"}))
         ->default_val(88);
     cmd->add_option("--sections", options.sections, "Smart report sections: comma list of keys, xopto, misc")
         ->default_val("keys")

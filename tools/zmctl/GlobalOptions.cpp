@@ -1,5 +1,7 @@
 #include "GlobalOptions.h"
 
+#include "ArgumentChecks.h"
+
 void AddGlobalOptions(CLI::App& app, GlobalOptions& options)
 {
     app.add_option("--in", options.in, "Input port the box answers on: number or unique part of its name")
@@ -9,14 +11,14 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options)
         ->envname("ZMCTL_OUT")
         ->type_name("DEV");
     app.add_option("--timeout", options.timeoutMs, "How long to wait for an answer after the request (or its last part), and for a port to appear, in ms")
-        ->check(CLI::Range(1, 600000))
+        ->check(WholeNumberIn(1, 600000))
         ->default_val(500)
         ->type_name("MS");
     app.add_flag("--json", options.json, "Print results as JSON");
     app.add_option("--sim-timing", options.simTiming,
                    "Replies of the built-in \"ZM1 Simulator\": wire (MIDI cable speed) or instant")
         ->envname("ZMCTL_SIM_TIMING")
-        ->check(CLI::IsMember({"wire", "instant"}))
+        ->check(OneOf("timing", {"wire", "instant"}))
         ->default_val("wire")
         ->type_name("TIMING");
     app.add_flag("-v,--verbose", options.verbose, "Also print every message-window line to standard error");

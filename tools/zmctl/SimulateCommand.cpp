@@ -1,5 +1,6 @@
 #include "SimulateCommand.h"
 
+#include "ArgumentChecks.h"
 #include "Escape.h"
 #include "Interrupt.h"
 #include "UsageError.h"
@@ -195,7 +196,7 @@ CLI::App* AddSimulateCommand(CLI::App& app, SimulateOptions& options)
 {
     CLI::App* cmd = app.add_subcommand("simulate", "Serve the simulated ZM1 box on JACK and ALSA ports until Ctrl-C");
     cmd->add_option("--backend", options.backend, "jack, alsa, or all that are there")
-        ->check(CLI::IsMember({"jack", "alsa", "all"}))
+        ->check(OneOf("back-end", {"jack", "alsa", "all"}))
         ->default_val("all");
     cmd->add_option("--name", options.name, "Client name of the ports")->default_val("zm1-sim");
     cmd->add_flag("--play", options.play, "Start the key stream at once (as parameter 8 = 1 does)");

@@ -1,4 +1,5 @@
 // zmctl: the command-line companion of zm_config.
+#include "ArgumentChecks.h"
 #include "BackupCommands.h"
 #include "DecodeCommand.h"
 #include "DumpCommand.h"
@@ -49,22 +50,6 @@ const char* CommandWord(int argc, char** argv)
                 ++i;
     }
     return nullptr;
-}
-
-//! CLI11 names a missing argument by its place holder ("PARAMETER is
-//! required"); people read "a parameter is required".
-std::string RequiredMessage(const std::string& message)
-{
-    static constexpr std::string_view kSuffix = " is required";
-    const size_t end = message.size() >= kSuffix.size() ? message.size() - kSuffix.size() : 0;
-    if (end == 0 || message.compare(end, std::string::npos, kSuffix) != 0)
-        return message;
-    std::string name = message.substr(0, end);
-    if (!std::all_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
-        return message;
-    for (char& c : name)
-        c = static_cast<char>(c - 'A' + 'a');
-    return "a " + name + std::string(kSuffix);
 }
 
 } // namespace
@@ -182,12 +167,9 @@ int main(int argc, char** argv)
         return help(e);
     } catch (const CLI::CallForVersion& e) {
         return help(e);
-    } catch (const CLI::RequiredError& e) {
-        std::fprintf(stderr, "zmctl: error: %s\nRun with --help for more information.\n",
-                     Escaped(RequiredMessage(e.what())).c_str());
-        return kUsageExit;
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "zmctl: error: %s\nRun with --help for more information.\n", Escaped(e.what()).c_str());
+        std::fprintf(stderr, "zmctl: error: %s\nRun with --help for more information.\n",
+                     Escaped(PlainParseMessage(e.what())).c_str());
         return kUsageExit;
     }
 
