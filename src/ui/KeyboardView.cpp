@@ -215,8 +215,7 @@ CKeyboardViewWindow::CKeyboardViewWindow(CMainEditors& editors, QString settings
         ChooseAndExport(QStringLiteral("Export keys"), QStringLiteral("csv"), QStringLiteral("CSV (*.csv)"),
                         &CKeyboardViewWindow::ExportCsv);
     });
-    connect(identify, &QPushButton::clicked, this,
-            [this] { SendIdentityRequests(m_editors.Sender(), m_editors.Held()); });
+    connect(identify, &QPushButton::clicked, this, [this] { m_editors.RequestIdentity(); });
     connect(reset, &QPushButton::clicked, this, [this] {
         m_feed.Model().Playing().Reset();
         m_drawnRevision = UINT64_MAX;

@@ -135,7 +135,7 @@ TEST(CalibrationReport, NamesTheBoxTheDateAndEveryKeyThatNeedsAttentionByItsNote
     BoxSession box;
     ASSERT_TRUE(box.ApplyLayout(IDC_PRESET_ORGAN_61));
     SendSetParameter(box.editors.Sender(), 5, 10 + 1);   // sensor 10 travels short
-    SendIdentityRequests(box.editors.Sender(), box.editors.Held());
+    box.editors.RequestIdentity();
     box.editors.OnCommand(IDC_SMART_DUMP);
     box.editors.OnCommand(IDC_SCAN_DUMP);
     ASSERT_TRUE(box.TickUntil([&] {

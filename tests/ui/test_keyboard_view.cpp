@@ -65,7 +65,7 @@ TEST(CalibrationReportFiles, ThePdfNamesTheStationTheOddKeyByItsNoteAndTheDate)
     CKeyboardConfigurator(dlg, dlg.Held(), dlg.Editors().Sender()).OnCommand(IDC_PRESET_ORGAN_61);
     SendSetParameter(dlg.Editors().Sender(), 5, 10 + 1);   // sensor 10 travels short
     dlg.Editors().OnCommand(IDC_SYNCHRONIZE);
-    SendIdentityRequests(dlg.Editors().Sender(), dlg.Held());
+    dlg.Editors().RequestIdentity();
     dlg.Editors().OnCommand(IDC_SMART_DUMP);
     const CKeyboardViewFeed& feed = dlg.Editors().KeyboardView();
     ASSERT_TRUE(WaitFor([&] {

@@ -61,6 +61,9 @@ public:
     //! of a new Automatic Stream Controls window over `window`, which its
     //! Open() loads from what is held now.
     CAotSetup OpenAotSetup(IDialogControls& window);
+    //! The Keyboard View's "Identify Box": asks the box who it is (see
+    //! SendIdentityRequests); the answers reach the view's feed on later ticks.
+    void RequestIdentity() { SendIdentityRequests(Sender(), Held()); }
 
     //! A button click; false when no editor handles `id`.
     bool OnCommand(int id);
