@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-#   1. the full suite (core, MIDI against a private JACK server, protocol,
+#   1. the full suite (MIDI against a private JACK server, protocol,
 #      GUI offscreen, automation on a private D-Bus session bus, zmctl);
 #   2. the full suite again under AddressSanitizer + UndefinedBehaviorSanitizer;
 #   3. the threaded parts (capture, thru, transmitter) under ThreadSanitizer;

@@ -1,4 +1,4 @@
-#include "ProtocolHarness.h"
+#include "DecoderHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The decoder drains the rings while the input callback's thread fills them.
-#include "ProtocolHarness.h"
+#include "DecoderHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ TEST(DecoderThreaded, EveryReplyArrivesOnceAndInOrderWhileTheWriterRuns)
     int nextReply = 0;
     int nextNote = 0;
     bool inOrder = true;
-    for (const std::string& line : h.controls.lines) {
+    for (const std::string& line : h.sink.lines) {
         char expected[64];
         if (line.rfind("44", 0) == 0) {
             std::snprintf(expected, sizeof expected, "44 parameter#: 001 value: %03d ", nextReply++ % 16384);

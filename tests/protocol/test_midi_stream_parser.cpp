@@ -1,4 +1,4 @@
-#include "ProtocolHarness.h"
+#include "DecoderHarness.h"
 #include "protocol/MidiStreamParser.h"
 
 #include <gtest/gtest.h>
@@ -124,7 +124,7 @@ TEST(MidiStreamParser, DrivesTheDecoderInArrivalOrder)
     stream.insert(stream.end(), text.begin(), text.end());
     parser.Feed(stream.data(), stream.size());
     parser.Finish();
-    EXPECT_EQ(h.controls.lines, (std::vector<std::string>{
+    EXPECT_EQ(h.sink.lines, (std::vector<std::string>{
                                     "Chan 01 NOTE_ON        # 060 ,Vel 064 , ",
                                     "eeprom echo test no argument",
                                     "Chan 02 NOTE_ON        # 061 ,Vel 065 , ",

@@ -1,5 +1,4 @@
-#include "ProtocolHarness.h"
-#include "res/resource.h"
+#include "DecoderHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -36,13 +35,13 @@ TEST(ReplyDecoder, TwoFramesInOnePassRevisionThenIdentification)
 {
     DecoderHarness h;
     EXPECT_EQ(h.Decode("F0 09 1B F7 F0 09 11 41 42 F7"), Lines{"revision request"});
-    EXPECT_EQ(h.controls.texts[IDC_IDENTIFICATION], "AB");
+    EXPECT_EQ(h.sink.events, Lines{"identification AB"});
     EXPECT_FALSE(h.held.IdentificationPending);
-    EXPECT_EQ(h.controls.scrollCalls, 1);
+    EXPECT_EQ(h.sink.passes, 1);
 
     // The flag is gone: the next text string is a line again.
     EXPECT_EQ(h.Decode("F0 09 11 48 49 F7"), Lines{"HI"});
-    EXPECT_EQ(h.controls.texts[IDC_IDENTIFICATION], "AB");
+    EXPECT_EQ(h.sink.events, Lines{"identification AB"});
 }
 
 TEST(ReplyDecoder, TextCharactersBuildOneLineAcrossPasses)
@@ -60,7 +59,7 @@ TEST(ReplyDecoder, FrameSplitAcrossPassesIsCompletedByItsF7)
     EXPECT_EQ(h.Decode("F0 09 43 0C"), Lines{});
     EXPECT_EQ(h.Decode("00 58 00"), Lines{});
     EXPECT_EQ(h.Decode("F7"), Lines{"43  parameter#: 012 value 088 "});
-    EXPECT_EQ(h.controls.scrollCalls, 3);
+    EXPECT_EQ(h.sink.passes, 3);
 }
 
 TEST(ReplyDecoder, EightBitTextStrings)
@@ -83,7 +82,7 @@ TEST(ReplyDecoder, EightBitTextStrings)
     for (const Case& c : cases) {
         DecoderHarness h;
         EXPECT_EQ(h.Decode(c.frame), Lines{c.text}) << c.frame;
-        EXPECT_EQ(h.controls.texts.count(IDC_IDENTIFICATION), 0u);
+        EXPECT_EQ(h.sink.events, Lines{}) << c.frame;
     }
 }
 
@@ -92,7 +91,7 @@ TEST(ReplyDecoder, EightBitTextGoesToIdentificationAndIsStillAppended)
     DecoderHarness h;
     h.held.IdentificationPending = true;
     EXPECT_EQ(h.Decode("F0 09 13 01 04 02 04 03 04 0D 00 0A 00 F7"), Lines{"ABC"});
-    EXPECT_EQ(h.controls.texts[IDC_IDENTIFICATION], "ABC");
+    EXPECT_EQ(h.sink.events, Lines{"identification ABC"});
     EXPECT_FALSE(h.held.IdentificationPending);
 }
 
@@ -120,24 +119,20 @@ TEST(ReplyDecoder, ParameterReportLines)
 TEST(ReplyDecoder, ParameterEffectsOfSetParameterReports)
 {
     DecoderHarness h;
-    h.Decode("F0 09 43 0C 00 58 00 F7");
-    EXPECT_EQ(h.controls.texts[IDC_NUMBER_KEYS], " 88");
+    EXPECT_EQ(h.Events("F0 09 43 0C 00 58 00 F7"), Lines{"parameter 12 = 88"});
     EXPECT_EQ(h.held.XtableValues[12], 88);
 
-    h.Decode("F0 09 43 0C 00 7A 00 F7");
-    EXPECT_EQ(h.controls.texts[IDC_NUMBER_KEYS], "122");
-
-    h.Decode("F0 09 43 0D 00 24 00 F7 F0 09 43 0E 00 30 00 F7");
-    EXPECT_EQ(h.controls.texts[IDC_LOW_NOTE_KEY2], " 48");  // whichever came last
+    EXPECT_EQ(h.Events("F0 09 43 0D 00 24 00 F7 F0 09 43 0E 00 30 00 F7"),
+              (Lines{"parameter 13 = 36", "parameter 14 = 48"}));
     EXPECT_EQ(h.held.XtableValues[13], 36);
     EXPECT_EQ(h.held.XtableValues[14], 48);
-    h.Decode("F0 09 43 0D 00 05 00 F7");
-    EXPECT_EQ(h.controls.texts[IDC_LOW_NOTE_KEY2], "  5");
 
     h.Decode("F0 09 43 15 00 10 03 F7");  // 21: key trigger position, 400
     EXPECT_EQ(h.held.XtableValues[21], 400);
 
-    h.Decode("F0 09 43 1E 00 7F 03 F7 F0 09 43 1F 00 02 01 F7");  // 30 and 31 keep the low 8 bits
+    // 30 and 31 keep the low 8 bits; the sink hears the value as reported.
+    EXPECT_EQ(h.Events("F0 09 43 1E 00 7F 03 F7 F0 09 43 1F 00 02 01 F7"),
+              (Lines{"parameter 30 = 511", "parameter 31 = 130"}));
     EXPECT_EQ(h.held.HeldAotBooleans, 0xFF);
     EXPECT_EQ(h.held.HeldAotDelay, 0x82);
     EXPECT_EQ(h.held.XtableValues[30], 0);
@@ -147,42 +142,43 @@ TEST(ReplyDecoder, ParameterEffectsOfSetParameterReports)
     EXPECT_EQ(h.held.XtableValues[29], 0);
 }
 
-TEST(ReplyDecoder, MuteBitsShowZoneMuteButtons)
+TEST(ReplyDecoder, MuteBitsAreKeptApart)
 {
     DecoderHarness h;
-    h.Decode("F0 09 43 06 00 05 00 F7");
+    EXPECT_EQ(h.Events("F0 09 43 06 00 05 00 F7"), Lines{"parameter 6 = 5"});
     EXPECT_EQ(h.held.MuteBits, 5);
     EXPECT_EQ(h.held.XtableValues[6], 0);
-    EXPECT_EQ(h.controls.ControlCalls(), (Lines{"@1045 check 0", "@1105 check 1", "@1106 check 0", "@1107 check 1"}));
 }
 
-// Parameters 7-11 and 15 report into XtableValues only; zone 1's lowest note
-// and the number-of-keys readout are not overwritten with constants.
-TEST(ReplyDecoder, LayoutBoxesShowOnlyWhatTheirParametersReport)
+// Parameters 7-11 and 15 report into XtableValues only.
+TEST(ReplyDecoder, LayoutParametersAreKeptInTheTable)
 {
     for (int p : {7, 8, 9, 10, 11, 15}) {
         DecoderHarness h;
         char frame[64];
         std::snprintf(frame, sizeof frame, "F0 09 43 %02X 00 33 00 F7", p);
-        h.Decode(frame);
-        EXPECT_EQ(h.controls.ControlCalls(), Lines{}) << p;
+        EXPECT_EQ(h.Events(frame), Lines{"parameter " + std::to_string(p) + " = 51"}) << p;
         EXPECT_EQ(h.held.XtableValues[static_cast<size_t>(p)], 0x33) << p;
     }
 }
 
 TEST(ReplyDecoder, ReportsThatChangeNothing)
 {
-    const char* frames[] = {
-        "F0 09 44 0C 00 58 00 F7",  // inquiry answers are logged only
-        "F0 09 44 06 00 00 00 F7",
-        "F0 09 43 40 00 01 00 F7",  // parameter 64
-        "F0 09 43 20 00 01 00 F7",  // parameter 32
+    struct Case {
+        const char* frame;
+        Lines events;
     };
-    for (const char* frame : frames) {
+    const Case cases[] = {
+        {"F0 09 44 0C 00 58 00 F7", {}},  // inquiry answers are logged only
+        {"F0 09 44 06 00 00 00 F7", {}},
+        {"F0 09 43 40 00 01 00 F7", {"parameter 64 = 1"}},  // beyond the box's 32: only news
+        {"F0 09 43 20 00 01 00 F7", {"parameter 32 = 1"}},
+    };
+    for (const auto& [frame, events] : cases) {
         DecoderHarness h;
         const HeldValues before = h.held;
         EXPECT_EQ(h.Decode(frame).size(), 1u) << frame;
-        EXPECT_EQ(h.controls.ControlCalls(), Lines{}) << frame;
+        EXPECT_EQ(h.sink.events, events) << frame;
         EXPECT_EQ(h.held.XtableValues, before.XtableValues) << frame;
         EXPECT_EQ(h.held.MuteBits, before.MuteBits) << frame;
     }
@@ -219,10 +215,10 @@ TEST(ReplyDecoder, ShortFramesNeverReadStaleBytes)
     for (const Case& c : cases) {
         DecoderHarness h;
         h.Decode(filler);
-        h.controls.Reset();
+        const size_t eventsBefore = h.sink.events.size();
         const HeldValues before = h.held;
         EXPECT_EQ(h.Decode(c.frame), Lines{c.line}) << c.frame;
-        EXPECT_EQ(h.controls.ControlCalls(), Lines{}) << c.frame;
+        EXPECT_EQ(h.sink.events.size(), eventsBefore) << c.frame;
         EXPECT_EQ(h.held.XtableValues, before.XtableValues) << c.frame;
         EXPECT_EQ(h.held.MuteBits, before.MuteBits) << c.frame;
         EXPECT_FALSE(h.held.IdentificationPending) << c.frame;
@@ -283,7 +279,7 @@ TEST(ReplyDecoder, TextsAreCutToTheirLimits)
     longText += " F7";
     h.held.IdentificationPending = true;
     h.Decode(longText);
-    EXPECT_EQ(h.controls.texts[IDC_IDENTIFICATION], std::string(127, 'B'));
+    EXPECT_EQ(h.sink.events, Lines{"identification " + std::string(127, 'B')});
     EXPECT_EQ(h.Decode(longText), Lines{std::string(127, 'B')});
 
     // Text characters: the text line holds 1023 characters.
@@ -311,11 +307,11 @@ TEST(ReplyDecoder, TextEndsAtZeroByte)
     EXPECT_EQ(h.Decode("F0 09 10 41 F7 F0 09 10 00 F7 F0 09 10 42 F7 F0 09 10 0A F7"), Lines{"A"});
 }
 
-TEST(ReplyDecoder, ScrollsOncePerPass)
+TEST(ReplyDecoder, EndsEachPassOnce)
 {
     DecoderHarness h;
     h.Run();
     h.Decode("F0 09 27 F7 F0 09 2A F7");
-    EXPECT_EQ(h.controls.scrollCalls, 2);
-    EXPECT_EQ(h.controls.calls.back(), "eeprom dump no argument");
+    EXPECT_EQ(h.sink.passes, 2);
+    EXPECT_EQ(h.sink.lines.back(), "eeprom dump no argument");
 }

@@ -1,4 +1,4 @@
-#include "ProtocolHarness.h"
+#include "RecordingSender.h"
 #include "protocol/RequestBuilders.h"
 
 #include <gtest/gtest.h>

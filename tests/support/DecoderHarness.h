@@ -1,10 +1,9 @@
-// A reply pipeline over its own rings, wired, through the presenters the
-// main dialog uses, to a recording dialog and a recording transmitter.
+// A reply pipeline over its own rings, wired to a recording sink and a
+// recording transmitter: the decoder as the protocol layer sees it.
 #pragma once
 
-#include "RecordingControls.h"
 #include "RecordingSender.h"
-#include "editors/ReplyPresenter.h"
+#include "RecordingSink.h"
 #include "midi/CaptureRings.h"
 #include "protocol/HeldValues.h"
 #include "protocol/ReplyPipeline.h"
@@ -12,21 +11,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
-//! A reply pipeline with its own rings and held values, and a recording dialog.
+//! A reply pipeline with its own rings and held values, and a recording sink.
 struct DecoderHarness {
-    CRecordingControls controls;
+    CRecordingSink sink;
     CRecordingSender sender;
-    CReplyPipeline pipeline{presenter, sender};
+    CReplyPipeline pipeline{sink, sender};
     CaptureRings& rings = pipeline.Rings();
     HeldValues& held = pipeline.Held();
     ReportOptions& options = pipeline.Options();
-    CZoneEditor zones{controls, held, sender};
-    CParameterTable parameters{controls, held, options, sender};
-    CReplyPresenter presenter{controls, held, zones, parameters};
 
     void Bytes(const std::vector<uint8_t>& bytes) { rings.sysex.Write(bytes.data(), bytes.size()); }
     void Bytes(const std::string& hex) { Bytes(Hex(hex)); }
@@ -51,9 +46,16 @@ struct DecoderHarness {
     //! Runs one pass and returns the lines it appended.
     std::vector<std::string> Run()
     {
-        const size_t before = controls.lines.size();
+        const size_t before = sink.lines.size();
         pipeline.Run();
-        return std::vector<std::string>(controls.lines.begin() + static_cast<std::ptrdiff_t>(before),
-                                        controls.lines.end());
+        return std::vector<std::string>(sink.lines.begin() + static_cast<std::ptrdiff_t>(before), sink.lines.end());
+    }
+
+    //! Runs one pass and returns the sink's other calls it brought.
+    std::vector<std::string> Events(const std::string& hex)
+    {
+        const size_t before = sink.events.size();
+        Decode(hex);
+        return std::vector<std::string>(sink.events.begin() + static_cast<std::ptrdiff_t>(before), sink.events.end());
     }
 };
