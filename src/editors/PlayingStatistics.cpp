@@ -124,7 +124,7 @@ void CPlayingStatistics::OnShortMessage(uint32_t packed, Clock::time_point t)
         stats.minVelocity = std::min(stats.minVelocity, velocity);
         stats.maxVelocity = std::max(stats.maxVelocity, velocity);
         const Clock::duration gap = t - stats.lastNoteOn;
-        if (gap >= Clock::duration::zero() && gap < m_doubleWindow)
+        if (gap >= Clock::duration::zero() && gap < kDoubleTriggerWindow)
             ++stats.doubleTriggers;
     }
     ++stats.noteOns;
@@ -152,9 +152,9 @@ double CPlayingStatistics::Brightness(int key, Clock::time_point now) const
     const Clock::duration age = now - stats.lastNoteOn;
     if (age <= Clock::duration::zero())
         return 1.0;
-    if (age >= m_fade)
+    if (age >= kFadeTime)
         return 0.0;
-    return 1.0 - std::chrono::duration<double>(age) / std::chrono::duration<double>(m_fade);
+    return 1.0 - std::chrono::duration<double>(age) / std::chrono::duration<double>(kFadeTime);
 }
 
 std::vector<int> CPlayingStatistics::NeverPlayedKeys() const
@@ -172,7 +172,7 @@ std::vector<int> CPlayingStatistics::StuckKeys(Clock::time_point now) const
     std::vector<int> keys;
     for (int key = 0; key < m_keyCount; ++key) {
         const KeyStats& stats = m_keys[static_cast<size_t>(key)];
-        if (stats.held && now - stats.lastNoteOn > m_stuckThreshold)
+        if (stats.held && now - stats.lastNoteOn > kStuckThreshold)
             keys.push_back(key);
     }
     return keys;

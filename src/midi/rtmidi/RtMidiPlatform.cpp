@@ -90,7 +90,6 @@ void CRtMidiPlatform::List()
 {
     m_inputs.clear();
     m_outputs.clear();
-    m_available = false;
     // Without the sequencer device RtMidi throws and ALSA prints; there is
     // nothing to list then.
     if (::access("/dev/snd/seq", R_OK | W_OK) != 0)
@@ -114,7 +113,6 @@ void CRtMidiPlatform::List()
         };
         list(in, m_inputs);
         list(out, m_outputs);
-        m_available = true;
     } catch (const RtMidiError&) {
         m_inputs.clear();
         m_outputs.clear();

@@ -39,9 +39,12 @@ public:
     //! receive-buffer failure). `controls` must outlive this object.
     CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatform> platform,
                  std::function<void()> transferBoundTexts = {});
-    //! Members go in reverse order: the presenters first, then the ports,
-    //! which close without a line (no control is written any more), and
-    //! only then the rings that the driver's callback fills.
+    //! Members go in reverse order of declaration: the keyboard view's feed
+    //! and the presenters, a search for the box (closing the ports it
+    //! listened and asked on), the port lists, the reply pipeline, then the
+    //! ports, which close without a line (no control is written any more),
+    //! then the rings that the driver's callback filled, and last the MIDI
+    //! platform, once none of its ports is open.
     ~CMainEditors();
 
     CMainEditors(const CMainEditors&) = delete;
@@ -106,7 +109,8 @@ public:
 
 private:
     // Declared in this order so that the ports (and with them the driver's
-    // callback) go before the rings they fill.
+    // callback) go before the rings they fill, and the platform after every
+    // port opened on it.
     IDialogControls& m_controls;
     std::unique_ptr<IMidiPlatform> m_pPlatform;
     std::unique_ptr<CaptureRings> m_pRings;

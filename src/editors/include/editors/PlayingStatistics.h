@@ -13,7 +13,6 @@
 #include "editors/KeyboardKeys.h"
 #include "protocol/HeldValues.h"
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -101,12 +100,12 @@ public:
     //! Clears the session's statistics; zones and settings stay.
     void Reset();
 
-    //! Fade time of Brightness; default 1 s, negative taken as 0.
-    void SetFadeTime(Clock::duration fade) { m_fade = std::max(fade, Clock::duration::zero()); }
-    //! How long a note may be held before its key counts as stuck; default 5 s.
-    void SetStuckThreshold(Clock::duration threshold) { m_stuckThreshold = std::max(threshold, Clock::duration::zero()); }
-    //! See KeyStats::doubleTriggers; default 30 ms.
-    void SetDoubleTriggerWindow(Clock::duration window) { m_doubleWindow = std::max(window, Clock::duration::zero()); }
+    //! Fade time of Brightness.
+    static constexpr Clock::duration kFadeTime = std::chrono::seconds(1);
+    //! How long a note may be held before its key counts as stuck.
+    static constexpr Clock::duration kStuckThreshold = std::chrono::seconds(5);
+    //! See KeyStats::doubleTriggers.
+    static constexpr Clock::duration kDoubleTriggerWindow = std::chrono::milliseconds(30);
 
     std::span<const KeyStats> Keys() const { return {m_keys.data(), static_cast<size_t>(m_keyCount)}; }
     //! Counts per velocity of the note-ons counted on keys.
@@ -146,8 +145,4 @@ private:
     std::array<uint32_t, kVelocityBins> m_histogram{};
     uint32_t m_unmapped = 0;
     uint32_t m_layered = 0;
-
-    Clock::duration m_fade = std::chrono::seconds(1);
-    Clock::duration m_stuckThreshold = std::chrono::seconds(5);
-    Clock::duration m_doubleWindow = std::chrono::milliseconds(30);
 };

@@ -1,4 +1,11 @@
 // The one way a System Exclusive frame leaves the program.
+//
+// Threading contract: a sender belongs to one thread, the one that builds
+// the requests (the window thread; zmctl's main thread), and SendSysEx is
+// called only there, never from a MIDI driver's callback. SendSysEx must not
+// wait on a MIDI stack: the transmitter only queues the frame for its own
+// thread (see CSysExTransmitter). A sender that passes frames on (the
+// read-back sender) calls the next one on the same thread.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,10 @@
 // A received frame as the decoder and the reports read it: the bytes from F0
 // (or whatever came first) up to and including the closing F7.
 //
-// Every accessor stays inside the frame; a field the frame is too short to
-// carry is absent, never read from whatever lies behind it.
+// End(), BodyLength(), HasBody() and Number() never read outside the frame.
+// Body() and Nibbles() read where they are told: their callers check first
+// (HasBody(), End()) that the bytes lie inside, so that a field the frame is
+// too short to carry is absent, never read from whatever lies behind it.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,7 @@ struct FrameView {
 
     //! Bytes between the command byte and the F7.
     int32_t BodyLength() const { return length > 4 ? length - 4 : 0; }
+    //! Body byte `i`; the caller has checked HasBody(i + 1).
     uint8_t Body(int32_t i) const { return bytes[kBodyStart + i]; }
     bool HasBody(int32_t count) const { return BodyLength() >= count; }
 

@@ -87,13 +87,6 @@ public:
     //! Something was dropped since the last Clear().
     bool Truncated() const { return m_truncated; }
 
-    //! Cuts the text back to `length` characters (no effect when shorter).
-    void Resize(size_t length)
-    {
-        if (length < m_length)
-            m_length = length;
-    }
-
 private:
     CTextBuffer& Digits(const char* reversed, int n, bool negative, int width, bool zeroPad)
     {

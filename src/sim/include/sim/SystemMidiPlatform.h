@@ -2,6 +2,15 @@
 // (RtMidi), then JACK ports when a JACK server is running (our own client;
 // none is started), then the built-in "ZM1 Simulator". Rescan() lists ALSA
 // and JACK again, also when they were not there before.
+//
+// Threading contract: the joined platform is the window thread's (zmctl's
+// main thread's), as IMidiPlatform says: CreateMidiPlatform, Rescan, the
+// device names and every open run there. Received data comes on the thread
+// of the MIDI system behind each port: RtMidi's input thread for ALSA,
+// JACK's process thread for JACK, the simulator's own thread for the
+// built-in box. CreateMidiPlatform starts the JACK client and the
+// simulator's thread; destroying the platform ends them, so every port
+// opened on it must be closed first.
 #pragma once
 
 #include "midi/MidiPlatform.h"

@@ -42,8 +42,6 @@ public:
     //! Text of every line, top to bottom.
     QStringList Lines() const;
 
-    bool IsSorted() const { return m_bSorted; }
-
 signals:
     void UserSelChange(int row);
 

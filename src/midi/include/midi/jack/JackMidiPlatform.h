@@ -33,9 +33,6 @@ public:
     explicit CJackMidiPlatform(const std::string& clientName);
     ~CJackMidiPlatform() override;
 
-    //! False when no JACK server runs.
-    bool Available() const noexcept { return m_client != nullptr; }
-
     void Rescan() override;
     int InputDeviceCount() const override { return static_cast<int>(m_inputs.size()); }
     int OutputDeviceCount() const override { return static_cast<int>(m_outputs.size()); }

@@ -60,9 +60,6 @@ public:
     explicit CRtMidiPlatform(const std::string& clientName);
     ~CRtMidiPlatform() override;
 
-    //! False when the ALSA sequencer is not there.
-    bool Available() const noexcept { return m_available; }
-
     void Rescan() override;
     int InputDeviceCount() const override { return static_cast<int>(m_inputs.size()); }
     int OutputDeviceCount() const override { return static_cast<int>(m_outputs.size()); }
@@ -75,7 +72,6 @@ private:
     void List();
 
     std::string m_clientName;
-    bool m_available = false;
     std::vector<AlsaDevice> m_inputs;
     std::vector<AlsaDevice> m_outputs;
 };
