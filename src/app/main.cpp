@@ -1,6 +1,6 @@
 #include "app/DisplayGuard.h"
-#include "app/StandardDescriptors.h"
 #include "app/Zm_configApp.h"
+#include "midi/StandardDescriptors.h"
 
 #include <optional>
 

@@ -11,10 +11,10 @@
 #include "Output.h"
 #include "RequestCommand.h"
 #include "SimulateCommand.h"
-#include "StandardDescriptors.h"
 #include "StateCommands.h"
 #include "UsageError.h"
 #include "ZoneCommands.h"
+#include "midi/StandardDescriptors.h"
 #include "zm/Version.h"
 
 #include <CLI/CLI.hpp>
