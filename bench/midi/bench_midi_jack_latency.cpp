@@ -124,15 +124,6 @@ bool EnsureServer()
     return ServerAnswers();
 }
 
-int FindDevice(const IMidiPlatform& platform, bool input, const std::string& name)
-{
-    const int count = input ? platform.InputDeviceCount() : platform.OutputDeviceCount();
-    for (int n = 0; n < count; ++n)
-        if ((input ? platform.InputDeviceName(n) : platform.OutputDeviceName(n)) == name)
-            return n;
-    return -1;
-}
-
 double Median(std::vector<int64_t> values)
 {
     std::sort(values.begin(), values.end());

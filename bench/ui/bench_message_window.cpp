@@ -75,6 +75,21 @@ long ResidentBytes()
     return resident * 4096;
 }
 
+// Reports the time per line beside the time per iteration.
+void CountPerLine(benchmark::State& state, int64_t lines)
+{
+    state.counters["ns_per_line"] = benchmark::Counter(static_cast<double>(lines) * state.iterations(),
+                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// A message window holding `lines` typical lines, all shown.
+void Fill(CMessageWindowModel& model, int64_t lines)
+{
+    for (int64_t i = 0; i < lines; ++i)
+        model.Append(TypicalLine(i));
+    model.Flush();
+}
+
 void BM_AppendModelView(benchmark::State& state)
 {
     const int64_t lines = state.range(0);
@@ -111,8 +126,7 @@ void BM_AppendModelView(benchmark::State& state)
         model.reset();
         state.ResumeTiming();
     }
-    state.counters["ns_per_line"] = benchmark::Counter(static_cast<double>(lines) * state.iterations(),
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    CountPerLine(state, lines);
 }
 
 void BM_AppendListWidget(benchmark::State& state)
@@ -140,17 +154,14 @@ void BM_AppendListWidget(benchmark::State& state)
         list.reset();
         state.ResumeTiming();
     }
-    state.counters["ns_per_line"] = benchmark::Counter(static_cast<double>(lines) * state.iterations(),
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    CountPerLine(state, lines);
 }
 
 void BM_Copy(benchmark::State& state)
 {
     const int64_t lines = state.range(0);
     CMessageWindowModel model;
-    for (int64_t i = 0; i < lines; ++i)
-        model.Append(TypicalLine(i));
-    model.Flush();
+    Fill(model, lines);
     int64_t bytes = 0;
     for (auto _ : state) {
         auto* data = new QMimeData;
@@ -160,17 +171,14 @@ void BM_Copy(benchmark::State& state)
         QGuiApplication::clipboard()->setMimeData(data);
     }
     state.SetBytesProcessed(bytes);
-    state.counters["ns_per_line"] = benchmark::Counter(static_cast<double>(lines) * state.iterations(),
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    CountPerLine(state, lines);
 }
 
 void BM_Save(benchmark::State& state)
 {
     const int64_t lines = state.range(0);
     CMessageWindowModel model;
-    for (int64_t i = 0; i < lines; ++i)
-        model.Append(TypicalLine(i));
-    model.Flush();
+    Fill(model, lines);
     CMessageWindowActions actions(model, nullptr);
     // Beside the build, on the disk a user's files would be on, not a RAM disk.
     QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/bench-save-XXXXXX"));
@@ -184,8 +192,7 @@ void BM_Save(benchmark::State& state)
         state.ResumeTiming();
     }
     state.SetBytesProcessed(bytes);
-    state.counters["ns_per_line"] = benchmark::Counter(static_cast<double>(lines) * state.iterations(),
-                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    CountPerLine(state, lines);
 }
 
 } // namespace

@@ -11,6 +11,14 @@ constexpr std::string_view kInAddBuffer = "midiInAddBuffer       ";
 static_assert(kInOpen.size() == 22 && kInStart.size() == 22 && kInPrepare.size() == 22 && kInAddBuffer.size() == 22);
 constexpr const char kInAlreadyOpen[] = "midiInOpen called when already open THIS IS BAD but protected now ";
 
+// The output labels differ in length and in their padding; they are quoted
+// exactly.
+constexpr std::string_view kOutOpen = "midiOutOpen           ";
+constexpr std::string_view kOutClose = "midiOutClose           ";
+constexpr std::string_view kThruOpen = "MidiThruOutOpen           ";
+constexpr std::string_view kThruClose = "MidiThruOutClose           ";
+static_assert(kOutOpen.size() == 22 && kOutClose.size() == 23 && kThruOpen.size() == 26 && kThruClose.size() == 27);
+
 // Program change on the third channel to program 3, sent when thru opens.
 constexpr uint32_t kThruGreeting = PackShortMessage(0xC2, 0x03);
 
@@ -142,15 +150,6 @@ bool CPortSession::QueueReceiveBuffer()
 }
 
 // ---- output and thru/out ----
-
-namespace {
-// The labels differ in length and in their padding; they are quoted exactly.
-constexpr std::string_view kOutOpen = "midiOutOpen           ";
-constexpr std::string_view kOutClose = "midiOutClose           ";
-constexpr std::string_view kThruOpen = "MidiThruOutOpen           ";
-constexpr std::string_view kThruClose = "MidiThruOutClose           ";
-static_assert(kOutOpen.size() == 22 && kOutClose.size() == 23 && kThruOpen.size() == 26 && kThruClose.size() == 27);
-} // namespace
 
 const CPortSession::OutputTexts& CPortSession::TextsOf(const CMidiPort& port)
 {

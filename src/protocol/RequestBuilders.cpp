@@ -9,23 +9,39 @@ namespace {
 // The widest frame: a data-form field operation with 128 data bytes.
 constexpr int kMaxRequestBytes = 8 + 128;
 
-using RequestFrame = std::array<uint8_t, kMaxRequestBytes>;
+// One request frame: F0, the box's identifier and the command, then the body
+// as the builder puts it, and F7 when it is sent.
+class CRequest {
+public:
+    explicit CRequest(uint8_t command)
+    {
+        Put(kStartOfExclusive);
+        Put(kIdentifier);
+        Put(command);
+    }
 
-void Send(ISysExSender& sender, const RequestFrame& frame, int length)
-{
-    // The transmitter counts only the bytes between F0 and F7.
-    sender.SendSysEx(length - 2, frame.data());
-}
+    CRequest& Put(uint8_t byte)
+    {
+        m_frame[m_length++] = byte;
+        return *this;
+    }
 
+    void SendTo(ISysExSender& sender)
+    {
+        Put(kEndOfExclusive);
+        // The transmitter counts only the bytes between F0 and F7.
+        sender.SendSysEx(m_length - 2, m_frame.data());
+    }
+
+private:
+    std::array<uint8_t, kMaxRequestBytes> m_frame{};
+    int m_length = 0;
+};
+
+// A request without a body.
 void SendFixed(ISysExSender& sender, uint8_t command)
 {
-    RequestFrame frame;
-    int i = 0;
-    frame[i++] = kStartOfExclusive;  // start of exclusive
-    frame[i++] = kIdentifier;        // the box's protocol
-    frame[i++] = command;            // empty body
-    frame[i++] = kEndOfExclusive;    // end of exclusive
-    Send(sender, frame, i);
+    CRequest(command).SendTo(sender);
 }
 
 uint8_t Low7(int32_t v)
@@ -65,67 +81,47 @@ void SendEepromEchoTest(ISysExSender& sender)
 
 void SendSmartEepromPeek(ISysExSender& sender, ReportOptions& options)
 {
-    RequestFrame frame;
-    int i = 0;
-    frame[i++] = kStartOfExclusive;        // start of exclusive
-    frame[i++] = kIdentifier;              // the box's protocol
-    frame[i++] = CMD_EEPROM_PEEK_REQUEST;  // EEPROM PEEK request
-    frame[i++] = 0x00;                     // address nibble 0 (least significant): address 00000
-    frame[i++] = 0x00;                     // address nibble 1
-    frame[i++] = 0x00;                     // address nibble 2
-    frame[i++] = 0x00;                     // address nibble 3
-    frame[i++] = 0x00;                     // address nibble 4
-    frame[i++] = 0x00;                     // length nibble 0 (least significant): length 0200
-    frame[i++] = 0x00;                     // length nibble 1
-    frame[i++] = 0x02;                     // length nibble 2
-    frame[i++] = 0x00;                     // length nibble 3
-    frame[i++] = kEndOfExclusive;          // end of exclusive
-    Send(sender, frame, i);
+    CRequest request(CMD_EEPROM_PEEK_REQUEST);  // EEPROM PEEK request
+    request.Put(0x00);                          // address nibble 0 (least significant): address 00000
+    request.Put(0x00);                          // address nibble 1
+    request.Put(0x00);                          // address nibble 2
+    request.Put(0x00);                          // address nibble 3
+    request.Put(0x00);                          // address nibble 4
+    request.Put(0x00);                          // length nibble 0 (least significant): length 0200
+    request.Put(0x00);                          // length nibble 1
+    request.Put(0x02);                          // length nibble 2
+    request.Put(0x00);                          // length nibble 3
+    request.SendTo(sender);
     options.SmartDumpPending = true;
 }
 
 void SendSetParameter(ISysExSender& sender, int32_t number, int32_t value)
 {
-    RequestFrame frame;
-    int i = 0;
-    frame[i++] = kStartOfExclusive;  // start of exclusive
-    frame[i++] = kIdentifier;        // the box's protocol
-    frame[i++] = CMD_SET_PARAMETER;  // Set parameter
-    frame[i++] = Low7(number);       // parameter number, low 7 bits
-    frame[i++] = Low7(number >> 7);  // parameter number, next 7 bits
-    frame[i++] = Low7(value);        // value, low 7 bits
-    frame[i++] = Low7(value >> 7);   // value, next 7 bits (two's complement for negatives)
-    frame[i++] = kEndOfExclusive;    // end of exclusive
-    Send(sender, frame, i);
+    CRequest request(CMD_SET_PARAMETER);  // Set parameter
+    request.Put(Low7(number));            // parameter number, low 7 bits
+    request.Put(Low7(number >> 7));       // parameter number, next 7 bits
+    request.Put(Low7(value));             // value, low 7 bits
+    request.Put(Low7(value >> 7));        // value, next 7 bits (two's complement for negatives)
+    request.SendTo(sender);
 }
 
 void SendInquireParameter(ISysExSender& sender, int32_t number)
 {
-    RequestFrame frame;
-    int i = 0;
-    frame[i++] = kStartOfExclusive;      // start of exclusive
-    frame[i++] = kIdentifier;            // the box's protocol
-    frame[i++] = CMD_INQUIRE_PARAMETER;  // Inquire parameter
-    frame[i++] = Low7(number);           // parameter number, 7-bit
-    frame[i++] = 0x00;                   // always 00
-    frame[i++] = kEndOfExclusive;        // end of exclusive
-    Send(sender, frame, i);
+    CRequest request(CMD_INQUIRE_PARAMETER);  // Inquire parameter
+    request.Put(Low7(number));                // parameter number, 7-bit
+    request.Put(0x00);                        // always 00
+    request.SendTo(sender);
 }
 
 void SendFieldOperation(ISysExSender& sender, int32_t op, int32_t field, int32_t start, int32_t length, int32_t byte)
 {
-    RequestFrame frame;
-    int i = 0;
-    frame[i++] = kStartOfExclusive;                       // start of exclusive
-    frame[i++] = kIdentifier;                             // the box's protocol
-    frame[i++] = CMD_FIELD_OPERATION;                     // Field operation
-    frame[i++] = Low7(op);                                // operation
-    frame[i++] = Low7(field);                             // field (zone, keymap field)
-    frame[i++] = static_cast<uint8_t>(ClipStart(start));  // start offset inside the field
-    frame[i++] = Low7(length);                            // length, 00 standing for 128
-    frame[i++] = Low7(byte);                              // the one byte of the byte form
-    frame[i++] = kEndOfExclusive;                         // end of exclusive
-    Send(sender, frame, i);
+    CRequest request(CMD_FIELD_OPERATION);                // Field operation
+    request.Put(Low7(op));                                // operation
+    request.Put(Low7(field));                             // field (zone, keymap field)
+    request.Put(static_cast<uint8_t>(ClipStart(start)));  // start offset inside the field
+    request.Put(Low7(length));                            // length, 00 standing for 128
+    request.Put(Low7(byte));                              // the one byte of the byte form
+    request.SendTo(sender);
 }
 
 void SendWriteFieldData(ISysExSender& sender, int32_t op, int32_t field, int32_t start, int32_t length,
@@ -135,19 +131,16 @@ void SendWriteFieldData(ISysExSender& sender, int32_t op, int32_t field, int32_t
     int32_t count = std::clamp(length, 0, 128 - clippedStart);
     count = std::min(count, static_cast<int32_t>(std::min<size_t>(data.size(), 128)));
 
-    RequestFrame frame;
-    int i = 0;
-    frame[i++] = kStartOfExclusive;                                       // start of exclusive
-    frame[i++] = kIdentifier;                                             // the box's protocol
-    frame[i++] = CMD_FIELD_OPERATION;                                     // Field operation
-    frame[i++] = op == OP_FILL_FROM_DATA ? OP_FILL_FROM_DATA : OP_SET_ZONE_SPLIT_DATA;  // data-form operation
-    frame[i++] = Low7(field);                                             // field (zone 0-3)
-    frame[i++] = static_cast<uint8_t>(clippedStart);                      // start offset inside the field
-    frame[i++] = Low7(count);                                             // length, 00 standing for 128
+    const uint8_t dataOp = op == OP_FILL_FROM_DATA ? OP_FILL_FROM_DATA : OP_SET_ZONE_SPLIT_DATA;
+
+    CRequest request(CMD_FIELD_OPERATION);            // Field operation
+    request.Put(dataOp);                              // data-form operation
+    request.Put(Low7(field));                         // field (zone 0-3)
+    request.Put(static_cast<uint8_t>(clippedStart));  // start offset inside the field
+    request.Put(Low7(count));                         // length, 00 standing for 128
     for (int32_t k = 0; k < count; ++k)
-        frame[i++] = Low7(data[static_cast<size_t>(k)]);                  // data bytes, 7-bit
-    frame[i++] = kEndOfExclusive;                                         // end of exclusive
-    Send(sender, frame, i);
+        request.Put(Low7(data[static_cast<size_t>(k)]));  // data bytes, 7-bit
+    request.SendTo(sender);
 }
 
 void SendGetZone(ISysExSender& sender, int32_t zone)

@@ -35,15 +35,6 @@ Bytes SysEx(size_t length, uint8_t seed)
     return b;
 }
 
-int FindDevice(const IMidiPlatform& platform, bool input, const std::string& name)
-{
-    const int count = input ? platform.InputDeviceCount() : platform.OutputDeviceCount();
-    for (int n = 0; n < count; ++n)
-        if ((input ? platform.InputDeviceName(n) : platform.OutputDeviceName(n)) == name)
-            return n;
-    return -1;
-}
-
 std::vector<std::string> Names(const IMidiPlatform& platform, bool input)
 {
     std::vector<std::string> names;

@@ -24,15 +24,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-int FindDevice(const IMidiPlatform& platform, bool input, const std::string& name)
-{
-    const int count = input ? platform.InputDeviceCount() : platform.OutputDeviceCount();
-    for (int n = 0; n < count; ++n)
-        if ((input ? platform.InputDeviceName(n) : platform.OutputDeviceName(n)) == name)
-            return n;
-    return -1;
-}
-
 std::string Hex(const Bytes& bytes)
 {
     std::string text;

@@ -6,6 +6,7 @@
 #include "midi/PortSession.h"
 
 #include <functional>
+#include <string>
 
 struct PortRig {
     PortRig(IMidiPlatform& platform, CaptureRings& rings, IDialogControls& controls,
@@ -18,3 +19,13 @@ struct PortRig {
     CPortSession session;
     CPortLists lists;
 };
+
+//! Number of the input (or output) device listed under `name`; -1 when none is.
+inline int FindDevice(const IMidiPlatform& platform, bool input, const std::string& name)
+{
+    const int count = input ? platform.InputDeviceCount() : platform.OutputDeviceCount();
+    for (int n = 0; n < count; ++n)
+        if ((input ? platform.InputDeviceName(n) : platform.OutputDeviceName(n)) == name)
+            return n;
+    return -1;
+}
