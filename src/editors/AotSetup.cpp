@@ -16,12 +16,25 @@ CAotSetup::CAotSetup(IDialogControls& controls, const HeldValues& held, ISysExSe
 void CAotSetup::Open()
 {
     AotOptions = static_cast<uint8_t>(m_held.HeldAotBooleans);
-    for (const AotOption& option : kAotOptions)
-        m_controls.SetCheck(option.id, (AotOptions >> option.bit) & 1);
+    Mark();
     m_shownDelay = m_held.HeldAotDelay;
     CLineBuffer text;
     text.Dec(m_shownDelay);
     m_controls.SetControlText(IDC_AOT_DELAY, text.View());
+}
+
+void CAotSetup::Mark()
+{
+    for (const AotOption& option : kAotOptions)
+        m_controls.SetCheck(option.id, (AotOptions >> option.bit) & 1);
+}
+
+void CAotSetup::ParameterReported(int32_t number, int32_t value)
+{
+    if (number != ZmFunc_AotBooleans || static_cast<uint8_t>(value) == AotOptions)
+        return;
+    AotOptions = static_cast<uint8_t>(value);
+    Mark();
 }
 
 bool CAotSetup::OnCommand(int id)

@@ -14,6 +14,11 @@ void CReplyPresenter::AddObserver(IReplyObserver& observer)
     m_observers.push_back(&observer);
 }
 
+void CReplyPresenter::RemoveObserver(IReplyObserver& observer)
+{
+    std::erase(m_observers, &observer);
+}
+
 void CReplyPresenter::AppendLine(std::string_view line)
 {
     if (m_shortMessageLineNext) {

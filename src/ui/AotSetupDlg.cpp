@@ -3,9 +3,15 @@
 #include "res/resource.h"
 
 CAotSetupDlg::CAotSetupDlg(CMainEditors& editors, QWidget* owner)
-    : CTemplateDialog(owner), m_setup(editors.OpenAotSetup(*this))
+    : CTemplateDialog(owner), m_editors(editors), m_setup(editors.OpenAotSetup(*this))
 {
     BuildFromTemplate(IDD_AOT_SETUP);
+    m_editors.Presenter().AddObserver(*this);
+}
+
+CAotSetupDlg::~CAotSetupDlg()
+{
+    m_editors.Presenter().RemoveObserver(*this);
 }
 
 void CAotSetupDlg::OnCommand(int id)

@@ -187,6 +187,24 @@ TEST_F(SecondaryDialogsTest, AotOkSendsNoDelayTheUserDidNotChange)
     EXPECT_EQ(Sent(0), 0u) << "the box's newer value stays";
 }
 
+TEST_F(SecondaryDialogsTest, AotOptionsFollowTheBoxSoAClickKeepsTheOthers)
+{
+    // Opened before any Synchronize Data: nothing is held yet. The box then
+    // answers the window's inquiry with options 0 and 2 on.
+    Click(&dlg, IDC_AOT_SETUP);
+    EXPECT_EQ(Sent(1), 1u);
+    const std::vector<uint8_t> report = {0xF0, 0x09, 0x43, 0x1E, 0x00, 0x05, 0x00, 0xF7};
+    ASSERT_TRUE(dlg.Editors().Rings().sysex.Write(report.data(), report.size()));
+    ASSERT_TRUE(WaitFor([&] { return dlg.Held().HeldAotBooleans == 5; }));
+    QPointer<CAotSetupDlg> window = dlg.AotSetupWindow();
+    for (int id : {1048, 1049, 1050, 1051, 1052, 1053, 1054, 1056})
+        EXPECT_EQ(Checked(window, id), id == 1048 || id == 1050) << id;
+
+    Click(window, 1049);
+    EXPECT_EQ(Sent(1), 1u);
+    EXPECT_EQ(Last(), (std::vector<uint8_t>{0xF0, 0x09, 0x43, 0x1E, 0x00, 0x07, 0x00, 0xF7})) << "not 02: 0 and 2 stay on";
+}
+
 TEST(SecondaryDialogsOnTheBox, ALayoutShowsInTheZonesOnceSynchronized)
 {
     CZm_configDlg dlg{nullptr, std::make_unique<CSimMidiPlatform>(nullptr, SimTiming::Instant)};

@@ -2,9 +2,13 @@
 // option buttons of the box's automatic-stream byte (parameter 30) and the
 // "Piston Pending and Transpose Delay" (parameter 31).
 //
-// The option byte is worked on in a copy of its own, loaded once when the
-// window opens: every click toggles one bit of the copy and sends all eight
-// bits; what the box reports later reaches neither the copy nor the marks.
+// The option byte is worked on in a copy of its own, loaded when the window
+// opens: every click toggles one bit of the copy and sends all eight bits.
+// The window asks the box for the byte as it opens; when the box's answer (or
+// any later report of the byte) comes while it is open, the copy and the
+// marks take the box's value, so that a click never sends back bits the box
+// no longer holds (opened before the first Synchronize Data, the copy would
+// otherwise start from 0 and the first click would clear every other option).
 // The delay goes to the box on OK only, and only when it is a number the box
 // can hold that differs from the one the edit showed at opening. Window
 // thread only.
@@ -32,6 +36,10 @@ public:
     //! parameter 30. False for any other control.
     bool OnCommand(int id);
 
+    //! The box reported parameter `number`: the option byte replaces the
+    //! working copy and the marks follow it; any other number is ignored.
+    void ParameterReported(int32_t number, int32_t value);
+
     //! OK (or Enter): takes the edit's text. A whole number 0-255 that
     //! differs from the delay shown at opening is sent as parameter 31
     //! (what the box reported since is not sent back). Returns false,
@@ -43,6 +51,8 @@ public:
     uint8_t AotOptions = 0;
 
 private:
+    void Mark();
+
     IDialogControls& m_controls;
     const HeldValues& m_held;
     ISysExSender& m_sender;

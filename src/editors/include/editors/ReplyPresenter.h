@@ -21,6 +21,8 @@ public:
 
     //! Adds `observer` (not owned) to those told after the controls.
     void AddObserver(IReplyObserver& observer);
+    //! Takes `observer` off the list (a window that closes before the presenter).
+    void RemoveObserver(IReplyObserver& observer);
 
     void AppendLine(std::string_view line) override;
     void ZoneRead(int zone) override;

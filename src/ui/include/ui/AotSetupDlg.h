@@ -7,19 +7,23 @@
 // delay. The main dialog builds a fresh one on every "AOT setup" click and
 // owns it; OK, Enter, Cancel, Escape and the close box only hide it. OK
 // stays open, with the reason shown under the delay, while the delay text
-// is no number the box can hold. Window thread only.
+// is no number the box can hold. While it exists it hears the box's reports
+// through the editors, so that the option marks follow the box. Window
+// thread only.
 #pragma once
 
 #include "editors/AotSetup.h"
 #include "editors/MainEditors.h"
+#include "editors/ReplyObserver.h"
 #include "ui/TemplateDialog.h"
 
-class CAotSetupDlg : public CTemplateDialog {
+class CAotSetupDlg : public CTemplateDialog, private IReplyObserver {
     Q_OBJECT
 public:
     //! Builds template 133 as a window of `owner` over the presenter that
     //! `editors` makes; Open() fills it. `editors` must outlive the window.
     CAotSetupDlg(CMainEditors& editors, QWidget* owner);
+    ~CAotSetupDlg() override;
 
     //! Loads `AotOptions` from the held option byte, sets the marks and
     //! shows the held delay.
@@ -33,5 +37,8 @@ protected:
     void OnOK() override;
 
 private:
+    void ParameterReported(int32_t number, int32_t value) override { m_setup.ParameterReported(number, value); }
+
+    CMainEditors& m_editors;
     CAotSetup m_setup;
 };
