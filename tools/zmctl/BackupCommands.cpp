@@ -4,76 +4,35 @@
 #include "BoxExchanges.h"
 #include "Escape.h"
 #include "FileSet.h"
+#include "protocol/BoxParameters.h"
 #include "UsageError.h"
 #include "Values.h"
 
-#include <algorithm>
-#include <optional>
 
 namespace {
 
-struct Difference {
-    std::string what;   //!< as the text line names it
-    std::string field;  //!< the zone field's or the parameter's name
-    std::optional<int> zone;        //!< 1-4, for a zone field
-    std::optional<int32_t> number;  //!< for a parameter
-    int32_t backup;
-    int32_t box;
-};
-
-std::vector<int> ZonesIn(const BackupContents& contents)
+//! What an exchange that read the setup's zones and parameters found: the
+//! differences, after a status 3 or 5 when anything did not answer.
+std::vector<SetupDifference> Differences(CBoxClient& client, const CSetupExchange& exchange,
+                                         const SetupContents& contents)
 {
-    std::vector<int> zones;
-    for (int zone = 0; zone < 4; ++zone)
-        if (contents.zones[static_cast<size_t>(zone)])
-            zones.push_back(zone);
-    return zones;
-}
-
-std::vector<int32_t> ParametersIn(const BackupContents& contents)
-{
-    std::vector<int32_t> numbers;
-    for (const auto& [number, value] : contents.parameters)
-        if (std::find(numbers.begin(), numbers.end(), number) == numbers.end())
-            numbers.push_back(number);
-    return numbers;
+    RequireAnswers(exchange.Missing(), client);
+    return CompareSetup(contents, exchange.Snapshot());
 }
 
 //! Reads what the backup holds from the box (status 3 when anything is
 //! missing) and lists every field that differs, in file order.
-std::vector<Difference> Compare(CBoxClient& client, const BackupContents& contents)
+std::vector<SetupDifference> Compare(CBoxClient& client, const SetupContents& contents)
 {
-    const std::vector<int> zones = ZonesIn(contents);
-    const BoxSnapshot box = ReadBox(client, zones, ParametersIn(contents));
-    RequireAnswers(box.Missing(zones), client);
-
-    std::vector<Difference> differences;
-    for (const auto& [number, value] : box.parameters) {
-        // A parameter written twice in a file ends with its last value.
-        int32_t expected = 0;
-        for (const auto& [n, v] : contents.parameters)
-            if (n == number)
-                expected = v;
-        if (*value != expected)
-            differences.push_back({"parameter " + ParameterLabel(number), ParameterName(number), std::nullopt, number,
-                                   expected, *value});
-    }
-    for (int zone : zones) {
-        const auto& record = *contents.zones[static_cast<size_t>(zone)];
-        const ZoneBytes& bytes = *box.zones[static_cast<size_t>(zone)];
-        for (int offset = 0; offset < 8; ++offset)
-            if (record[static_cast<size_t>(offset)] != bytes[static_cast<size_t>(offset)])
-                differences.push_back({"zone " + std::to_string(ShownZone(zone)) + " " + std::string(ZoneFieldName(offset)),
-                                       std::string(ZoneFieldName(offset)), ShownZone(zone), std::nullopt,
-                                       ShownFieldValue(offset, record[static_cast<size_t>(offset)]),
-                                       ShownFieldValue(offset, bytes[static_cast<size_t>(offset)])});
-    }
-    return differences;
+    CSetupExchange exchange = client.Exchange();
+    exchange.StartRead(contents.Zones(), contents.Parameters());
+    client.Run(exchange);
+    return Differences(client, exchange, contents);
 }
 
-std::string DifferenceText(const Difference& d)
+std::string DifferenceText(const SetupDifference& d)
 {
-    return d.what + ": backup " + std::to_string(d.backup) + ", box " + std::to_string(d.box);
+    return d.What() + ": backup " + std::to_string(d.file) + ", box " + std::to_string(d.box);
 }
 
 } // namespace
@@ -116,26 +75,24 @@ int RunBackup(const ClientSource& source, const BackupOptions& options, const Gl
 {
     // Refused before the box is asked, and checked again before the files
     // are put in place.
-    const std::string jsonPath = JsonPathFor(options.file);
+    const std::string jsonPath = SetupJsonPath(options.file);
     CFileSet::CheckTarget(options.file);
     CFileSet::CheckTarget(jsonPath);
     CBoxClient& client = source();
     std::vector<int32_t> parameters;
     for (int32_t number = 0; number < kParameterCount; ++number)
         parameters.push_back(number);
-    // The box names itself after the station name, as after Synchronize Data.
-    client.Held().IdentificationPending = true;
-    const BoxSnapshot snapshot = ReadBox(client, {0, 1, 2, 3}, parameters);
-    client.Held().IdentificationPending = false;
-    RequireAnswers(snapshot.Missing({0, 1, 2, 3}), client);
+    CSetupExchange exchange = client.Exchange();
+    exchange.StartRead({0, 1, 2, 3}, parameters, CSetupExchange::Asking::Identified);
+    client.Run(exchange);
+    RequireAnswers(exchange.Missing(), client);
 
-    const std::vector<uint8_t> frames = BackupFrames(snapshot);
-    CFileSet files;
-    files.Add(options.file, std::string_view(reinterpret_cast<const char*>(frames.data()), frames.size()));
-    files.Add(jsonPath, BackupJson(snapshot));
-    files.Commit();
+    const BoxSnapshot snapshot = exchange.Snapshot();
+    CReplacingFileSet files;
+    if (!WriteSetupFiles(options.file, snapshot, files))
+        throw CCommandError(kExitOutput, "cannot write " + Escaped(files.FailedPath()) + ": " + files.Error());
 
-    const size_t restored = ParseBackup(frames, options.file).parameters.size();
+    const size_t restored = ParseBackup(SetupFrames(snapshot), options.file).parameters.size();
     if (global.json) {
         CJsonWriter summary;
         summary.BeginObject().Key("file").Value(options.file).Key("json").Value(jsonPath);
@@ -151,19 +108,19 @@ int RunBackup(const ClientSource& source, const BackupOptions& options, const Gl
 
 int RunRestore(const ClientSource& source, const BackupOptions& options, const GlobalOptions& global, COutput& out)
 {
-    const BackupContents contents = ReadBackupFile(options.file);
+    const SetupContents contents = ReadBackupFile(options.file);
     CBoxClient& client = source();
-    client.BeginExchange();
-    for (const std::vector<uint8_t>& frame : contents.frames)
-        client.SendPaced(frame);
-    const std::vector<Difference> differences = Compare(client, contents);
+    CSetupExchange exchange = client.Exchange();
+    exchange.StartWrite(contents);
+    client.Run(exchange);
+    const std::vector<SetupDifference> differences = Differences(client, exchange, contents);
     if (!differences.empty()) {
         std::string list;
-        for (const Difference& d : differences)
+        for (const SetupDifference& d : differences)
             list += (list.empty() ? "" : "; ") + DifferenceText(d);
         throw CCommandError(kExitRefused, "restored, but the box does not hold: " + list);
     }
-    const size_t zones = ZonesIn(contents).size();
+    const size_t zones = contents.Zones().size();
     if (global.json) {
         CJsonWriter summary;
         summary.BeginObject().Key("file").Value(options.file).Key("requests").Value(static_cast<int64_t>(contents.frames.size()));
@@ -179,24 +136,24 @@ int RunRestore(const ClientSource& source, const BackupOptions& options, const G
 
 int RunDiff(const ClientSource& source, const BackupOptions& options, const GlobalOptions& global, COutput& out)
 {
-    const BackupContents contents = ReadBackupFile(options.file);
+    const SetupContents contents = ReadBackupFile(options.file);
     CBoxClient& client = source();
-    const std::vector<Difference> differences = Compare(client, contents);
+    const std::vector<SetupDifference> differences = Compare(client, contents);
     if (global.json) {
         CJsonWriter json;
         json.BeginObject().Key("differences").BeginArray();
-        for (const Difference& d : differences) {
+        for (const SetupDifference& d : differences) {
             json.BeginObject();
-            if (d.zone)
-                json.Key("zone").Value(*d.zone);
-            if (d.number)
-                json.Key("parameter").Value(*d.number);
-            json.Key("field").Value(d.field).Key("backup").Value(d.backup).Key("box").Value(d.box).EndObject();
+            if (d.zone >= 0)
+                json.Key("zone").Value(ShownZone(d.zone));
+            else
+                json.Key("parameter").Value(d.parameter);
+            json.Key("field").Value(d.Name()).Key("backup").Value(d.file).Key("box").Value(d.box).EndObject();
         }
         json.EndArray().EndObject();
         out.Write(json.Text());
     } else {
-        for (const Difference& d : differences)
+        for (const SetupDifference& d : differences)
             out.Line(DifferenceText(d));
     }
     out.Flush();

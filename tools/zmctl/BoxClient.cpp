@@ -283,25 +283,29 @@ ISysExSender& CBoxClient::Sender()
     return m_session.Transmitter();
 }
 
-void CBoxClient::SendPaced(std::span<const uint8_t> frame)
+CSetupExchange CBoxClient::Exchange()
 {
-    while (Clock::now() < m_nextSendAt) {
+    CSetupExchange exchange(Sender(), Held(), m_answers);
+    exchange.SetTimeout(m_settings.timeout);
+    return exchange;
+}
+
+void CBoxClient::Run(CSetupExchange& exchange)
+{
+    for (;;) {
         ThrowIfInterrupted();
         Pass();
-        std::this_thread::sleep_for(std::min<Clock::duration>(kPassInterval, m_nextSendAt - Clock::now()));
+        if (!exchange.Step(Clock::now(), m_session.Transmitter().FramesSent()))
+            return;
+        Idle();
     }
-    m_session.Transmitter().SendSysEx(static_cast<int32_t>(frame.size()) - 2, frame.data());
-    m_nextSendAt = Clock::now() + std::chrono::microseconds(frame.size() * 1'000'000 / kMidiWireBytesPerSecond);
 }
 
 // ---- waiting ----
 
 void CBoxClient::BeginExchange()
 {
-    m_zoneAnswered.fill(false);
-    m_reports.clear();
-    m_identification.reset();
-    m_lines.clear();
+    m_answers.Begin();
 }
 
 void CBoxClient::HandleMessages(CMessageRelay::Handler handler)
@@ -388,8 +392,7 @@ void CBoxClient::RunUntilInterrupted(const std::function<void()>& afterPass)
 
 void CBoxClient::AppendLine(std::string_view line)
 {
-    if (m_lines.size() < kKeptLines)
-        m_lines.emplace_back(line);
+    m_answers.Line(line);
     if (m_settings.verbose)
         std::fprintf(stderr, "%s\n", Escaped(line).c_str());
     if (m_printTo)
@@ -400,31 +403,15 @@ void CBoxClient::AppendLine(std::string_view line)
 
 void CBoxClient::ZoneRead(int zone)
 {
-    m_zoneAnswered[static_cast<size_t>(zone & 3)] = true;
+    m_answers.ZoneRead(zone, Held().Zones[static_cast<size_t>(zone & 3)]);
 }
 
 void CBoxClient::ParameterReported(int32_t number, int32_t value)
 {
-    Report& report = m_reports[number];
-    report.value = value;
-    ++report.count;
+    m_answers.ParameterReported(number, value);
 }
 
 void CBoxClient::IdentificationText(std::string_view text)
 {
-    m_identification = std::string(text);
-}
-
-std::optional<int32_t> CBoxClient::ParameterAnswer(int32_t number) const
-{
-    const auto it = m_reports.find(number);
-    if (it == m_reports.end())
-        return std::nullopt;
-    return it->second.value;
-}
-
-int CBoxClient::ParameterReports(int32_t number) const
-{
-    const auto it = m_reports.find(number);
-    return it == m_reports.end() ? 0 : it->second.count;
+    m_answers.IdentificationText(text);
 }

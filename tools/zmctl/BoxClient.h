@@ -16,9 +16,11 @@
 #include "midi/MessageSink.h"
 #include "midi/PortSession.h"
 #include "protocol/DumpReports.h"
+#include "protocol/ExchangeAnswers.h"
 #include "protocol/HeldValues.h"
 #include "protocol/ReplyPipeline.h"
 #include "protocol/ReplySink.h"
+#include "protocol/SetupExchange.h"
 #include "sim/SystemMidiPlatform.h"
 
 class COutput;
@@ -27,10 +29,8 @@ class COutput;
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -57,7 +57,7 @@ public:
     //! How often a waiting loop runs a decoder pass.
     static constexpr std::chrono::milliseconds kPassInterval{2};
     //! Lines of one exchange kept for error messages.
-    static constexpr size_t kKeptLines = 1000;
+    static constexpr size_t kKeptLines = CExchangeAnswers::kKeptLines;
 
     //! The system's devices, listed as zm_config lists them: ALSA, JACK
     //! (when a server runs), the built-in "ZM1 Simulator".
@@ -102,10 +102,13 @@ public:
 
     //! Where the request builders send; frames go out in call order.
     ISysExSender& Sender();
-    //! Sends one whole frame no sooner than the previous one sent this way
-    //! can have crossed a MIDI cable (3,125 bytes/s), running decoder
-    //! passes meanwhile.
-    void SendPaced(std::span<const uint8_t> frame);
+
+    //! An exchange of a setup over this client's ports and answers, with
+    //! its timeout.
+    CSetupExchange Exchange();
+    //! Runs decoder passes and steps `exchange` until it has ended. Throws
+    //! on Ctrl-C.
+    void Run(CSetupExchange& exchange);
 
     //! Forgets the answers and lines of the previous exchange.
     void BeginExchange();
@@ -122,13 +125,13 @@ public:
     void RunUntilInterrupted(const std::function<void()>& afterPass);
 
     // ---- the current exchange ----
-    bool ZoneAnswered(int zone) const { return m_zoneAnswered[static_cast<size_t>(zone & 3)]; }
+    bool ZoneAnswered(int zone) const { return m_answers.ZoneAnswered(zone); }
     //! The value parameter `number` was last reported with (code 43), as
     //! sent, and how many reports of it came in this exchange.
-    std::optional<int32_t> ParameterAnswer(int32_t number) const;
-    int ParameterReports(int32_t number) const;
-    const std::optional<std::string>& Identification() const { return m_identification; }
-    const std::vector<std::string>& Lines() const { return m_lines; }
+    std::optional<int32_t> ParameterAnswer(int32_t number) const { return m_answers.ParameterAnswer(number); }
+    int ParameterReports(int32_t number) const { return m_answers.ParameterReports(number); }
+    const std::optional<std::string>& Identification() const { return m_answers.Identification(); }
+    const std::vector<std::string>& Lines() const { return m_answers.Lines(); }
     //! System Exclusive bytes the input has delivered so far: the box's
     //! replies, whichever they are.
     uint64_t SysExReceived() const;
@@ -214,16 +217,6 @@ private:
     std::function<void(std::string_view)> m_lineHandler;
     COutput* m_printTo = nullptr;
     std::vector<std::string> m_toPrint;
-    std::array<bool, HeldValues::kZoneCount> m_zoneAnswered{};
-    struct Report {
-        int32_t value = 0;
-        int count = 0;
-    };
-    //! By parameter number: the named 32 as the decoder applies them, any
-    //! other number as its report line reads.
-    std::map<int32_t, Report> m_reports;
-    std::optional<std::string> m_identification;
-    std::vector<std::string> m_lines;
-    Clock::time_point m_nextSendAt{};
+    CExchangeAnswers m_answers;
     std::chrono::nanoseconds m_waited{0};
 };

@@ -8,54 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
-std::vector<std::string> BoxSnapshot::Missing(const std::vector<int>& zonesAsked) const
-{
-    std::vector<std::string> missing;
-    for (int zone : zonesAsked)
-        if (!zones[static_cast<size_t>(zone)])
-            missing.push_back("zone " + std::to_string(ShownZone(zone)));
-    for (const auto& [number, value] : parameters)
-        if (!value)
-            missing.push_back("parameter " + ParameterLabel(number));
-    return missing;
-}
-
 namespace {
-
-BoxSnapshot Collect(CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
-{
-    BoxSnapshot snapshot;
-    for (int zone : zones) {
-        if (!client.ZoneAnswered(zone))
-            continue;
-        const ZoneRecord& record = client.Held().Zones[static_cast<size_t>(zone)];
-        ZoneBytes bytes;
-        for (int offset = 0; offset < ZoneRecord::kFieldCount; ++offset)
-            bytes[static_cast<size_t>(offset)] = record.Field(offset);
-        snapshot.zones[static_cast<size_t>(zone)] = bytes;
-    }
-    for (int32_t number : parameters)
-        snapshot.parameters.emplace_back(number, client.ParameterAnswer(number));
-    snapshot.identification = client.Identification();
-    return snapshot;
-}
-
-//! How many of the zones and parameters asked for have answered.
-uint64_t Answered(const CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
-{
-    return static_cast<uint64_t>(std::count_if(zones.begin(), zones.end(), [&](int z) { return client.ZoneAnswered(z); })
-                                 + std::count_if(parameters.begin(), parameters.end(),
-                                                 [&](int32_t p) { return client.ParameterAnswer(p).has_value(); }));
-}
-
-//! Waits until every zone and parameter asked for has answered; each
-//! answer gives the rest the timeout afresh.
-void AwaitAnswers(CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
-{
-    const uint64_t all = zones.size() + parameters.size();
-    const auto answered = [&] { return Answered(client, zones, parameters); };
-    client.WaitFor([&] { return answered() == all; }, answered);
-}
 
 //! True for a line that is no word of the box's about a request: the
 //! answers themselves, its identification, the note stream and what the
@@ -90,23 +43,19 @@ std::string WhatTheBoxSaid(const CBoxClient& client)
 
 BoxSnapshot ReadBox(CBoxClient& client, const std::vector<int>& zones, const std::vector<int32_t>& parameters)
 {
-    client.BeginExchange();
-    for (int zone : zones)
-        SendGetZone(client.Sender(), zone);
-    for (int32_t number : parameters)
-        SendInquireParameter(client.Sender(), number);
-    AwaitAnswers(client, zones, parameters);
-    return Collect(client, zones, parameters);
+    CSetupExchange exchange = client.Exchange();
+    exchange.StartRead(zones, parameters);
+    client.Run(exchange);
+    return exchange.Snapshot();
 }
 
 BoxSnapshot Synchronize(CBoxClient& client)
 {
-    const std::vector<int> zones = {0, 1, 2, 3};
-    const std::vector<int32_t> parameters(kSynchronizedParameters.begin(), kSynchronizedParameters.end());
-    client.BeginExchange();
-    SendSynchronizeData(client.Sender(), client.Held());
-    AwaitAnswers(client, zones, parameters);
-    return Collect(client, zones, parameters);
+    CSetupExchange exchange = client.Exchange();
+    exchange.StartRead({0, 1, 2, 3}, std::vector<int32_t>(kSynchronizedParameters.begin(), kSynchronizedParameters.end()),
+                       CSetupExchange::Asking::Synchronized);
+    client.Run(exchange);
+    return exchange.Snapshot();
 }
 
 void RequireAnswers(const std::vector<std::string>& missing, const CBoxClient& client)
@@ -205,18 +154,6 @@ void PrintZoneTable(COutput& out, const std::vector<std::pair<int, std::optional
     }
 }
 
-void WriteZoneJson(CJsonWriter& json, int zone, const std::optional<ZoneBytes>& bytes)
-{
-    if (!bytes) {
-        json.Null();
-        return;
-    }
-    json.BeginObject().Key("zone").Value(ShownZone(zone));
-    for (int offset = 0; offset < ZoneRecord::kFieldCount; ++offset)
-        json.Key(ZoneFieldName(offset)).Value(ShownFieldValue(offset, (*bytes)[static_cast<size_t>(offset)]));
-    json.EndObject();
-}
-
 void PrintParameterTable(COutput& out, const std::vector<std::pair<int32_t, std::optional<int32_t>>>& parameters,
                          bool header)
 {
@@ -230,14 +167,4 @@ void PrintParameterTable(COutput& out, const std::vector<std::pair<int32_t, std:
             std::snprintf(line, sizeof line, "%3d  %-19s no answer", number, ParameterName(number).c_str());
         out.Line(line);
     }
-}
-
-void WriteParameterJson(CJsonWriter& json, int32_t number, const std::optional<int32_t>& value)
-{
-    json.BeginObject().Key("number").Value(number).Key("name").Value(ParameterName(number)).Key("value");
-    if (value)
-        json.Value(*value);
-    else
-        json.Null();
-    json.EndObject();
 }

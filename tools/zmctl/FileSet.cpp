@@ -3,13 +3,6 @@
 #include "Escape.h"
 #include "UsageError.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
 [[noreturn]] void CannotWrite(const std::string& path, const std::string& why)
@@ -17,142 +10,27 @@ namespace {
     throw CCommandError(kExitOutput, "cannot write " + Escaped(path) + ": " + why);
 }
 
-const char* KindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "a directory";
-    if (S_ISFIFO(mode))
-        return "a FIFO";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    if (S_ISLNK(mode))
-        return "a symbolic link";
-    return "not a plain file";
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
-// renameat2 as the C library offers it; EINVAL where the file system has
-// no such rename.
-int Rename(const std::string& from, const std::string& to, unsigned flags)
-{
-    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), flags);
-}
-
 } // namespace
 
 void CFileSet::CheckTarget(const std::string& path)
 {
-    const auto refuse = [&](const char* kind) { CannotWrite(path, std::string("it is ") + kind + ", not a regular file"); };
-    // "dir/" names a folder even while there is none.
-    if (path.empty() || path.back() == '/')
-        refuse("a directory");
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
-        if (errno != ENOENT)
-            CannotWrite(path, std::strerror(errno));
-        return;
-    }
-    if (!S_ISREG(st.st_mode))
-        refuse(KindOf(st.st_mode));
+    if (const auto fault = CReplacingFileSet::TargetFault(path))
+        CannotWrite(path, *fault);
 }
 
 void CFileSet::Add(const std::string& path, std::string_view data)
 {
-    CheckTarget(path);
-    const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = dir + "." + base + ".tmp-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        CannotWrite(path, std::strerror(errno));
-    m_entries.push_back({path, temp});
-    size_t written = 0;
-    int error = 0;
-    while (written < data.size() && error == 0) {
-        const ssize_t n = ::write(fd, data.data() + written, data.size() - written);
-        if (n < 0 && errno != EINTR)
-            error = errno;
-        else if (n > 0)
-            written += static_cast<size_t>(n);
-    }
-    // mkostemp makes the file private; a backup is as readable as any file
-    // the user writes.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (error == 0 && ::fchmod(fd, 0666 & ~mask) != 0)
-        error = errno;
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0)
-        CannotWrite(path, std::strerror(error));
-}
-
-void CFileSet::Place(Entry& entry)
-{
-    // An old file changes places with the new one, so that it can come
-    // back; a missing one must still be missing.
-    const bool replacing = Exists(entry.path);
-    if (Rename(entry.temp, entry.path, replacing ? RENAME_EXCHANGE : RENAME_NOREPLACE) == 0) {
-        entry.placed = true;
-        entry.replaced = replacing;
-        return;
-    }
-    if (errno != EINVAL)
-        CannotWrite(entry.path, std::strerror(errno));
-    // A file system without these renames: a plain one, which cannot be undone.
-    if (::rename(entry.temp.c_str(), entry.path.c_str()) != 0)
-        CannotWrite(entry.path, std::strerror(errno));
-    entry.placed = true;
-    entry.temp.clear();
-}
-
-void CFileSet::Undo()
-{
-    for (auto it = m_entries.rbegin(); it != m_entries.rend(); ++it) {
-        if (!it->placed)
-            continue;
-        if (it->replaced)
-            Rename(it->temp, it->path, RENAME_EXCHANGE);
-        else if (!it->temp.empty())
-            ::rename(it->path.c_str(), it->temp.c_str());
-        it->placed = false;
-    }
+    if (!m_files.Add(path, data))
+        Throw();
 }
 
 void CFileSet::Commit()
 {
-    try {
-        for (const Entry& entry : m_entries)
-            CheckTarget(entry.path);
-        for (Entry& entry : m_entries)
-            Place(entry);
-    } catch (const CCommandError&) {
-        Undo();
-        throw;
-    }
-    // What the temporary names hold now are the old files.
-    for (Entry& entry : m_entries) {
-        if (entry.replaced)
-            ::unlink(entry.temp.c_str());
-        entry.temp.clear();
-    }
+    if (!m_files.Commit())
+        Throw();
 }
 
-CFileSet::~CFileSet()
+void CFileSet::Throw() const
 {
-    for (const Entry& entry : m_entries)
-        if (!entry.temp.empty() && !entry.placed)
-            ::unlink(entry.temp.c_str());
+    CannotWrite(m_files.FailedPath(), m_files.Error());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "protocol/DumpReports.h"
+#include "protocol/ShownValues.h"
 
 #include <cstdint>
 #include <optional>
@@ -11,11 +12,6 @@
 #include <string_view>
 #include <utility>
 #include <vector>
-
-struct ValueRange {
-    int64_t min;
-    int64_t max;
-};
 
 //! What the frames carry.
 inline constexpr ValueRange kInquiryNumber{0, 127};      //!< Inquire parameter: 7 bits
@@ -36,43 +32,15 @@ int32_t ParseValue(const std::string& text, const std::string& what, ValueRange 
 //! A zone as a person gives it, 1-4 as the window heads its columns; the
 //! result is the zone's number on the wire, 0-3.
 int ParseZone(const std::string& text);
-//! The number a person reads for wire zone `zone` (0-3): 1-4.
-inline int ShownZone(int zone) { return zone + 1; }
 
 //! A parameter given by number (within `range`) or by name, with or
 //! without its ZmFunc_ prefix, in any case: "12", "ZmFunc_NumberKeys",
 //! "numberkeys".
 int32_t ParseParameter(const std::string& text, ValueRange range);
 
-//! "12 (ZmFunc_NumberKeys)"; just the number beyond the named 32.
-std::string ParameterLabel(int32_t number);
-//! The parameter's name, or "parameter N" beyond the named 32.
-std::string ParameterName(int32_t number);
-
 //! A zone record field by its name (lo_key … aftrtch_type): its wire
 //! offset, or nothing.
 std::optional<int> ZoneFieldOffset(std::string_view name);
-//! Name of the field at wire offset 0-7, and the range a person gives it
-//! in: the window's, so midi_chan is 1-16.
-std::string_view ZoneFieldName(int offset);
-ValueRange ZoneFieldRange(int offset);
-//! A field's value as the window shows it (midi_chan as channel 1-16), and
-//! back to what the box holds.
-int32_t ShownFieldValue(int offset, int32_t wire);
-int32_t WireFieldValue(int offset, int32_t shown);
-//! The field names, blank-separated, for messages and help.
-std::string ZoneFieldList();
-
-//! What is wrong with zone field values to be written together, given as
-//! the box holds them, (wire offset, value): a value outside the range its
-//! field is given in (the zone command's), or lo_key above hi_key. `at` is
-//! the index of the offending pair; `why` shows values as a person reads
-//! them.
-struct ZoneFieldFault {
-    size_t at;
-    std::string why;
-};
-std::optional<ZoneFieldFault> CheckZoneFields(const std::vector<std::pair<int, int32_t>>& fields);
 
 //! Sets the smart report's section switches from a comma list of keys,
 //! xopto, misc (empty: none); throws CUsageError for another name.
