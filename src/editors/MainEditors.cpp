@@ -21,8 +21,10 @@ CMainEditors::CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatf
     , m_parameters(controls, Held(), Options(), Sender())
     , m_presenter(controls, Held(), m_zones, m_parameters)
     , m_keyboardView(Held(), Options(), m_pipeline.Reports())
+    , m_setups(controls, m_ports, Held())
 {
     m_presenter.AddObserver(m_keyboardView);
+    m_presenter.AddObserver(m_setups);
 }
 
 CMainEditors::~CMainEditors() = default;
@@ -73,4 +75,13 @@ void CMainEditors::Tick()
         m_portLists.CheckDevices();
     m_findBox.Step();
     m_pipeline.Run();
+    m_setups.Step();
+}
+
+bool CMainEditors::StepSetups()
+{
+    if (!m_setups.Running())
+        return false;
+    m_pipeline.Run();
+    return m_setups.Step();
 }

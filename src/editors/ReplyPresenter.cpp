@@ -32,8 +32,10 @@ void CReplyPresenter::AppendLine(std::string_view line)
 void CReplyPresenter::ZoneRead(int zone)
 {
     m_zones.ShowZone(zone);
-    for (IReplyObserver* observer : m_observers)
+    for (IReplyObserver* observer : m_observers) {
+        observer->ZoneRead(zone);
         observer->ZonesChanged();
+    }
 }
 
 void CReplyPresenter::SplitDone(int zone)

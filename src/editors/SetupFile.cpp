@@ -92,9 +92,9 @@ std::string SetupJsonPath(const std::string& path)
     return path + ".json";
 }
 
-std::string SetupFaultText(const SetupFault& fault)
+std::string SetupFaultText(const SetupFault& fault, std::string_view kind)
 {
-    return "malformed backup at byte " + std::to_string(fault.offset) + ": " + fault.why;
+    return "malformed " + std::string(kind) + " at byte " + std::to_string(fault.offset) + ": " + fault.why;
 }
 
 std::optional<std::string> ReadSetupFile(const std::string& path, SetupContents& contents)
@@ -112,7 +112,7 @@ std::optional<std::string> ReadSetupFile(const std::string& path, SetupContents&
     else if (!S_ISREG(st.st_mode))
         fault = "not a regular file";
     else if (static_cast<uint64_t>(st.st_size) > kLargestSetup)
-        fault = "malformed backup: larger than any backup (over 1 MiB)";
+        fault = "malformed setup: larger than any setup (over 1 MiB)";
     while (!fault) {
         uint8_t chunk[4096];
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
@@ -126,13 +126,13 @@ std::optional<std::string> ReadSetupFile(const std::string& path, SetupContents&
             bytes.insert(bytes.end(), chunk, chunk + n);
         // The file may grow while it is read.
         if (bytes.size() > kLargestSetup)
-            fault = "malformed backup: larger than any backup (over 1 MiB)";
+            fault = "malformed setup: larger than any setup (over 1 MiB)";
     }
     ::close(fd);
     if (fault)
         return fault;
     if (const std::optional<SetupFault> malformed = ParseSetup(bytes, contents))
-        return SetupFaultText(*malformed);
+        return SetupFaultText(*malformed, "setup");
     return std::nullopt;
 }
 

@@ -25,6 +25,7 @@ void CSetupExchange::StartRead(std::vector<int> zones, std::vector<int32_t> para
 {
     m_zones = std::move(zones);
     m_parameters = std::move(parameters);
+    m_reports.assign(m_parameters.size(), 1);
     m_asking = asking;
     m_frames.clear();
     m_written = 0;
@@ -36,6 +37,13 @@ void CSetupExchange::StartWrite(const SetupContents& setup)
 {
     m_zones = setup.Zones();
     m_parameters = setup.Parameters();
+    m_reports.clear();
+    for (int32_t number : m_parameters) {
+        int writes = 0;
+        for (const auto& written : setup.parameters)
+            writes += written.first == number;
+        m_reports.push_back(writes + 1);
+    }
     m_asking = Asking::Plain;
     m_frames = setup.frames;
     m_written = 0;
@@ -45,7 +53,9 @@ void CSetupExchange::StartWrite(const SetupContents& setup)
 
 void CSetupExchange::BeginRead(Clock::time_point now)
 {
-    m_answers.Begin();
+    // A read back counts the reports of the writes before it as well.
+    if (m_frames.empty())
+        m_answers.Begin();
     m_started = true;
     m_answered = 0;
     m_deadline = now + m_timeout;
@@ -68,10 +78,19 @@ void CSetupExchange::BeginRead(Clock::time_point now)
 
 size_t CSetupExchange::Answered() const
 {
-    return static_cast<size_t>(
-        std::count_if(m_zones.begin(), m_zones.end(), [&](int z) { return m_answers.ZoneAnswered(z); }) +
-        std::count_if(m_parameters.begin(), m_parameters.end(),
-                      [&](int32_t p) { return m_answers.ParameterAnswer(p).has_value(); }));
+    size_t answered =
+        static_cast<size_t>(std::count_if(m_zones.begin(), m_zones.end(), [&](int z) { return m_answers.ZoneAnswered(z); }));
+    for (size_t i = 0; i < m_parameters.size(); ++i)
+        answered += static_cast<size_t>(std::min(m_answers.ParameterReports(m_parameters[i]), m_reports[i]));
+    return answered;
+}
+
+size_t CSetupExchange::Awaited() const
+{
+    size_t awaited = m_zones.size();
+    for (int reports : m_reports)
+        awaited += static_cast<size_t>(reports);
+    return awaited;
 }
 
 bool CSetupExchange::Step(Clock::time_point now, uint64_t framesSent)

@@ -2,6 +2,7 @@
 
 #include "midi/MessageSink.h"
 #include "ui/PortActions.h"
+#include "ui/SetupActions.h"
 #include "ui/TemplateDialog.h"
 
 #include <QAction>
@@ -43,6 +44,7 @@ CBoxActions::CBoxActions(CMainEditors& editors, IMessageSink& log, QString setti
     , m_pFind(new QAction(QString::fromLatin1(kFindText), this))
     , m_pFindWithThru(new QAction(QString::fromLatin1(kFindWithThruText), this))
     , m_pReadBack(new QAction(QString::fromLatin1(kReadBackText), this))
+    , m_pSetups(new CSetupActions(editors, m_settingsFile, window))
     , m_pStepTimer(new QTimer(this))
     , m_pProgressDelay(new QTimer(this))
 {
@@ -87,12 +89,16 @@ bool CBoxActions::Finding() const
 void CBoxActions::AddTo(QMenu& menu)
 {
     const bool finding = Finding();
-    m_pFind->setEnabled(!finding);
-    m_pFindWithThru->setEnabled(!finding);
+    const bool idle = !finding && !m_pSetups->Running();
+    m_pFind->setEnabled(idle);
+    m_pFindWithThru->setEnabled(idle);
     menu.addAction(m_pFind);
     if (m_editors.Ports().Port(PortKind::Thru).Status() == PortStatus::Open)
         menu.addAction(m_pFindWithThru);
     menu.addAction(m_pReadBack);
+    menu.addSeparator();
+    m_pSetups->UpdateEnabled(finding);
+    menu.addActions(m_pSetups->Actions());
 }
 
 void CBoxActions::StartFind(bool includeThru)

@@ -8,7 +8,7 @@ SetupContents ParseBackup(const std::vector<uint8_t>& bytes, const std::string& 
 {
     SetupContents contents;
     if (const std::optional<SetupFault> fault = ParseSetup(bytes, contents))
-        throw CUsageError(Escaped(name) + ": " + SetupFaultText(*fault));
+        throw CUsageError(Escaped(name) + ": " + SetupFaultText(*fault, "backup"));
     return contents;
 }
 

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "editors/AotSetup.h"
+#include "editors/BoxSetups.h"
 #include "editors/DialogControls.h"
 #include "editors/FindBox.h"
 #include "editors/KeyboardConfigurator.h"
@@ -78,14 +79,19 @@ public:
 
     //! One timer tick: the transmitter's send failures, then one decoder
     //! pass; every kDeviceCheckTicks-th tick, ports whose device has gone
-    //! are closed (one line each). A search for the box goes one step on.
+    //! are closed (one line each). A search for the box goes one step on,
+    //! and so does a setup being saved, loaded or compared.
     void Tick();
+    //! Between ticks, while a setup task runs: a decoder pass, then the
+    //! task's next step. False once none runs.
+    bool StepSetups();
 
     //! Teardown steps 1-3: the input (when marked open), the output and the
     //! thru/out port; a search for the box ends first.
     void Teardown()
     {
         m_findBox.Abandon();
+        m_setups.Abandon();
         m_ports.Teardown();
     }
 
@@ -100,6 +106,8 @@ public:
     CReadBackSender& ReadBack() noexcept { return m_readBack; }
     //! "Find ZM1 box".
     CFindBox& FindBox() noexcept { return m_findBox; }
+    //! "Save setup…", "Load setup…", "Compare with box…".
+    CBoxSetups& Setups() noexcept { return m_setups; }
     CPortLists& PortLists() noexcept { return m_portLists; }
     CZoneEditor& Zones() noexcept { return m_zones; }
     CParameterTable& Parameters() noexcept { return m_parameters; }
@@ -125,5 +133,6 @@ private:
     CParameterTable m_parameters;
     CReplyPresenter m_presenter;
     CKeyboardViewFeed m_keyboardView;
+    CBoxSetups m_setups;
     int m_ticks = 0;
 };

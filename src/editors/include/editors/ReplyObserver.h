@@ -14,6 +14,8 @@ public:
 
     //! A zone record or the mute bits changed in the mirror.
     virtual void ZonesChanged() {}
+    //! Zone `zone` (0-3) came in a GetZone reply; ZonesChanged() follows.
+    virtual void ZoneRead(int /*zone*/) {}
     //! A smart dump report was printed; the dump reports' image holds it.
     virtual void SmartDumpReported() {}
     //! A Scan Dump was printed; the dump reports' scan store holds it.

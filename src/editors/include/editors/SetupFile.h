@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 //! The readable copy's "format" written now.
 inline constexpr const char* kSetupFormat = "zmctl backup 2";
@@ -34,8 +35,9 @@ void WriteParameterJson(CJsonWriter& json, int32_t number, const std::optional<i
 //! The copy's path: FILE.syx gives FILE.json, any other FILE gives FILE.json.
 std::string SetupJsonPath(const std::string& path);
 
-//! "malformed backup at byte 8: frame without its F7".
-std::string SetupFaultText(const SetupFault& fault);
+//! "malformed backup at byte 8: frame without its F7", `kind` naming the
+//! file as its reader calls it (zmctl's backups, the window's setups).
+std::string SetupFaultText(const SetupFault& fault, std::string_view kind);
 
 //! Reads the setup at `path` into `contents`, or says why not (without the
 //! file's name): a regular file only, opened without waiting for anyone (a

@@ -59,7 +59,9 @@ public:
     //! Reads `zones` (0-3) and `parameters`; the requests leave at the next Step().
     void StartRead(std::vector<int> zones, std::vector<int32_t> parameters, Asking asking = Asking::Plain);
     //! Sends `setup`'s requests in file order, then reads back every zone
-    //! and parameter they set.
+    //! and parameter they set. A box reports each parameter it sets, so
+    //! the read back waits for those reports and the inquiry's answer
+    //! after them: the answers come in the order of the requests.
     void StartWrite(const SetupContents& setup);
 
     //! Does the next piece of work; `framesSent` is the transmitter's count
@@ -75,7 +77,7 @@ public:
     size_t FramesToWrite() const noexcept { return m_frames.size(); }
     //! Answers come so far in the read, and how many it waits for.
     size_t Answered() const;
-    size_t Awaited() const noexcept { return m_zones.size() + m_parameters.size(); }
+    size_t Awaited() const;
 
     //! What the read brought: the zones and parameters asked for (in the
     //! order asked), each empty that did not answer, and the identification.
@@ -98,6 +100,9 @@ private:
     Asking m_asking = Asking::Plain;
     std::vector<int> m_zones;
     std::vector<int32_t> m_parameters;
+    //! Reports awaited of each of m_parameters (one, or one more than a
+    //! write sends).
+    std::vector<int> m_reports;
     std::vector<std::vector<uint8_t>> m_frames;
     size_t m_written = 0;
     Clock::time_point m_nextSendAt{};

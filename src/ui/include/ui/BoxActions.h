@@ -9,6 +9,9 @@
 //  - "Read back after each change", a check item, off until the user turns
 //    it on (CReadBackSender); kept in the settings file of the remembered
 //    ports and applied again at the next start.
+//  - "Save setup…", "Load setup…" and "Compare with box…" (CSetupActions).
+// A search and a setup task never run at once: each one's entries rest
+// while the other runs.
 // Window thread only.
 #pragma once
 
@@ -19,6 +22,7 @@
 #include <QProgressDialog>
 #include <QString>
 
+class CSetupActions;
 class IMessageSink;
 class QAction;
 class QMenu;
@@ -49,6 +53,7 @@ public:
     QAction* FindAction() const { return m_pFind; }
     QAction* FindWithThruAction() const { return m_pFindWithThru; }
     QAction* ReadBackAction() const { return m_pReadBack; }
+    CSetupActions* Setups() const { return m_pSetups; }
 
     //! Adds the entries to the context menu being built: the thru/out entry
     //! only while thru is open, the find entries disabled while one runs.
@@ -71,6 +76,7 @@ private:
     QAction* m_pFind;
     QAction* m_pFindWithThru;
     QAction* m_pReadBack;
+    CSetupActions* m_pSetups;
     QTimer* m_pStepTimer;
     QTimer* m_pProgressDelay;
     QPointer<QProgressDialog> m_pProgress;
