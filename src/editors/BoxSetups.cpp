@@ -15,6 +15,12 @@ std::string Joined(const std::vector<std::string>& parts)
     return text;
 }
 
+//! "1 zone", "4 zones".
+std::string Count(size_t count, const char* what)
+{
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
 std::vector<int32_t> AllParameters()
 {
     std::vector<int32_t> numbers;
@@ -188,8 +194,7 @@ void CBoxSetups::SaveRead()
     SetupContents written;
     ParseSetup(SetupFrames(snapshot), written);
     Line("Setup saved to " + m_shown + " (readable copy: " + SetupJsonPath(m_shown) + "): " +
-         std::to_string(written.Zones().size()) + " zones and " + std::to_string(written.parameters.size()) +
-         " parameters");
+         Count(written.Zones().size(), "zone") + " and " + Count(written.parameters.size(), "parameter"));
     Finish(true);
 }
 
@@ -228,8 +233,8 @@ void CBoxSetups::StartWrite()
 
 void CBoxSetups::LoadWritten()
 {
-    const std::string what = std::to_string(m_setup.parameters.size()) + " parameters and " +
-                             std::to_string(m_setup.Zones().size()) + " zones";
+    const std::string what =
+        Count(m_setup.parameters.size(), "parameter") + " and " + Count(m_setup.Zones().size(), "zone");
     if (!m_exchange.Missing().empty()) {
         Line("Setup written from " + m_shown + " (" + what + "), but " + NoAnswer() +
              ": whether the box holds it is not known");
@@ -243,7 +248,7 @@ void CBoxSetups::LoadWritten()
         return;
     }
     Line("Setup loaded from " + m_shown + " (" + what + "), but the box did not take " +
-         std::to_string(m_outcome.differences.size()) + (m_outcome.differences.size() == 1 ? " value:" : " values:"));
+         Count(m_outcome.differences.size(), "value") + ":");
     for (const SetupDifference& d : m_outcome.differences)
         Line("  " + d.What() + ": setup " + std::to_string(d.file) + ", box " + std::to_string(d.box));
     Finish(true);
@@ -259,7 +264,7 @@ void CBoxSetups::CompareRead()
     const size_t count = m_outcome.differences.size();
     Line("Compare with " + m_shown + ": " +
          (count == 0 ? std::string("the box holds what the setup sets")
-                     : std::to_string(count) + (count == 1 ? " difference" : " differences")));
+                     : Count(count, "difference")));
     Finish(true);
 }
 

@@ -25,8 +25,12 @@ CSetupCompareDlg::CSetupCompareDlg(QWidget* parent)
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_pTable->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    m_pTable->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    // Room for any value (up to 16383) in the font the table uses.
+    const int valueWidth = m_pTable->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16;
+    for (int column : {1, 2}) {
+        m_pTable->horizontalHeader()->setSectionResizeMode(column, QHeaderView::Fixed);
+        m_pTable->setColumnWidth(column, valueWidth);
+    }
     m_pTable->setAccessibleName(QStringLiteral("Differences"));
 
     auto* buttons = new QDialogButtonBox(this);
@@ -36,6 +40,7 @@ CSetupCompareDlg::CSetupCompareDlg(QWidget* parent)
     // Enter in the table presses nothing by accident.
     for (QPushButton* button : {m_pLoad, m_pSave, close})
         button->setAutoDefault(false);
+    close->setFocus();
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_pLoad, &QPushButton::clicked, this, [this] {
         QDialog::close();
@@ -75,6 +80,7 @@ void CSetupCompareDlg::Show(const QString& path, const std::vector<SetupDifferen
             m_pTable->setItem(row, column, item);
         }
     }
+    m_pTable->setCurrentItem(nullptr);
     m_pTable->setVisible(!differences.empty());
     m_pLoad->setEnabled(!differences.empty());
     show();
