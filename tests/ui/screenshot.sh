@@ -4,8 +4,9 @@
 # pressed; for the Keyboard View a smart dump of a box with one faulty key
 # and some playing) and saves the window. For the report, that session's
 # calibration report is exported and its first page drawn by pdftoppm, as a
-# customer's PDF viewer would show it.
-# Usage: tests/ui/screenshot.sh [BUILD_DIR [main-window|keyboard-view|report [OUTPUT]]]
+# customer's PDF viewer would show it. For the compare window, the setup is
+# saved, two zones and three parameters change, and the box is compared.
+# Usage: tests/ui/screenshot.sh [BUILD_DIR [main-window|keyboard-view|report|compare-window [OUTPUT]]]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}

@@ -9,6 +9,9 @@
 //   zm_snapshot report OUTPUT.pdf
 //       the calibration report of that session ("Identify Box" pressed
 //       too), exported as a PDF
+//   zm_snapshot compare-window OUTPUT.png
+//       "Compare with box…" after the setup was saved and two zones and
+//       three parameters were changed
 // A one-touch layout's command-line name after OUTPUT (organ61,
 // dual-manual-organ, ...) writes it to the box first; dual-manual-organ
 // makes the box and the view 122 keys.
@@ -19,11 +22,14 @@
 #include "res/resource.h"
 #include "sim/SimMidiPlatform.h"
 #include "ui/KeyboardView.h"
+#include "ui/BoxActions.h"
 #include "ui/ListBox.h"
+#include "ui/SetupActions.h"
 #include "ui/Zm_configDlg.h"
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QTest>
@@ -56,9 +62,11 @@ int main(int argc, char** argv)
     QStandardPaths::setTestModeEnabled(true);   // never the user's remembered ports
     const bool report = argc >= 3 && std::strcmp(argv[1], "report") == 0;
     const bool keyboardView = report || (argc >= 3 && std::strcmp(argv[1], "keyboard-view") == 0);
+    const bool compare = argc >= 3 && std::strcmp(argv[1], "compare-window") == 0;
     const KeyboardPreset* layout = argc == 4 ? FindKeyboardPreset(argv[3]) : nullptr;
-    if (argc < 3 || argc > 4 || (argc == 4 && !layout) || (!keyboardView && std::strcmp(argv[1], "main-window") != 0)) {
-        std::fprintf(stderr, "usage: zm_snapshot main-window|keyboard-view OUTPUT.png [LAYOUT] | report OUTPUT.pdf [LAYOUT]\n");
+    if (argc < 3 || argc > 4 || (argc == 4 && !layout) || (!keyboardView && !compare && std::strcmp(argv[1], "main-window") != 0)) {
+        std::fprintf(stderr, "usage: zm_snapshot main-window|keyboard-view|compare-window OUTPUT.png [LAYOUT] | "
+                             "report OUTPUT.pdf [LAYOUT]\n");
         return 2;
     }
     CZm_configDlg dlg(nullptr, std::make_unique<CSimMidiPlatform>());
@@ -77,6 +85,29 @@ int main(int argc, char** argv)
     dlg.Editors().OnCommand(IDC_SYNCHRONIZE);
     Wait(1500);   // the replies at wire speed, and a few ticks to show them
     QWidget* window = &dlg;
+    QTemporaryDir setupFolder;
+    if (compare) {
+        CSetupActions& setups = *dlg.BoxActions()->Setups();
+        const QString file = setupFolder.filePath("organ.syx");
+        setups.SaveTo(file);
+        Wait(1500);
+        Pick(dlg, kZoneChannelList[0], 9);       // zone 1 on channel 10
+        dlg.Editors().OnCommand(kZonePlus12[2]); // zone 3 an octave up
+        ISysExSender& box = dlg.Editors().Sender();
+        SendSetParameter(box, 17, 40);
+        SendSetParameter(box, 21, 6);
+        SendSetParameter(box, 27, 90);
+        Wait(500);
+        setups.CompareWith(file);
+        Wait(1500);
+        window = setups.CompareWindow();
+        if (!window) {
+            std::fprintf(stderr, "zm_snapshot: no comparison\n");
+            return 1;
+        }
+        window->move(dlg.geometry().center() - window->rect().center());
+        Wait(300);
+    }
     if (keyboardView) {
         ISysExSender& box = dlg.Editors().Sender();
         SendSetParameter(box, 5, 41);   // key 40's sensor travels short

@@ -1,0 +1,113 @@
+// The window's setup entries end to end against the box at MIDI wire
+// speed: the compare window's rows and buttons, the question before a
+// setup for another number of keys goes in, and the entries resting while
+// a task runs.
+#include "DeviceRow.h"
+#include "WaitFor.h"
+#include "res/resource.h"
+#include "ui/BoxActions.h"
+#include "ui/MessageWindowModel.h"
+#include "ui/SetupActions.h"
+#include "ui/Zm_configDlg.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<CZm_configDlg> StartDialog(const QString& settings)
+{
+    auto dlg = std::make_unique<CZm_configDlg>(nullptr, MakeDeviceRow({{"ZM1 Simulator", DeviceKind::Box}},
+                                                                      SimTiming::WireSpeed));
+    dlg->SetSettingsFile(settings);
+    dlg->OnInitDialog();
+    dlg->show();
+    dlg->Editors().PortLists().ChoosePair(0, 0);
+    return dlg;
+}
+
+std::string LastLine(CZm_configDlg& dlg)
+{
+    dlg.MessageWindow().Flush();
+    const CMessageLog& log = dlg.MessageWindow().Log();
+    return log.Count() ? std::string(log.Line(log.Count() - 1)) : std::string();
+}
+
+QStringList Row(QTableWidget* table, int row)
+{
+    QStringList cells;
+    for (int column = 0; column < table->columnCount(); ++column)
+        cells << table->item(row, column)->text();
+    return cells;
+}
+
+} // namespace
+
+TEST(SetupActions, CompareShowsTheDifferencesAndItsButtonLoadsTheFile)
+{
+    QTemporaryDir dir;
+    auto dlg = StartDialog(dir.filePath("zm_config.conf"));
+    CSetupActions& setups = *dlg->BoxActions()->Setups();
+    const QString file = dir.filePath("organ.syx");
+    ASSERT_TRUE(setups.SaveTo(file));
+    QMenu menu;
+    dlg->BoxActions()->AddTo(menu);
+    EXPECT_FALSE(dlg->BoxActions()->FindAction()->isEnabled()) << "no search while the box is read";
+    EXPECT_FALSE(setups.Actions().front()->isEnabled()) << "one task at a time";
+    ASSERT_TRUE(WaitFor([&] { return !setups.Running(); }));
+    ASSERT_TRUE(QFile::exists(dir.filePath("organ.json")));
+
+    dlg->Editors().OnListSelChange(kZoneChannelList[1], 9);
+    dlg->Editors().OnListSelChange(IDC_PARAMETER_LIST, 21);
+    dlg->SetControlText(IDC_XTABLE_DATA, "6");
+    dlg->Editors().OnCommand(IDC_SEND_XTABLE);
+    ASSERT_TRUE(setups.CompareWith(file));
+    ASSERT_TRUE(WaitFor([&] { return setups.CompareWindow() && setups.CompareWindow()->isVisible(); }));
+    CSetupCompareDlg& window = *setups.CompareWindow();
+    EXPECT_EQ(window.Summary()->text(), "organ.syx and the box differ in 2 values:");
+    ASSERT_EQ(window.Table()->rowCount(), 2);
+    EXPECT_EQ(Row(window.Table(), 0), (QStringList{"parameter 21 (ZmFunc_KeyTrigPos)", "3", "6"}));
+    EXPECT_EQ(Row(window.Table(), 1), (QStringList{"zone 2 midi_chan", "2", "10"}));
+
+    window.LoadButton()->click();
+    EXPECT_FALSE(window.isVisible());
+    ASSERT_TRUE(WaitFor([&] { return !setups.Running(); }));
+    EXPECT_EQ(LastLine(*dlg), "Setup loaded from " + file.toStdString() +
+                                  ": 27 parameters and 4 zones, read back, all as written");
+    ASSERT_TRUE(setups.CompareWith(file));
+    ASSERT_TRUE(WaitFor([&] { return !setups.Running() && window.isVisible(); }));
+    EXPECT_EQ(window.Summary()->text(), "The box holds what organ.syx sets.");
+    EXPECT_FALSE(window.LoadButton()->isEnabled());
+}
+
+TEST(SetupActions, ASetupForAnotherNumberOfKeysIsLoadedOnlyWhenTheUserSaysSo)
+{
+    QTemporaryDir dir;
+    auto dlg = StartDialog(dir.filePath("zm_config.conf"));
+    CSetupActions& setups = *dlg->BoxActions()->Setups();
+    const QString file = dir.filePath("61.syx");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(QByteArray::fromHex("F009430C003D00F7"));
+    out.close();
+    for (const bool load : {false, true}) {
+        QString asked;
+        setups.SetAsker([&](const QString& question) {
+            asked = question;
+            return load;
+        });
+        ASSERT_TRUE(setups.LoadFrom(file));
+        ASSERT_TRUE(WaitFor([&] { return !setups.Running(); }));
+        EXPECT_TRUE(asked.startsWith("61.syx is a setup for a box with 61 keys; this box has 88 keys.")) << asked.toStdString();
+        EXPECT_EQ(LastLine(*dlg), load ? "Setup loaded from " + file.toStdString() +
+                                             ": 1 parameter and 0 zones, read back, all as written"
+                                       : "Setup not loaded from " + file.toStdString() +
+                                             ": it is for 61 keys, the box has 88");
+    }
+}
