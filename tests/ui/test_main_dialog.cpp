@@ -441,11 +441,13 @@ TEST_F(MainDialogTest, AboutBoxFromTheSystemCommandTheMenuAndF1)
         for (const QAction* action : menu->actions())
             texts.append(action->text());
         EXPECT_EQ(texts, (QStringList{"Rescan MIDI ports", "Reopen these ports at start", "", "Find ZM1 box",
-                                      "Read back after each change", "", "Save message window...", "Pause",
-                                      "Hide short messages", "", "Keyboard View", "&About zm_config..."}));
-        EXPECT_EQ(menu->actions().at(10)->shortcut(), QKeySequence("Ctrl+K"));
-        EXPECT_TRUE(menu->actions().at(10)->isShortcutVisibleInContextMenu());
-        for (int checkItem : {1, 4, 7, 8}) {
+                                      "Read back after each change", "", QString::fromUtf8("Save setup\u2026"),
+                                      QString::fromUtf8("Load setup\u2026"), QString::fromUtf8("Compare with box\u2026"),
+                                      "", "Save message window...", "Pause", "Hide short messages", "",
+                                      "Keyboard View", "&About zm_config..."}));
+        EXPECT_EQ(menu->actions().at(14)->shortcut(), QKeySequence("Ctrl+K"));
+        EXPECT_TRUE(menu->actions().at(14)->isShortcutVisibleInContextMenu());
+        for (int checkItem : {1, 4, 11, 12}) {
             EXPECT_TRUE(menu->actions().at(checkItem)->isCheckable());
             EXPECT_FALSE(menu->actions().at(checkItem)->isChecked()) << "off until the user turns it on";
         }
