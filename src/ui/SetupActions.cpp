@@ -105,11 +105,19 @@ QString CSetupActions::Choose(bool saving, const QString& title, const QString& 
     QString folder = LoadSetupFolder(m_settingsFile);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    const QString start = suggested.isEmpty() ? folder : QDir(folder).filePath(suggested);
-    const QString path = saving ? QFileDialog::getSaveFileName(m_pWindow, title, start, kFilter)
-                                : QFileDialog::getOpenFileName(m_pWindow, title, start, kFilter);
-    if (!path.isEmpty())
-        SaveSetupFolder(m_settingsFile, QFileInfo(path).absolutePath());
+    // A suggestion with a folder of its own (the compared file) keeps it.
+    const QString start = QFileInfo(suggested).isAbsolute() ? suggested : QDir(folder).filePath(suggested);
+    QFileDialog dialog(m_pWindow, title, QFileInfo(start).absolutePath(), kFilter);
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // "organ" saves as organ.syx beside organ.json.
+    dialog.setDefaultSuffix(QStringLiteral("syx"));
+    if (!suggested.isEmpty())
+        dialog.selectFile(QFileInfo(start).fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().constFirst();
+    SaveSetupFolder(m_settingsFile, QFileInfo(path).absolutePath());
     return path;
 }
 
@@ -204,7 +212,7 @@ void CSetupActions::Ended()
                 Warn(QStringLiteral("Load setup"), path);
         });
         connect(m_pCompareWindow, &CSetupCompareDlg::SaveRequested, this, [this](const QString& path) {
-            const QString target = QFileDialog::getSaveFileName(m_pWindow, QStringLiteral("Save setup"), path, kFilter);
+            const QString target = Choose(true, QStringLiteral("Save setup"), path);
             if (!target.isEmpty() && !SaveTo(target))
                 Warn(QStringLiteral("Save setup"), target);
         });

@@ -6,6 +6,7 @@
 #include "editors/MainEditors.h"
 #include "editors/SetupFile.h"
 #include "res/resource.h"
+#include "sim/SimulatedBox.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,11 @@ struct Window {
 
     //! With `device` (-1: none) as input and output.
     explicit Window(int device = 0, SimTiming timing = SimTiming::Instant)
-        : editors(controls, MakeDeviceRow({{"ZM1 Simulator", DeviceKind::Box}, {"Synth", DeviceKind::Silent}}, timing))
+        : Window(device, MakeDeviceRow({{"ZM1 Simulator", DeviceKind::Box}, {"Synth", DeviceKind::Silent}}, timing))
+    {
+    }
+
+    Window(int device, std::unique_ptr<IMidiPlatform> platform) : editors(controls, std::move(platform))
     {
         editors.Zones().FillLists();
         if (device >= 0) {
@@ -157,6 +162,31 @@ TEST(BoxSetups, SaveChangeCompareLoadCompare)
     window.Finish();
     EXPECT_EQ(window.NewLines(), Lines{"Compare with " + file + ": the box holds what the setup sets"});
     EXPECT_TRUE(setups.LastOutcome().differences.empty());
+}
+
+TEST(BoxSetups, ALoadNamesEachValueTheBoxDidNotTake)
+{
+    // A box that keeps its key trigger position whatever it is told, and
+    // says nothing about it.
+    class CStubbornBox : public CSimulatedBox {
+    public:
+        void OnMessage(const uint8_t* bytes, size_t count, ISimReplySink& replies) override
+        {
+            if (count != 8 || bytes[2] != 0x43 || bytes[3] != 21)  // ZmFunc_KeyTrigPos
+                CSimulatedBox::OnMessage(bytes, count, replies);
+        }
+    };
+    Window window(0, std::make_unique<CSimMidiPlatform>(std::make_unique<CStubbornBox>(), SimTiming::Instant));
+    window.editors.Setups().SetTimeout(100ms);
+    const std::string file = Write(Folder("stubborn") + "/trigger.syx",
+                                   Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7,    // ZmFunc_KeyTrigPos 6
+                                          0xF0, 0x09, 0x43, 0x17, 0x00, 0x09, 0x00, 0xF7})); // ZmFunc_KeyRetrigW 9
+    ASSERT_TRUE(window.editors.Setups().Load(file));
+    window.Finish();
+    EXPECT_EQ(window.NewLines(), (Lines{"Setup loaded from " + file +
+                                            " (2 parameters and 0 zones), but the box did not take 1 value:",
+                                        "  parameter 21 (ZmFunc_KeyTrigPos): setup 6, box 3"}));
+    EXPECT_TRUE(window.editors.Setups().LastOutcome().completed);
 }
 
 TEST(BoxSetups, ABadFileIsNamedWithWhatIsWrongAndNothingIsSent)

@@ -69,7 +69,8 @@ public:
     QProgressDialog* ProgressWindow() const { return m_pProgress; }
 
 private:
-    //! A file chosen in a standard dialog opened in the kept folder; empty when cancelled.
+    //! A file chosen in a standard dialog opened in the kept folder (or at
+    //! `suggested`, when that is a whole path); empty when cancelled.
     QString Choose(bool saving, const QString& title, const QString& suggested);
     //! Shows why the task on `path` did not start, in a message box.
     void Warn(const QString& title, const QString& path);
