@@ -4,6 +4,7 @@
 #include "MidiJackPeer.h"
 #include "PortRig.h"
 #include "RecordingControls.h"
+#include "midi/jack/JackClient.h"
 #include "sim/SystemMidiPlatform.h"
 
 #include <gmock/gmock.h>
@@ -528,6 +529,37 @@ TEST_F(JackTest, ClosingPortsWhileNotesFlowIsSafeAndNeverRepeatsANote)
     });
     ASSERT_EQ(after.size(), 1u);
     EXPECT_EQ(after[0].port, 1);
+}
+
+TEST_F(JackTest, AClosedPortLetsGoOfItsDeviceAndServesTheNextOpen)
+{
+    // libjack walks a client's ports on its notification thread, unguarded,
+    // whenever any client changes the graph; a port unregistered meanwhile
+    // crashes that thread. So closing only cuts the connection, and the
+    // JACK port stays ours for the next open, however often it happens.
+    const int simIn = platform->InputDeviceCount() - 1;
+    const int simOut = platform->OutputDeviceCount() - 1;
+    std::vector<std::string> ours;
+    for (int round = 0; round <= static_cast<int>(CJackClient::kMaxPorts); ++round) {
+        ports->lists.OnInputSelect(peerOut);
+        ports->lists.OnOutputSelect(peerIn);
+        ASSERT_TRUE(ports->session.Port(PortKind::Input).InputPort() && ports->session.Port(PortKind::Output).OutputPort())
+            << round;
+        const auto feeding = peer->ConnectionsOf("out");
+        const auto fed = peer->ConnectionsOf("in");
+        ASSERT_EQ(feeding.size(), 1u) << round;
+        ASSERT_EQ(fed.size(), 1u) << round;
+        if (round == 0)
+            ours = {feeding[0], fed[0]};
+        EXPECT_EQ(std::vector<std::string>({feeding[0], fed[0]}), ours) << round;
+
+        ports->lists.OnInputSelect(simIn);
+        ports->lists.OnOutputSelect(simOut);
+        EXPECT_THAT(peer->ConnectionsOf("out"), testing::IsEmpty()) << round;
+        EXPECT_THAT(peer->ConnectionsOf("in"), testing::IsEmpty()) << round;
+        EXPECT_THAT(peer->PortsOf(ours[0].substr(0, ours[0].find(':'))), testing::UnorderedElementsAreArray(ours))
+            << round;
+    }
 }
 
 TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)

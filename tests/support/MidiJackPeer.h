@@ -166,6 +166,18 @@ public:
 
     jack_nframes_t BufferSize() const { return jack_get_buffer_size(m_client); }
 
+    //! Full names of the ports connected to its port `shortName`.
+    std::vector<std::string> ConnectionsOf(const std::string& shortName) const
+    {
+        return Names(jack_port_get_all_connections(m_client, jack_port_by_name(m_client, PortName(shortName).c_str())));
+    }
+
+    //! Full names of every port client `clientName` has in the graph.
+    std::vector<std::string> PortsOf(const std::string& clientName) const
+    {
+        return Names(jack_get_ports(m_client, ("^" + clientName + ":").c_str(), nullptr, 0));
+    }
+
     //! Cycles some client missed so far. JACK drops what a late client
     //! sends in such a cycle, so a test may repeat an exchange that
     //! overlapped one.
@@ -177,6 +189,15 @@ private:
         uint32_t frame;
         uint32_t size;
     };
+
+    static std::vector<std::string> Names(const char** names)
+    {
+        std::vector<std::string> out;
+        for (const char** name = names; name != nullptr && *name != nullptr; ++name)
+            out.emplace_back(*name);
+        jack_free(names);
+        return out;
+    }
 
     void Drain()
     {

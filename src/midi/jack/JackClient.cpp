@@ -54,7 +54,8 @@ CJackClient::CJackClient(jack_client_t* client)
 CJackClient::~CJackClient()
 {
     // Every port has been released by now (each holds the client); closing
-    // deactivates, after which the callback no longer runs.
+    // deactivates, after which the callback no longer runs, and the server
+    // removes our ports with the client.
     jack_client_close(m_client);
 }
 
@@ -121,16 +122,18 @@ jack_port_t* CJackClient::Register(bool input, const std::string& baseName, int&
         return nullptr;
     auto& slots = input ? m_inputSlots : m_outputSlots;
     for (size_t i = 0; i < slots.size(); ++i) {
-        if (slots[i].port != nullptr || slots[i].retired)
+        if (slots[i].inUse || slots[i].retired)
             continue;
-        const std::string name = i == 0 ? baseName : baseName + " " + std::to_string(i + 1);
-        jack_port_t* port = jack_port_register(m_client, name.c_str(), JACK_DEFAULT_MIDI_TYPE,
+        if (slots[i].port == nullptr) {
+            const std::string name = i == 0 ? baseName : baseName + " " + std::to_string(i + 1);
+            slots[i].port = jack_port_register(m_client, name.c_str(), JACK_DEFAULT_MIDI_TYPE,
                                                input ? JackPortIsInput : JackPortIsOutput, 0);
-        if (port == nullptr)
-            return nullptr;
-        slots[i].port = port;
+            if (slots[i].port == nullptr)
+                return nullptr;
+        }
+        slots[i].inUse = true;
         slot = static_cast<int>(i);
-        return port;
+        return slots[i].port;
     }
     return nullptr;
 }
@@ -206,11 +209,14 @@ void CJackClient::Release(bool input, int slot) noexcept
         record.retired = true;
         return;
     }
-    // After a shutdown the ports went with the server; libjack has no one
+    // Never unregistered while the client lives (see the header): the port
+    // only loses its connections, so that the device no longer feeds or
+    // hears a closed port, and waits for the next open of this slot. After
+    // a shutdown the connections went with the server; libjack has no one
     // left to ask.
     if (!Gone())
-        jack_port_unregister(m_client, record.port);
-    record.port = nullptr;
+        jack_port_disconnect(m_client, record.port);
+    record.inUse = false;
 }
 
 bool CJackClient::WaitCycles(unsigned cycles, std::chrono::milliseconds timeout) const

@@ -54,7 +54,7 @@ MidiResult CJackMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, 
     jack_port_t* ours = m_client->Register(true, m_clientName + " in", slot);
     if (ours == nullptr)
         return m_client->Gone() ? MIDI_ERR_NODRIVER : MIDI_ERR_OPENFAILED;
-    // Destroying `input` on failure withdraws and unregisters our port.
+    // Destroying `input` on failure withdraws and releases our port.
     auto input = std::make_unique<CJackInputPort>(handler, m_client, slot, ours, source);
     const MidiResult result = m_client->Connect(source, jack_port_name(ours), ours, source);
     if (result != MIDI_OK)

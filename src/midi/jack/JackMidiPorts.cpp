@@ -105,7 +105,7 @@ void CJackOutputPort::Process(jack_nframes_t frames) noexcept
     m_maxEvent.store(room, std::memory_order_relaxed);
     if (m_closing.load(std::memory_order_acquire) && m_queue.Empty()) {
         // Everything queued has gone out in earlier cycles and the buffer
-        // is empty now; it stays so until the port is unregistered.
+        // is empty now; it stays so until the port is withdrawn.
         m_drained.store(true, std::memory_order_release);
         return;
     }

@@ -15,11 +15,17 @@
 //  - The process callback runs on JACK's process thread. It reads the table
 //    of published ports through atomics, takes no lock, allocates nothing
 //    and never waits.
-//  - Release() withdraws a port from the table before JACK unregisters it,
+//  - Release() withdraws a port from the table before JACK disconnects it,
 //    and in between waits until the callback has left the cycle that may
 //    still hold the old table. That wait depends on our callback alone
 //    (which never waits for the server), so a dead server cannot prolong
 //    it; it is bounded all the same (kReleaseTimeout).
+//  - A JACK port, once registered, stays registered until the client
+//    closes; a released one waits, disconnected, for the next open of its
+//    slot. libjack walks the client's list of ports on its notification
+//    thread, without a lock, whenever any client changes the server's graph
+//    (to recompute latencies), and unregistering a port frees an entry of
+//    that list under it: the notification thread then crashes.
 //  - Gone() may be read on any thread; JACK's shutdown callback sets it.
 //    From then on nothing here waits for the server.
 //  - The client lives as long as the platform or any port still holds it,
@@ -73,9 +79,10 @@ public:
     //! the device's port (or its client, or the server) has gone.
     bool IsConnected(jack_port_t* ours, const std::string& device) const;
 
-    //! Registers a MIDI port of ours in a free slot: `baseName` for the
-    //! first slot, "baseName N" for the others, so that names never clash.
-    //! Null (and `slot` -1) when every slot is taken or JACK refuses.
+    //! A MIDI port of ours in a free slot: the one a released port left
+    //! there, or a new one named `baseName` for the first slot and
+    //! "baseName N" for the others, so that names never clash. Null (and
+    //! `slot` -1) when every slot is taken or JACK refuses.
     jack_port_t* Register(bool input, const std::string& baseName, int& slot);
     //! Hands the port in `slot` to the process callback.
     void Publish(int slot, CJackInputPort* port) noexcept;
@@ -85,7 +92,8 @@ public:
     //! data. MIDI_ERR_DEVICEGONE when `device` no longer exists.
     MidiResult Connect(const std::string& source, const std::string& destination, jack_port_t* ours,
                        const std::string& device);
-    //! Withdraws the port in `slot` from the callback and unregisters it.
+    //! Withdraws the port in `slot` from the callback, cuts its
+    //! connections and frees the slot; the JACK port stays registered.
     void Release(bool input, int slot) noexcept;
 
     //! Waits until `cycles` more process cycles have run, at most
@@ -118,8 +126,9 @@ private:
 
     //! Window thread's own record of the registered ports per slot.
     struct Slot {
-        jack_port_t* port = nullptr;
-        bool retired = false;  //!< the callback never let go: never reused
+        jack_port_t* port = nullptr;  //!< registered on first use, kept until the client closes
+        bool inUse = false;           //!< held by an open port
+        bool retired = false;         //!< the callback never let go: never reused
     };
     std::array<Slot, kMaxPorts> m_inputSlots{};
     std::array<Slot, kMaxPorts> m_outputSlots{};

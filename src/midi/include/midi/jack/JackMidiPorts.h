@@ -22,7 +22,7 @@
 //    by letting the reader see our previous cycle). MessagesHeld() and
 //    WaitUntilOut() count from there.
 //  - Close() (window thread) lets the callback write what is still queued
-//    (bounded wait), then withdraws the port and unregisters it.
+//    (bounded wait), then withdraws the port and releases it.
 #pragma once
 
 #include "midi/jack/JackClient.h"
