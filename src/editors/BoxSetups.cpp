@@ -75,10 +75,31 @@ bool CBoxSetups::PortsFault(std::string& why) const
     return !why.empty();
 }
 
+namespace {
+
+//! How a task that did not start or complete is told, by task.
+const char* NotDone(CBoxSetups::Task task)
+{
+    static constexpr const char* kNot[] = {"", "Setup not saved to ", "Setup not loaded from ",
+                                           "Setup not compared with "};
+    return kNot[static_cast<int>(task)];
+}
+
+} // namespace
+
 bool CBoxSetups::Begin(Task task, const std::string& path, const std::string& shown)
 {
-    if (Running())
+    // The task under way, or the search for the box, keeps the ports: the
+    // new one is told so rather than dropped without a word.
+    std::string busy = Running() ? "another setup task is under way" : std::string();
+    if (busy.empty() && m_otherWork)
+        busy = m_otherWork();
+    if (!busy.empty()) {
+        Line(NotDone(task) + (shown.empty() ? path : shown) + ": " + busy);
+        m_refusal = busy;
         return false;
+    }
+    m_refusal.clear();
     m_task = task;
     m_path = path;
     m_shown = shown.empty() ? path : shown;
@@ -89,10 +110,11 @@ bool CBoxSetups::Begin(Task task, const std::string& path, const std::string& sh
 
 bool CBoxSetups::Refuse(const std::string& why)
 {
-    static constexpr const char* kNot[] = {"", "Setup not saved to ", "Setup not loaded from ",
-                                           "Setup not compared with "};
-    Line(kNot[static_cast<int>(m_task)] + m_shown + ": " + why);
+    Line(NotDone(m_task) + m_shown + ": " + why);
     m_outcome.why = why;
+    // Refused before any exchange began: the task did not start.
+    if (m_stage == Stage::Idle)
+        m_refusal = why;
     Finish(false);
     return false;
 }

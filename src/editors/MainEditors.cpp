@@ -25,6 +25,9 @@ CMainEditors::CMainEditors(IDialogControls& controls, std::unique_ptr<IMidiPlatf
 {
     m_presenter.AddObserver(m_keyboardView);
     m_presenter.AddObserver(m_setups);
+    m_setups.SetOtherWork([this] {
+        return m_findBox.Running() ? std::string("the search for the ZM1 box is under way") : std::string();
+    });
 }
 
 CMainEditors::~CMainEditors() = default;

@@ -88,6 +88,9 @@ std::optional<SetupFault> ParseSetup(const std::vector<uint8_t>& bytes, SetupCon
 {
     SetupContents read;
     size_t i = 0;
+    // The readable copy chosen instead of the setup beside it.
+    if (!bytes.empty() && bytes[0] == '{')
+        return SetupFault{0, "JSON text, not requests: the setup is the .syx beside its readable .json copy"};
     while (i < bytes.size()) {
         if (bytes[i] != kStartOfExclusive)
             return SetupFault{i, "expected F0, the start of a frame"};
@@ -127,6 +130,11 @@ std::optional<SetupFault> ParseSetup(const std::vector<uint8_t>& bytes, SetupCon
                 return SetupFault{i + kRecordStart + fault->at,
                                   "zone " + std::to_string(ShownZone(body[1])) + " " + fault->why};
             read.zones[body[1]] = record;
+        } else if (frame.size() > 2 && frame[1] != kIdentifier) {
+            // Another program's .syx: a frame for another maker's device.
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            const std::string maker{kHex[frame[1] >> 4], kHex[frame[1] & 0x0F]};
+            return SetupFault{i, "frame for another device (F0 " + maker + " ...), not the ZM1's (F0 09 ...)"};
         } else {
             return SetupFault{i, "not a Set parameter or whole-zone Set Zone Split Data frame"};
         }

@@ -202,11 +202,14 @@ TEST(BoxSetups, ABadFileIsNamedWithWhatIsWrongAndNothingIsSent)
     const Case cases[] = {
         {Write(dir + "/cut.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06})), "malformed setup at byte 0: frame without its F7"},
         {Write(dir + "/copy.json", "{\"format\": \"zmctl backup 2\"}"),
-         "malformed setup at byte 0: expected F0, the start of a frame"},
+         "malformed setup at byte 0: JSON text, not requests: the setup is the .syx beside its readable .json copy"},
+        {Write(dir + "/notes.txt", "zone 1: channel 2"), "malformed setup at byte 0: expected F0, the start of a frame"},
         {Write(dir + "/inquiry.syx", Bytes({0xF0, 0x09, 0x44, 0x15, 0x00, 0xF7})),
          "malformed setup at byte 0: not a Set parameter or whole-zone Set Zone Split Data frame"},
         {Write(dir + "/xg-reset.syx", Bytes({0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7})),
-         "malformed setup at byte 0: not a Set parameter or whole-zone Set Zone Split Data frame"},
+         "malformed setup at byte 0: frame for another device (F0 43 ...), not the ZM1's (F0 09 ...)"},
+        {Write(dir + "/gm-on.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7, 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7})),
+         "malformed setup at byte 8: frame for another device (F0 7E ...), not the ZM1's (F0 09 ...)"},
         {Write(dir + "/keys.syx", Bytes({0xF0, 0x09, 0x43, 0x0C, 0x00, 0x48, 0x01, 0xF7})),
          "malformed setup at byte 5: parameter 12 (ZmFunc_NumberKeys) 200 is out of range 1..122"},
         {Write(dir + "/late.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7}) + zone2),
@@ -301,4 +304,32 @@ TEST(BoxSetups, SaveWritesNothingUnlessEveryAnswerCameAndBothFilesMayBeReplaced)
     }
     // Only what stood there before.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
+}
+
+TEST(BoxSetups, ATaskDoesNotStartWhileAnotherHoldsThePortsAndSaysSo)
+{
+    // The compare window's buttons stay live while a task or the search for
+    // the box runs: a second task is refused with a line, and the first
+    // goes on.
+    Window window(0, SimTiming::WireSpeed);
+    CBoxSetups& setups = window.editors.Setups();
+    const std::string dir = Folder("busy");
+    const std::string file = dir + "/organ.syx";
+    ASSERT_TRUE(setups.Save(file));
+    EXPECT_FALSE(setups.Load(file));
+    EXPECT_EQ(setups.Refusal(), "another setup task is under way");
+    EXPECT_EQ(setups.Current(), CBoxSetups::Task::Save);
+    window.Finish();
+    EXPECT_TRUE(setups.LastOutcome().completed);
+
+    ASSERT_TRUE(window.editors.FindBox().Start(false));
+    EXPECT_FALSE(setups.Compare(file));
+    EXPECT_EQ(setups.Refusal(), "the search for the ZM1 box is under way");
+    window.editors.FindBox().Stop();
+    EXPECT_EQ(window.NewLines(), (Lines{"Setup not loaded from " + file + ": another setup task is under way",
+                                        "Setup saved to " + file + " (readable copy: " + dir +
+                                            "/organ.json): 4 zones and 27 parameters",
+                                        "Setup not compared with " + file + ": the search for the ZM1 box is under way"}));
+    ASSERT_TRUE(setups.Compare(file));
+    EXPECT_EQ(setups.Refusal(), "");
 }

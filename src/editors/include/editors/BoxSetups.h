@@ -32,6 +32,7 @@
 #include "protocol/SetupExchange.h"
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,8 +73,9 @@ public:
 
     //! Starts a task on the setup at `path` (the file's name as the system
     //! takes it), `shown` as the message window names it (empty: `path`).
-    //! False, with a line, when it cannot start (a task runs, no port is
-    //! open, a bad file, a target that may not be written).
+    //! False, with a line, when it cannot start (a task or the search for
+    //! the box runs, no port is open, a bad file, a target that may not be
+    //! written); Refusal() then says why.
     bool Save(const std::string& path, const std::string& shown = {});
     bool Load(const std::string& path, const std::string& shown = {});
     bool Compare(const std::string& path, const std::string& shown = {});
@@ -96,6 +98,12 @@ public:
 
     //! The last task that ended, whichever way.
     const Outcome& LastOutcome() const noexcept { return m_outcome; }
+    //! Why the last Save(), Load() or Compare() did not start; empty when it did.
+    const std::string& Refusal() const noexcept { return m_refusal; }
+
+    //! Says what else uses the ports now (empty: nothing); no task starts
+    //! while it does.
+    void SetOtherWork(std::function<std::string()> otherWork) { m_otherWork = std::move(otherWork); }
 
     void SetTimeout(std::chrono::milliseconds timeout) { m_exchange.SetTimeout(timeout); }
 
@@ -127,4 +135,6 @@ private:
     SetupContents m_setup;
     std::optional<KeyCounts> m_question;
     Outcome m_outcome;
+    std::string m_refusal;
+    std::function<std::string()> m_otherWork;
 };
