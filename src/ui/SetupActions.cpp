@@ -107,16 +107,20 @@ QString CSetupActions::Choose(bool saving, const QString& title, const QString& 
         folder = QDir::homePath();
     // A suggestion with a folder of its own (the compared file) keeps it.
     const QString start = QFileInfo(suggested).isAbsolute() ? suggested : QDir(folder).filePath(suggested);
-    QFileDialog dialog(m_pWindow, title, QFileInfo(start).absolutePath(), kFilter);
+    QFileDialog dialog(m_pWindow, title, suggested.isEmpty() ? folder : QFileInfo(start).absolutePath(), kFilter);
     dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // "organ" saves as organ.syx beside organ.json.
     dialog.setDefaultSuffix(QStringLiteral("syx"));
     if (!suggested.isEmpty())
         dialog.selectFile(QFileInfo(start).fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    QString path;
+    if (m_chooser)
+        path = m_chooser(dialog);
+    else if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        path = dialog.selectedFiles().constFirst();
+    if (path.isEmpty())
         return {};
-    const QString path = dialog.selectedFiles().constFirst();
     SaveSetupFolder(m_settingsFile, QFileInfo(path).absolutePath());
     return path;
 }
@@ -125,7 +129,7 @@ void CSetupActions::Warn(const QString& title, const QString& path)
 {
     // The file the user has just chosen is refused: said where it cannot
     // be missed, as well as in the message window.
-    const std::string& why = m_editors.Setups().LastOutcome().why;
+    const std::string& why = m_editors.Setups().Refusal();
     if (!why.empty())
         QMessageBox::warning(m_pWindow, title, QStringLiteral("%1\n\n%2").arg(path, FromLatin1(why)));
 }

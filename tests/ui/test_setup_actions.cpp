@@ -10,14 +10,21 @@
 #include "ui/SetupActions.h"
 #include "ui/Zm_configDlg.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -46,6 +53,26 @@ QStringList Row(QTableWidget* table, int row)
         cells << table->item(row, column)->text();
     return cells;
 }
+
+//! Answers the next message box: keeps its text and closes it.
+void AnswerNextBox(QString& text)
+{
+    QTimer::singleShot(20, [&text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            box->close();
+        } else {
+            AnswerNextBox(text);
+        }
+    });
+}
+
+//! A file dialog as the user saw it.
+struct Dialog {
+    QString folder;
+    QString selected;  //!< the file selected when it opened
+    QString suffix;    //!< added to a name typed without one
+};
 
 } // namespace
 
@@ -110,4 +137,69 @@ TEST(SetupActions, ASetupForAnotherNumberOfKeysIsLoadedOnlyWhenTheUserSaysSo)
                                        : "Setup not loaded from " + file.toStdString() +
                                              ": it is for 61 keys, the box has 88");
     }
+}
+
+TEST(SetupActions, TheFileDialogsKeepTheLastFolderAndABadFileIsToldInAMessageBox)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("zm_config.conf");
+    const QString organs = dir.filePath("organs");
+    const QString spare = dir.filePath("spare");
+    ASSERT_TRUE(QDir().mkpath(organs) && QDir().mkpath(spare));
+    std::vector<Dialog> dialogs;
+    QString answer;
+    const auto answerWith = [&](CSetupActions& setups) {
+        setups.SetChooser([&](QFileDialog& dialog) {
+            dialogs.push_back({dialog.directory().absolutePath(), dialog.selectedFiles().value(0), dialog.defaultSuffix()});
+            return answer;
+        });
+    };
+
+    // First in the home folder.
+    auto dlg = StartDialog(settings);
+    answerWith(*dlg->BoxActions()->Setups());
+    answer = organs + "/church.syx";
+    dlg->BoxActions()->Setups()->Actions()[0]->trigger();
+    ASSERT_TRUE(WaitFor([&] { return !dlg->BoxActions()->Setups()->Running(); }));
+    EXPECT_TRUE(QFile::exists(organs + "/church.syx") && QFile::exists(organs + "/church.json"));
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].folder, QDir::homePath());
+    EXPECT_EQ(dialogs[0].suffix, "syx");
+
+    // The next dialog opens where the last file was chosen, also in a
+    // window started anew; a bad file there is named with what is wrong in
+    // a message box, and nothing goes to the box.
+    dlg = StartDialog(settings);
+    CSetupActions& setups = *dlg->BoxActions()->Setups();
+    answerWith(setups);
+    QFile cut(organs + "/cut.syx");
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(QByteArray::fromHex("F009431500"));
+    cut.close();
+    const uint64_t sent = dlg->Editors().Ports().Transmitter().FramesSent();
+    QString warning;
+    AnswerNextBox(warning);
+    answer = organs + "/cut.syx";
+    setups.Actions()[1]->trigger();
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[1].folder, organs);
+    ASSERT_TRUE(WaitFor([&] { return !warning.isEmpty(); }));
+    EXPECT_EQ(warning, organs + "/cut.syx\n\nmalformed setup at byte 0: frame without its F7");
+    EXPECT_EQ(dlg->Editors().Ports().Transmitter().FramesSent(), sent);
+
+    // The compare window saves the box's values: its dialog opens at the
+    // compared file, and the folder chosen there is kept.
+    dlg->Editors().OnListSelChange(kZoneChannelList[0], 4);
+    ASSERT_TRUE(setups.CompareWith(organs + "/church.syx"));
+    ASSERT_TRUE(WaitFor([&] { return setups.CompareWindow() && setups.CompareWindow()->isVisible(); }));
+    answer = spare + "/now.syx";
+    setups.CompareWindow()->SaveButton()->click();
+    ASSERT_EQ(dialogs.size(), 3u);
+    EXPECT_EQ(dialogs[2].folder, organs);
+    EXPECT_EQ(dialogs[2].selected, organs + "/church.syx");
+    ASSERT_TRUE(WaitFor([&] { return !setups.Running(); }));
+    EXPECT_EQ(LoadSetupFolder(settings), spare);
+    ASSERT_TRUE(setups.CompareWith(spare + "/now.syx"));
+    ASSERT_TRUE(WaitFor([&] { return !setups.Running(); }));
+    EXPECT_EQ(LastLine(*dlg), "Compare with " + spare.toStdString() + "/now.syx: the box holds what the setup sets");
 }

@@ -28,6 +28,7 @@
 #include <functional>
 
 class QAction;
+class QFileDialog;
 class QTimer;
 class QWidget;
 
@@ -63,6 +64,9 @@ public:
     bool Running() const;
     //! Asks the user a yes/no question (a message box unless set).
     void SetAsker(std::function<bool(const QString& question)> asker) { m_asker = std::move(asker); }
+    //! Answers the file dialogs, set up as the user would see them, with
+    //! the path chosen (empty: cancelled); the user, unless set.
+    void SetChooser(std::function<QString(QFileDialog& dialog)> chooser) { m_chooser = std::move(chooser); }
 
     //! The compare window (null before the first comparison).
     CSetupCompareDlg* CompareWindow() const { return m_pCompareWindow; }
@@ -94,4 +98,5 @@ private:
     QString m_path;  //!< the file of the running task
     bool m_asking = false;
     std::function<bool(const QString&)> m_asker;
+    std::function<QString(QFileDialog&)> m_chooser;
 };
