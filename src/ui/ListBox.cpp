@@ -67,6 +67,9 @@ void CListBox::SelectLine(int index)
         return;
     }
     setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    // Into view even when it was already the current line and the user
+    // has scrolled it away (a one-line list then shows another value).
+    scrollToItem(item(index));
 }
 
 int CListBox::SelectedLine() const

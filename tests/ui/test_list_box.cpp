@@ -103,6 +103,25 @@ TEST_F(ListBoxTest, SelectionsByTheProgramNeverReport)
     EXPECT_TRUE(Reported().empty());
 }
 
+TEST(ListBoxLines, ALineSelectedByTheProgramComesIntoViewEvenWhenItWasSelected)
+{
+    // A zone's channel list shows one line: scrolled away by the user, it
+    // must show the box's value again when the box's answer selects it.
+    CListBox list{false};
+    for (int channel = 1; channel <= 16; ++channel)
+        list.InsertLine(-1, QString::number(channel));
+    list.resize(80, list.sizeHintForRow(0) + 2 * list.frameWidth());
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const auto shown = [&](int row) { return list.viewport()->rect().contains(list.visualItemRect(list.item(row)).center()); };
+    list.SelectLine(3);
+    ASSERT_TRUE(shown(3));
+    list.scrollToItem(list.item(2));
+    ASSERT_FALSE(shown(3));
+    list.SelectLine(3);
+    EXPECT_TRUE(shown(3));
+}
+
 TEST(ListBoxLines, SortedListsSortAddedLinesButKeepInsertedOnes)
 {
     CListBox sorted(true);
