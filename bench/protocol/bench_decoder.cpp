@@ -2,8 +2,7 @@
 // frames plus three bytes per note-on. The decoder has to keep up with the
 // MIDI wire (3,125 bytes/s) many thousand times over to leave the window
 // thread free; the target for the reply mix is 50 MB/s on one core.
-#include "editors/ReplyPresenter.h"
-#include "protocol/ReplyPipeline.h"
+#include "PresenterRig.h"
 
 #include <benchmark/benchmark.h>
 
@@ -84,16 +83,7 @@ public:
     void SendSysEx(int32_t, const uint8_t*) override {}
 };
 
-// The reply pipeline with the presenters that turn its news into control
-// writes, as the main dialog has them.
-struct Rig {
-    CCountingControls controls;
-    CNoSender sender;
-    CReplyPipeline pipeline{presenter, sender};
-    CZoneEditor zones{controls, pipeline.Held(), sender};
-    CParameterTable parameters{controls, pipeline.Held(), pipeline.Options(), sender};
-    CReplyPresenter presenter{controls, pipeline.Held(), zones, parameters};
-};
+using Rig = PresenterRig<CCountingControls, CNoSender>;
 
 void BM_DecodeReplyMix(benchmark::State& state)
 {

@@ -1,10 +1,9 @@
 // What the window's controls show of the box's replies: the reply pipeline
 // wired through the presenter to the zone editor and the parameter table,
 // as the main window's editors wire it, over a recording dialog.
+#include "PresenterRig.h"
 #include "RecordingControls.h"
 #include "RecordingSender.h"
-#include "editors/ReplyPresenter.h"
-#include "protocol/ReplyPipeline.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +14,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct PresenterHarness {
-    CRecordingControls controls;
-    CRecordingSender sender;
-    CReplyPipeline pipeline{presenter, sender};
-    CZoneEditor zones{controls, pipeline.Held(), sender};
-    CParameterTable parameters{controls, pipeline.Held(), pipeline.Options(), sender};
-    CReplyPresenter presenter{controls, pipeline.Held(), zones, parameters};
-
+struct PresenterHarness : PresenterRig<CRecordingControls, CRecordingSender> {
     //! Feeds the frames, runs one pass and returns the control writes it made.
     Lines Decode(const std::string& hex)
     {

@@ -54,6 +54,20 @@ struct SimRig {
     CRecordingControls controls;
     CPortSession session{platform, rings, controls};
     CPortLists ports{controls, session, {}};
+
+    //! The simulator as input and output, as a user picks it in the lists.
+    void OpenInputAndOutput()
+    {
+        ports.OnInputSelect(0);
+        ports.OnOutputSelect(0);
+    }
+    //! Sends a Revision Request and returns the first four bytes that come back.
+    Bytes AskRevision()
+    {
+        const uint8_t request[] = {0xF0, 0x09, 0x1A, 0xF7};
+        session.Transmitter().SendSysEx(2, request);
+        return WaitForBytes(rings, 4);
+    }
 };
 
 } // namespace
@@ -76,8 +90,7 @@ TEST(SimulatedDevices, FramesSentToTheSimulatorComeBackOnItsInput)
 {
     SimRig rig(std::make_unique<CLoopbackDevice>());
     auto& [platform, rings, controls, session, ports] = rig;
-    ports.OnInputSelect(0);
-    ports.OnOutputSelect(0);
+    rig.OpenInputAndOutput();
     EXPECT_THAT(controls.lines, ElementsAre("ZM1 Simulator", "0", "midiOutOpen           No error.", "ZM1 Simulator"));
 
     std::vector<Bytes> frames;
@@ -102,9 +115,7 @@ TEST(SimulatedDevices, AThruPortOnTheSimulatorDoesNotFeedItsOwnInput)
     ports.OnThruSelect(0);  // sends C2 03 to the simulator
     session.CloseThruPort();  // drains what the port was sent
     ports.OnOutputSelect(0);
-    const uint8_t request[] = {0xF0, 0x09, 0x1A, 0xF7};
-    session.Transmitter().SendSysEx(2, request);
-    EXPECT_EQ(WaitForBytes(rings, 4), (Bytes{0xF0, 0x09, 0x1A, 0xF7}));
+    EXPECT_EQ(rig.AskRevision(), (Bytes{0xF0, 0x09, 0x1A, 0xF7}));
 
     uint32_t shortMessages = 0;
     for (uint32_t i = 0, n = rings.events.Unread(); i < n; ++i)
@@ -116,20 +127,15 @@ TEST(SimulatedDevices, AThruPortOnTheSimulatorDoesNotFeedItsOwnInput)
 TEST(SimulatedDevices, TheLoopbackCanBeReplacedByADeviceModel)
 {
     SimRig rig(std::make_unique<CAnsweringDevice>());
-    auto& [platform, rings, controls, session, ports] = rig;
-    ports.OnInputSelect(0);
-    ports.OnOutputSelect(0);
-    const uint8_t request[] = {0xF0, 0x09, 0x1A, 0xF7};
-    session.Transmitter().SendSysEx(2, request);
-    EXPECT_EQ(WaitForBytes(rings, 4), (Bytes{0xF0, 0x09, 0x1B, 0xF7}));
+    rig.OpenInputAndOutput();
+    EXPECT_EQ(rig.AskRevision(), (Bytes{0xF0, 0x09, 0x1B, 0xF7}));
 }
 
 TEST(SimulatedDevices, WhatAnOutputWasSentBeforeClosingStillArrives)
 {
     SimRig rig(std::make_unique<CLoopbackDevice>());
     auto& [platform, rings, controls, session, ports] = rig;
-    ports.OnInputSelect(0);
-    ports.OnOutputSelect(0);
+    rig.OpenInputAndOutput();
     const uint8_t frame[] = {0xF0, 0x09, 0x2A, 0xF7};
     for (int i = 0; i < 50; ++i)
         session.Transmitter().SendSysEx(2, frame);

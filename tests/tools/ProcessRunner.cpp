@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -140,6 +141,29 @@ std::string TempFile(const std::string& name, const std::string& contents)
     const auto file = Dir().path / name;
     std::ofstream(file, std::ios::binary) << contents;
     return file.string();
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string ByteString(std::initializer_list<int> bytes)
+{
+    std::string s;
+    for (int b : bytes)
+        s.push_back(static_cast<char>(b));
+    return s;
+}
+
+std::vector<std::string> WithBox(std::vector<std::string> args)
+{
+    static const std::vector<std::string> kBox = {"--in", "ZM1 Simulator", "--out", "ZM1 Simulator"};
+    args.insert(args.end(), kBox.begin(), kBox.end());
+    return args;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <initializer_list>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -34,6 +35,13 @@ ProcessResult RunZmctlOnTerminal(const std::vector<std::string>& args, const std
 std::string TempFile(const std::string& name, const std::string& contents);
 //! That temporary directory.
 std::string TempDirectory();
+//! The whole of a file, as bytes.
+std::string ReadFile(const std::string& path);
+//! Byte values (0-255) as a string, for standard input or a file.
+std::string ByteString(std::initializer_list<int> bytes);
+
+//! `args` with --in and --out naming the built-in simulated box.
+std::vector<std::string> WithBox(std::vector<std::string> args);
 
 //! zmctl running in the background; killed at destruction if still running.
 class CZmctlProcess {

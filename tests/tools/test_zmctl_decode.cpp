@@ -10,18 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-std::string Binary(std::initializer_list<int> bytes)
-{
-    std::string s;
-    for (int b : bytes)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
-
-} // namespace
-
 TEST(ZmctlDecode, HexInputFromStdinInArrivalOrder)
 {
     const ProcessResult r = RunZmctl({"decode", "--hex"}, "F0 09 1B F7 f0 09 11 41 42 f7\n"
@@ -80,9 +68,9 @@ TEST(ZmctlDecode, ControlsArePrintedInOrderWithTheLines)
 TEST(ZmctlDecode, FilesAreReadInOrderAndDashIsStdin)
 {
     // A frame split between a file and stdin is completed: the inputs form one stream.
-    const std::string a = TempFile("a.syx", Binary({0xF0, 0x09, 0x10, 0x48, 0xF7, 0xF0, 0x09, 0x43, 0x0C}));
-    const std::string b = TempFile("b.syx", Binary({0xF0, 0x09, 0x10, 0x0A, 0xF7}));
-    const ProcessResult r = RunZmctl({"decode", a, "-", b}, Binary({0x00, 0x58, 0x00, 0xF7, 0xF0, 0x09, 0x10, 0x49, 0xF7}));
+    const std::string a = TempFile("a.syx", ByteString({0xF0, 0x09, 0x10, 0x48, 0xF7, 0xF0, 0x09, 0x43, 0x0C}));
+    const std::string b = TempFile("b.syx", ByteString({0xF0, 0x09, 0x10, 0x0A, 0xF7}));
+    const ProcessResult r = RunZmctl({"decode", a, "-", b}, ByteString({0x00, 0x58, 0x00, 0xF7, 0xF0, 0x09, 0x10, 0x49, 0xF7}));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "43  parameter#: 012 value 088 \nHI\n");
 
@@ -169,8 +157,8 @@ TEST(ZmctlDecode, CutOffSysExNeverSwallowsTheNextFrame)
 {
     // Longer than a frame holds, cut off by the next frame's F0: the
     // window's live path drops it and shows "hello"; so does decode.
-    std::string stream = Binary({0xF0, 0x09, 0x11}) + std::string(9000, 'A');
-    stream += Binary({0xF0, 0x09, 0x11}) + "hello" + Binary({0x00, 0xF7});
+    std::string stream = ByteString({0xF0, 0x09, 0x11}) + std::string(9000, 'A');
+    stream += ByteString({0xF0, 0x09, 0x11}) + "hello" + ByteString({0x00, 0xF7});
     const ProcessResult r = RunZmctl({"decode"}, stream);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "incomplete sysex message dropped\nhello\n");

@@ -11,26 +11,6 @@
 #include <sstream>
 #include <unistd.h>
 
-namespace {
-
-const std::vector<std::string> kBox = {"--in", "ZM1 Simulator", "--out", "ZM1 Simulator"};
-
-std::vector<std::string> WithBox(std::vector<std::string> args)
-{
-    args.insert(args.end(), kBox.begin(), kBox.end());
-    return args;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-} // namespace
-
 TEST(ZmctlJson, EveryCommandsJsonParsesWithTheRightTypes)
 {
     const std::string backup = TempDirectory() + "/json-box.syx";

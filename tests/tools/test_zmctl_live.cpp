@@ -19,35 +19,10 @@
 
 namespace {
 
-const std::vector<std::string> kBox = {"--in", "ZM1 Simulator", "--out", "ZM1 Simulator"};
-
-std::vector<std::string> WithBox(std::vector<std::string> args)
-{
-    args.insert(args.end(), kBox.begin(), kBox.end());
-    return args;
-}
-
 size_t Lines(const std::string& text)
 {
     return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
 }
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Bytes(std::initializer_list<int> bytes)
-{
-    std::string s;
-    for (int b : bytes)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
-
 
 } // namespace
 
@@ -143,19 +118,19 @@ TEST(ZmctlLive, FailuresEndWithTheirDocumentedStatus)
         {{"sync", "--in", "", "--out", "ZM1 Simulator"}, 2, "", "no input port given: use --in DEV"},
         {WithBox({"backup", "/nonexistent/dir/box.syx"}), 6, "", "cannot write /nonexistent/dir/box.syx: No such file"},
         {WithBox({"restore", TempFile("garbage.syx", "hello")}), 2, "", "garbage.syx: malformed backup at byte 0: expected F0"},
-        {WithBox({"restore", TempFile("cut.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00}))}), 2, "", "frame without its F7"},
-        {WithBox({"diff", TempFile("rev.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x03, 0x00, 0xF7, 0xF0, 0x09, 0x43,
+        {WithBox({"restore", TempFile("cut.syx", ByteString({0xF0, 0x09, 0x43, 0x15, 0x00}))}), 2, "", "frame without its F7"},
+        {WithBox({"diff", TempFile("rev.syx", ByteString({0xF0, 0x09, 0x43, 0x15, 0x00, 0x03, 0x00, 0xF7, 0xF0, 0x09, 0x43,
                                                      0x01, 0x00, 0x03, 0x00, 0xF7}))}),
          2, "", "rev.syx: malformed backup at byte 8: parameter 1 (ZmFunc_SoftwareRev) is not one a backup restores"},
         // Zone values the zone command refuses are not restored either; the
         // offset is that of the offending byte.
-        {WithBox({"restore", TempFile("chan.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7, 0xF0, 0x09, 0x5A,
+        {WithBox({"restore", TempFile("chan.syx", ByteString({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7, 0xF0, 0x09, 0x5A,
                                                          0x08, 0x01, 0x00, 0x08, 0, 87, 21, 127, 14, 0, 0, 0, 0xF7}))}),
          2, "", "chan.syx: malformed backup at byte 18: zone 2 midi_chan 128 is out of range 1..16"},
-        {WithBox({"restore", TempFile("vel.syx", Bytes({0xF0, 0x09, 0x5A, 0x08, 0x03, 0x00, 0x08, 0, 87, 21, 3, 14,
+        {WithBox({"restore", TempFile("vel.syx", ByteString({0xF0, 0x09, 0x5A, 0x08, 0x03, 0x00, 0x08, 0, 87, 21, 3, 14,
                                                         127, 0, 0, 0xF7}))}),
          2, "", "vel.syx: malformed backup at byte 12: zone 4 rel_vel 127 is out of range 0..63"},
-        {WithBox({"restore", TempFile("keys.syx", Bytes({0xF0, 0x09, 0x5A, 0x08, 0x00, 0x00, 0x08, 90, 87, 21, 0, 14,
+        {WithBox({"restore", TempFile("keys.syx", ByteString({0xF0, 0x09, 0x5A, 0x08, 0x00, 0x00, 0x08, 90, 87, 21, 0, 14,
                                                          0, 0, 0, 0xF7}))}),
          2, "", "keys.syx: malformed backup at byte 7: zone 1 lo_key 90 is above hi_key 87"},
     };
@@ -178,9 +153,9 @@ TEST(ZmctlLive, BackupRestoresWhatItReadAndDiffNamesEveryField)
     // 27 Set parameter frames of 8 bytes, four whole zones of 16.
     const std::string syx = ReadFile(file);
     ASSERT_EQ(syx.size(), 27u * 8 + 4 * 16);
-    EXPECT_EQ(syx.substr(0, 8), Bytes({0xF0, 0x09, 0x43, 0x00, 0x00, 0x01, 0x00, 0xF7}));
+    EXPECT_EQ(syx.substr(0, 8), ByteString({0xF0, 0x09, 0x43, 0x00, 0x00, 0x01, 0x00, 0xF7}));
     EXPECT_EQ(syx.substr(syx.size() - 16),
-              Bytes({0xF0, 0x09, 0x5A, 0x08, 0x03, 0x00, 0x08, 0, 87, 21, 3, 14, 0, 0, 0, 0xF7}));
+              ByteString({0xF0, 0x09, 0x5A, 0x08, 0x03, 0x00, 0x08, 0, 87, 21, 3, 14, 0, 0, 0, 0xF7}));
     const std::string json = ReadFile(dir + "/box.json");
     for (const char* text : {"\"format\": \"zmctl backup 2\"", "\"identification\": \"ZM1 Station 1\"",
                              "\"zone\": 4,\n      \"lo_key\": 0,\n      \"hi_key\": 87,\n      \"lo_note\": 21,\n"
@@ -199,7 +174,7 @@ TEST(ZmctlLive, BackupRestoresWhatItReadAndDiffNamesEveryField)
     EXPECT_EQ(restored.out, "restored 27 parameters and 4 zones from " + file + "; read back, all as written\n");
 
     // A backup of another box: a trigger position and a zone of its own.
-    const std::string other = TempFile("other.syx", Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7, 0xF0, 0x09,
+    const std::string other = TempFile("other.syx", ByteString({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7, 0xF0, 0x09,
                                                             0x5A, 0x08, 0x02, 0x00, 0x08, 0, 100, 40, 2, 14, 0, 0, 0,
                                                             0xF7}));
     const ProcessResult differs = RunZmctl(WithBox({"diff", other}));

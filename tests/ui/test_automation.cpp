@@ -362,6 +362,16 @@ protected:
         EXPECT_TRUE(process->waitForStarted(5000));
         return process;
     }
+    //! The activation file, as a start without options writes it; that
+    //! program is then ended, so that the bus starts the next one.
+    bool WriteActivationFile()
+    {
+        QProcess* writer = Start({});
+        const bool written = WaitFor([&] { return fs::exists(ServiceFile()); });
+        writer->kill();
+        writer->waitForFinished(5000);
+        return written;
+    }
     bool Exits(QProcess* process, int timeoutMs = 15000)
     {
         return WaitFor([&] { return process->state() == QProcess::NotRunning; }, timeoutMs);
@@ -440,11 +450,7 @@ TEST_F(ProgramTest, WithoutOptionsItWritesTheActivationFileOnlyWhenItChanged)
 
 TEST_F(ProgramTest, EachClientRequestActivatesAProgramOfItsOwn)
 {
-    // The activation file, as a start without options writes it.
-    QProcess* writer = Start({});
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(ServiceFile()); }));
-    writer->kill();
-    writer->waitForFinished(5000);
+    ASSERT_TRUE(WriteActivationFile());
 
     const QDBusMessage first = CreateInstance(*client, kProgId);
     ASSERT_EQ(first.type(), QDBusMessage::ReplyMessage) << first.errorMessage().toStdString();
@@ -465,10 +471,7 @@ TEST_F(ProgramTest, EachClientRequestActivatesAProgramOfItsOwn)
 
 TEST_F(ProgramTest, ClientsAskingAtTheSameMomentEachGetAnObjectInAProgramOfItsOwn)
 {
-    QProcess* writer = Start({});
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(ServiceFile()); }));
-    writer->kill();
-    writer->waitForFinished(5000);
+    ASSERT_TRUE(WriteActivationFile());
     ASSERT_TRUE(WaitFor([&] { return ProgramsOnTheBus(*client).empty(); }));
 
     // All at once: the bus hands every request to the first program it starts.
@@ -571,10 +574,7 @@ TEST_F(ProgramTest, AnAutomationRunThatNobodyCanReachEnds)
 {
     // 1. The client goes before its request reaches the program the bus
     //    starts for it: the bus drops the request, the program holds nothing.
-    QProcess* writer = Start({});
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(ServiceFile()); }));
-    writer->kill();
-    writer->waitForFinished(5000);
+    ASSERT_TRUE(WriteActivationFile());
     ASSERT_TRUE(WaitFor([&] { return ProgramsOnTheBus(*client).empty(); }));
     {
         QDBusConnection vanishing = Connect("vanishing-client");

@@ -171,6 +171,15 @@ QWidget* Find(QWidget* dialog, int id)
     return dialog->findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
+//! `w` is a `Control` with the caption `text`.
+template <typename Control>
+void ExpectCaption(QWidget* w, const QString& text)
+{
+    auto* control = qobject_cast<Control*>(w);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->text(), text);
+}
+
 void ExpectKind(QWidget* w, Kind kind, const char* caption, int id)
 {
     SCOPED_TRACE(id);
@@ -187,12 +196,10 @@ void ExpectKind(QWidget* w, Kind kind, const char* caption, int id)
         break;
     }
     case Kind::Check:
-        ASSERT_NE(qobject_cast<QCheckBox*>(w), nullptr);
-        EXPECT_EQ(qobject_cast<QCheckBox*>(w)->text(), text);
+        ExpectCaption<QCheckBox>(w, text);
         break;
     case Kind::Radio:
-        ASSERT_NE(qobject_cast<QRadioButton*>(w), nullptr);
-        EXPECT_EQ(qobject_cast<QRadioButton*>(w)->text(), text);
+        ExpectCaption<QRadioButton>(w, text);
         break;
     case Kind::List:
         EXPECT_NE(qobject_cast<CListBox*>(w), nullptr);
@@ -206,8 +213,7 @@ void ExpectKind(QWidget* w, Kind kind, const char* caption, int id)
         EXPECT_EQ(qobject_cast<QLineEdit*>(w)->isReadOnly(), kind == Kind::ReadOnly);
         break;
     case Kind::Label:
-        ASSERT_NE(qobject_cast<QLabel*>(w), nullptr);
-        EXPECT_EQ(qobject_cast<QLabel*>(w)->text(), text);
+        ExpectCaption<QLabel>(w, text);
         break;
     case Kind::Picture:
         break;

@@ -281,14 +281,10 @@ TEST_F(MainDialogTest, UserClicksReachThePortLists)
 {
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    auto clickLine = [&](int id, int row) {
-        auto* list = Get<CListBox>(id);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-    };
-    clickLine(IDC_MIDI_THRU_LIST, 1);
-    clickLine(IDC_MIDI_THRU_LIST, 1);   // the open thru/out device again: thru off
-    clickLine(IDC_MIDI_IN_LIST, 0);
-    clickLine(IDC_MIDI_OUT_LIST, 2);
+    ClickLine(IDC_MIDI_THRU_LIST, 1);
+    ClickLine(IDC_MIDI_THRU_LIST, 1);   // the open thru/out device again: thru off
+    ClickLine(IDC_MIDI_IN_LIST, 0);
+    ClickLine(IDC_MIDI_OUT_LIST, 2);
     EXPECT_EQ(platform->Calls(), (std::vector<std::string>{"open out1", "close out1", "open in0", "start in0", "open out2"}));
 
     Click(IDC_KEYBOARD_CONFIG);
@@ -468,12 +464,8 @@ TEST_F(MainDialogTest, AGoneDeviceIsReportedOnceByTheTimerAndARescanFromTheMenuR
 {
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    auto clickLine = [&](int id, int row) {
-        auto* list = Get<CListBox>(id);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-    };
-    clickLine(IDC_MIDI_IN_LIST, 1);
-    clickLine(IDC_MIDI_OUT_LIST, 0);
+    ClickLine(IDC_MIDI_IN_LIST, 1);
+    ClickLine(IDC_MIDI_OUT_LIST, 0);
     TakeLines();
 
     platform->gone = {"In B"};
