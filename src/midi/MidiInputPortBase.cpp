@@ -61,10 +61,10 @@ MidiResult CMidiInputPortBase::Stop()
 
 MidiResult CMidiInputPortBase::Reset()
 {
-    if (m_closed)
-        return MIDI_ERR_INVALHANDLE;
-    m_started.store(false, std::memory_order_seq_cst);
-    Quiesce();
+    // This class's own stop, called directly: what a port adds to Stop()
+    // is not part of a reset.
+    if (const MidiResult stopped = CMidiInputPortBase::Stop(); stopped != MIDI_OK)
+        return stopped;
     if (MidiHeader* header = m_queued.exchange(nullptr, std::memory_order_acquire)) {
         header->bytesRecorded = 0;
         header->flags = (header->flags & ~uint32_t{MHDR_INQUEUE}) | MHDR_DONE;
@@ -115,10 +115,8 @@ MidiResult CMidiInputPortBase::AddBuffer(MidiHeader& header) noexcept
 
 MidiResult CMidiInputPortBase::Close()
 {
-    if (m_closed)
-        return MIDI_ERR_INVALHANDLE;
-    m_started.store(false, std::memory_order_seq_cst);
-    Quiesce();
+    if (const MidiResult stopped = CMidiInputPortBase::Stop(); stopped != MIDI_OK)
+        return stopped;
     if (m_queued.load(std::memory_order_acquire) != nullptr)
         return MIDI_ERR_STILLPLAYING;
     CloseDevice();

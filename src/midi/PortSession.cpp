@@ -71,6 +71,13 @@ void CPortSession::Select(PortKind kind, int n)
     port.m_name = kind == PortKind::Input ? m_platform.InputDeviceName(n) : m_platform.OutputDeviceName(n);
 }
 
+bool CPortSession::Succeeded(std::string_view label, MidiResult result)
+{
+    if (result != MIDI_OK)
+        Log(Labelled(label, result));
+    return result == MIDI_OK;
+}
+
 // ---- input ----
 
 void CPortSession::OpenInputPort()
@@ -79,13 +86,9 @@ void CPortSession::OpenInputPort()
         Log(kInAlreadyOpen);
         return;
     }
-    const MidiResult opened = m_platform.OpenInput(m_input.m_index, m_capture, m_input.m_input);
-    if (opened != MIDI_OK)
-        Log(Labelled(kInOpen, opened));
+    Succeeded(kInOpen, m_platform.OpenInput(m_input.m_index, m_capture, m_input.m_input));
     m_input.OpenAttempted();
-    const MidiResult started = m_input.m_input ? m_input.m_input->Start() : MIDI_ERR_INVALHANDLE;
-    if (started != MIDI_OK)
-        Log(Labelled(kInStart, started));
+    Succeeded(kInStart, m_input.m_input ? m_input.m_input->Start() : MIDI_ERR_INVALHANDLE);
 }
 
 void CPortSession::ResetInputPort()
@@ -134,19 +137,13 @@ void CPortSession::CloseInputQuietly()
 bool CPortSession::PrepareReceiveBuffer()
 {
     IMidiInputPort* port = m_input.InputPort();
-    const MidiResult result = port ? m_capture.PrepareReceiveBuffer(*port) : MIDI_ERR_INVALHANDLE;
-    if (result != MIDI_OK)
-        Log(Labelled(kInPrepare, result));
-    return result == MIDI_OK;
+    return Succeeded(kInPrepare, port ? m_capture.PrepareReceiveBuffer(*port) : MIDI_ERR_INVALHANDLE);
 }
 
 bool CPortSession::QueueReceiveBuffer()
 {
     IMidiInputPort* port = m_input.InputPort();
-    const MidiResult result = port ? m_capture.QueueReceiveBuffer(*port) : MIDI_ERR_INVALHANDLE;
-    if (result != MIDI_OK)
-        Log(Labelled(kInAddBuffer, result));
-    return result == MIDI_OK;
+    return Succeeded(kInAddBuffer, port ? m_capture.QueueReceiveBuffer(*port) : MIDI_ERR_INVALHANDLE);
 }
 
 // ---- output and thru/out ----

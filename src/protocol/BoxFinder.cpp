@@ -14,11 +14,7 @@ public:
     //! Hands the receive buffer to `port`; call before starting it.
     bool Arm(IMidiInputPort& port) noexcept
     {
-        m_header.data = m_buffer;
-        m_header.bufferLength = sizeof m_buffer;
-        m_header.bytesRecorded = 0;
-        m_header.flags = 0;
-        return port.PrepareHeader(m_header) == MIDI_OK && port.AddBuffer(m_header) == MIDI_OK;
+        return QueueEmptyReceiveBuffer(port, m_header, m_buffer, sizeof m_buffer);
     }
 
     void OnMidiInput(IMidiInputPort& port, uint32_t kind, uint32_t, MidiHeader* header) noexcept override

@@ -52,6 +52,17 @@ std::unique_ptr<QSettings> OpenSettingsToWrite(const QString& file)
     return std::make_unique<QSettings>(file, QSettings::IniFormat);
 }
 
+bool WriteSettings(const QString& file, std::initializer_list<std::pair<QString, QVariant>> values)
+{
+    const std::unique_ptr<QSettings> settings = OpenSettingsToWrite(file);
+    if (!settings)
+        return false;
+    for (const auto& [key, value] : values)
+        settings->setValue(key, value);
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
 RememberedPorts LoadRememberedPorts(const QString& file)
 {
     const std::unique_ptr<QSettings> settings = OpenSettingsToRead(file);
@@ -65,15 +76,10 @@ RememberedPorts LoadRememberedPorts(const QString& file)
 
 bool SaveRememberedPorts(const QString& file, const RememberedPorts& remembered)
 {
-    const std::unique_ptr<QSettings> settings = OpenSettingsToWrite(file);
-    if (!settings)
-        return false;
-    settings->setValue(kReopenKey, remembered.reopen);
-    settings->setValue(kInputKey, FromLatin1(remembered.ports.input));
-    settings->setValue(kOutputKey, FromLatin1(remembered.ports.output));
-    settings->setValue(kThruKey, FromLatin1(remembered.ports.thru));
-    settings->sync();
-    return settings->status() == QSettings::NoError;
+    return WriteSettings(file, {{kReopenKey, remembered.reopen},
+                                {kInputKey, FromLatin1(remembered.ports.input)},
+                                {kOutputKey, FromLatin1(remembered.ports.output)},
+                                {kThruKey, FromLatin1(remembered.ports.thru)}});
 }
 
 CPortActions::CPortActions(CPortLists& lists, IMessageSink& log, QString settingsFile, QObject* parent)

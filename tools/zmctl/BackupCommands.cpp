@@ -35,40 +35,50 @@ std::string DifferenceText(const SetupDifference& d)
     return d.What() + ": backup " + std::to_string(d.file) + ", box " + std::to_string(d.box);
 }
 
+constexpr const char* kBackupFile = "A .syx file written by zmctl backup";
+
+// backup, restore and diff: each takes one file and says the rest below.
+CLI::App* AddFileCommand(CLI::App& app, BackupOptions& options, const char* name, const char* description,
+                         const char* fileDescription, const char* footer)
+{
+    CLI::App* cmd = app.add_subcommand(name, description);
+    cmd->add_option("FILE", options.file, fileDescription)->required();
+    cmd->footer(footer);
+    return cmd;
+}
+
 } // namespace
 
 CLI::App* AddBackupCommand(CLI::App& app, BackupOptions& options)
 {
-    CLI::App* cmd = app.add_subcommand("backup", "Save the box's zones and parameters as the requests that restore them");
-    cmd->add_option("FILE", options.file, "The .syx file to write; a readable JSON goes beside it")->required();
-    cmd->footer("Reads the four zones and all 32 parameters (the automatic stream options among them) and\n"
-                "writes FILE: Set parameter requests for every parameter but the read-only and action ones\n"
-                "(1 ZmFunc_SoftwareRev, 2 ZmFunc_ClearEEprom, 3 ZmFunc_RestrEEprom, 4 ZmFunc_EepromFreeB,\n"
-                "7 ZmFunc_DumpEEprom), then one whole-zone Set Zone Split Data request per zone. FILE.json\n"
-                "(FILE without .syx) holds everything read. Nothing is written unless every answer came;\n"
-                "both files are written to temporary files first and then renamed, together or not at all.\n"
-                "FILE and FILE.json must be missing or regular files: nothing else is ever replaced.");
-    return cmd;
+    return AddFileCommand(
+        app, options, "backup", "Save the box's zones and parameters as the requests that restore them",
+        "The .syx file to write; a readable JSON goes beside it",
+        "Reads the four zones and all 32 parameters (the automatic stream options among them) and\n"
+        "writes FILE: Set parameter requests for every parameter but the read-only and action ones\n"
+        "(1 ZmFunc_SoftwareRev, 2 ZmFunc_ClearEEprom, 3 ZmFunc_RestrEEprom, 4 ZmFunc_EepromFreeB,\n"
+        "7 ZmFunc_DumpEEprom), then one whole-zone Set Zone Split Data request per zone. FILE.json\n"
+        "(FILE without .syx) holds everything read. Nothing is written unless every answer came;\n"
+        "both files are written to temporary files first and then renamed, together or not at all.\n"
+        "FILE and FILE.json must be missing or regular files: nothing else is ever replaced.");
 }
 
 CLI::App* AddRestoreCommand(CLI::App& app, BackupOptions& options)
 {
-    CLI::App* cmd = app.add_subcommand("restore", "Send a backup to the box at wire speed and verify it");
-    cmd->add_option("FILE", options.file, "A .syx file written by zmctl backup")->required();
-    cmd->footer("The requests are paced as a MIDI cable carries them (3,125 bytes/s); then everything the\n"
-                "backup sets is read back. Exit status 5 names what the box does not hold as written.");
-    return cmd;
+    return AddFileCommand(
+        app, options, "restore", "Send a backup to the box at wire speed and verify it", kBackupFile,
+        "The requests are paced as a MIDI cable carries them (3,125 bytes/s); then everything the\n"
+        "backup sets is read back. Exit status 5 names what the box does not hold as written.");
 }
 
 CLI::App* AddDiffCommand(CLI::App& app, BackupOptions& options)
 {
-    CLI::App* cmd = app.add_subcommand("diff", "Show field by field where the box differs from a backup");
-    cmd->add_option("FILE", options.file, "A .syx file written by zmctl backup")->required();
-    cmd->footer("Prints one line per differing field and ends with status 1; prints nothing and ends with 0\n"
-                "when the box holds what the backup sets. With --json, each difference as data: zone (1-4) or\n"
-                "parameter (its number), field (the zone field's or the parameter's name), backup and box\n"
-                "(the values, as the window shows them).");
-    return cmd;
+    return AddFileCommand(
+        app, options, "diff", "Show field by field where the box differs from a backup", kBackupFile,
+        "Prints one line per differing field and ends with status 1; prints nothing and ends with 0\n"
+        "when the box holds what the backup sets. With --json, each difference as data: zone (1-4) or\n"
+        "parameter (its number), field (the zone field's or the parameter's name), backup and box\n"
+        "(the values, as the window shows them).");
 }
 
 int RunBackup(const ClientSource& source, const BackupOptions& options, const GlobalOptions& global, COutput& out)

@@ -58,11 +58,7 @@ private:
 
     bool Rearm(IMidiInputPort& port) noexcept
     {
-        m_header.data = m_buffer;
-        m_header.bufferLength = sizeof m_buffer;
-        m_header.bytesRecorded = 0;
-        m_header.flags = 0;
-        return port.PrepareHeader(m_header) == MIDI_OK && port.AddBuffer(m_header) == MIDI_OK;
+        return QueueEmptyReceiveBuffer(port, m_header, m_buffer, sizeof m_buffer);
     }
 
     IMidiOutputPort& m_target;

@@ -129,20 +129,50 @@ std::string CRtMidiPlatform::OutputDeviceName(int device) const
     return device >= 0 && device < OutputDeviceCount() ? m_outputs[static_cast<size_t>(device)].name : std::string();
 }
 
+namespace {
+
+//! What Reach() found.
+template <typename Midi>
+struct Reached {
+    MidiResult result = MIDI_OK;
+    std::unique_ptr<Midi> midi;
+    unsigned index = 0;
+};
+
+// A fresh client of the MIDI system for entry `device` of `listed`, and the
+// index under which that client sees the port now: MIDI_ERR_BADDEVICEID for
+// a number not listed, MIDI_ERR_DEVICEGONE when the port has gone since.
+// RtMidi's constructor may throw RtMidiError.
+template <typename Midi>
+Reached<Midi> Reach(const std::vector<AlsaDevice>& listed, int device, const std::string& clientName)
+{
+    Reached<Midi> reached;
+    if (device < 0 || static_cast<size_t>(device) >= listed.size()) {
+        reached.result = MIDI_ERR_BADDEVICEID;
+        return reached;
+    }
+    reached.midi = std::make_unique<Midi>(RtMidi::LINUX_ALSA, clientName);
+    reached.midi->setErrorCallback(&IgnoreError);
+    const int found = FindAlsaPort(AlsaPortNames(*reached.midi), listed[static_cast<size_t>(device)], clientName);
+    if (found < 0)
+        reached.result = MIDI_ERR_DEVICEGONE;
+    else
+        reached.index = static_cast<unsigned>(found);
+    return reached;
+}
+
+} // namespace
+
 MidiResult CRtMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, std::unique_ptr<IMidiInputPort>& port)
 {
     port.reset();
-    if (device < 0 || device >= InputDeviceCount())
-        return MIDI_ERR_BADDEVICEID;
     try {
+        auto [reached, midi, index] = Reach<RtMidiIn>(m_inputs, device, m_clientName);
+        if (reached != MIDI_OK)
+            return reached;
         const AlsaDevice& listed = m_inputs[static_cast<size_t>(device)];
-        auto midi = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, m_clientName);
-        midi->setErrorCallback(&IgnoreError);
-        const int index = FindAlsaPort(AlsaPortNames(*midi), listed, m_clientName);
-        if (index < 0)
-            return MIDI_ERR_DEVICEGONE;
         auto input = std::make_unique<CRtMidiInputPort>(handler, listed, m_clientName);
-        const MidiResult result = input->Open(std::move(midi), static_cast<unsigned>(index), m_clientName + " in");
+        const MidiResult result = input->Open(std::move(midi), index, m_clientName + " in");
         if (result == MIDI_OK)
             port = std::move(input);
         return result;
@@ -154,18 +184,14 @@ MidiResult CRtMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, st
 MidiResult CRtMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutputPort>& port)
 {
     port.reset();
-    if (device < 0 || device >= OutputDeviceCount())
-        return MIDI_ERR_BADDEVICEID;
     try {
-        const AlsaDevice& listed = m_outputs[static_cast<size_t>(device)];
-        auto midi = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, m_clientName);
-        midi->setErrorCallback(&IgnoreError);
-        const int index = FindAlsaPort(AlsaPortNames(*midi), listed, m_clientName);
-        if (index < 0)
-            return MIDI_ERR_DEVICEGONE;
-        const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, static_cast<unsigned>(index), m_clientName + " out");
+        auto [reached, midi, index] = Reach<RtMidiOut>(m_outputs, device, m_clientName);
+        if (reached != MIDI_OK)
+            return reached;
+        const MidiResult result = CRtMidiOutputPort::OpenPort(*midi, index, m_clientName + " out");
         if (result != MIDI_OK)
             return result;
+        const AlsaDevice& listed = m_outputs[static_cast<size_t>(device)];
         port = std::make_unique<CRtMidiOutputPort>(std::move(midi), listed, m_clientName, kAlsaMaxMessage,
                                                    listed.physical ? kMidiWireBytesPerSecond : 0);
         return MIDI_OK;

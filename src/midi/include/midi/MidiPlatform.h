@@ -110,6 +110,18 @@ public:
     virtual bool DeviceGone() noexcept { return false; }
 };
 
+//! Gives `port` the `size` bytes at `buffer` as an empty receive buffer:
+//! fills in `header`, prepares it and queues it. True when the port took it.
+//! Allocates nothing, so an input's callback may hand its buffer back.
+inline bool QueueEmptyReceiveBuffer(IMidiInputPort& port, MidiHeader& header, uint8_t* buffer, uint32_t size) noexcept
+{
+    header.data = buffer;
+    header.bufferLength = size;
+    header.bytesRecorded = 0;
+    header.flags = 0;
+    return port.PrepareHeader(header) == MIDI_OK && port.AddBuffer(header) == MIDI_OK;
+}
+
 //! An open output.
 class IMidiOutputPort {
 public:

@@ -206,6 +206,8 @@ private:
     //! Stops and closes the input, and lets go of its port.
     void CloseInputQuietly();
     void Log(std::string_view line) { m_log.AppendLine(line); }
+    //! True for MIDI_OK; any other result is logged after `label`.
+    bool Succeeded(std::string_view label, MidiResult result);
 
     IMidiPlatform& m_platform;
     CaptureRings& m_rings;

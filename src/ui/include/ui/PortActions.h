@@ -15,8 +15,11 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariant>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 class IMessageSink;
 class QAction;
@@ -35,6 +38,9 @@ std::unique_ptr<QSettings> OpenSettingsToRead(const QString& file);
 //! The settings file `file` to write, its folder made; nothing when
 //! something other than a regular file stands at its path.
 std::unique_ptr<QSettings> OpenSettingsToWrite(const QString& file);
+//! Sets `values` in the settings file `file` (opened as above), in this
+//! order, and writes it out; false when it could not be written.
+bool WriteSettings(const QString& file, std::initializer_list<std::pair<QString, QVariant>> values);
 
 //! Reads `file`; nothing (reopen off) when it is missing or unreadable.
 RememberedPorts LoadRememberedPorts(const QString& file);
