@@ -37,6 +37,9 @@ struct Window {
 
     Window(int device, std::unique_ptr<IMidiPlatform> platform) : editors(controls, std::move(platform))
     {
+        // An exchange ends with its last answer: the timeout only counts
+        // when an answer is missing, and a loaded machine may be slow.
+        editors.Setups().SetTimeout(5s);
         editors.Zones().FillLists();
         if (device >= 0) {
             editors.OnListSelChange(IDC_MIDI_IN_LIST, device);
@@ -177,7 +180,6 @@ TEST(BoxSetups, ALoadNamesEachValueTheBoxDidNotTake)
         }
     };
     Window window(0, std::make_unique<CSimMidiPlatform>(std::make_unique<CStubbornBox>(), SimTiming::Instant));
-    window.editors.Setups().SetTimeout(100ms);
     const std::string file = Write(Folder("stubborn") + "/trigger.syx",
                                    Bytes({0xF0, 0x09, 0x43, 0x15, 0x00, 0x06, 0x00, 0xF7,    // ZmFunc_KeyTrigPos 6
                                           0xF0, 0x09, 0x43, 0x17, 0x00, 0x09, 0x00, 0xF7})); // ZmFunc_KeyRetrigW 9

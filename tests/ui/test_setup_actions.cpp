@@ -34,6 +34,8 @@ std::unique_ptr<CZm_configDlg> StartDialog(const QString& settings)
                                                                       SimTiming::WireSpeed));
     dlg->SetSettingsFile(settings);
     dlg->OnInitDialog();
+    // The timeout only counts when an answer is missing; a loaded machine may be slow.
+    dlg->Editors().Setups().SetTimeout(std::chrono::seconds(5));
     dlg->show();
     dlg->Editors().PortLists().ChoosePair(0, 0);
     return dlg;
