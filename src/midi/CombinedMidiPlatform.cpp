@@ -11,6 +11,12 @@ void CCombinedMidiPlatform::Rescan()
         platform->Rescan();
 }
 
+void CCombinedMidiPlatform::ListingDone()
+{
+    for (const auto& platform : m_platforms)
+        platform->ListingDone();
+}
+
 int CCombinedMidiPlatform::InputDeviceCount() const
 {
     int count = 0;

@@ -158,6 +158,46 @@ TEST_F(JackTest, ListsJackPortsThenTheSimulatorAndNeverOurOwnPorts)
     EXPECT_THAT(Names(*again, true), Not(Contains(::testing::HasSubstr("zm_config out"))));
 }
 
+TEST_F(JackTest, PortsOpenedOnceTheListingIsDoneCarryDataBothWays)
+{
+    // zmctl lets the client that only listed go once its ports are open;
+    // a port opened after that (its thru) gets a client again, and one
+    // already open keeps the client it has.
+    for (const bool inputFirst : {false, true}) {
+        SCOPED_TRACE(inputFirst ? "the input open when the listing is done" : "no port open when the listing is done");
+        ListAgain();
+        const int from = FindDevice(*platform, true, peer->PortName("out"));
+        const int to = FindDevice(*platform, false, peer->PortName("in"));
+        if (inputFirst)
+            ports->lists.OnInputSelect(from);
+        platform->ListingDone();
+        if (!inputFirst)
+            ports->lists.OnInputSelect(from);
+        ports->lists.OnOutputSelect(to);
+        ASSERT_NE(ports->session.Port(PortKind::Input).InputPort(), nullptr);
+        ASSERT_NE(ports->session.Port(PortKind::Output).OutputPort(), nullptr);
+
+        const Bytes request = SysEx(12, 1);
+        const Bytes reply = SysEx(40, 2);
+        Bytes got;
+        std::vector<CMidiJackPeer::Received> sent;
+        Exchanging([&] {
+            received.clear();
+            peer->Take(0, 0ms);
+            Bytes scratch = request;
+            ports->session.Transmitter().SendSysEx(static_cast<int32_t>(scratch.size()) - 2, scratch.data());
+            EXPECT_TRUE(ports->session.Transmitter().Flush(10s));
+            sent = peer->Take(1, 5s);
+            peer->Send(reply);
+            got = WaitForBytes(reply.size());
+            return got == reply && sent.size() == 1 ? kComplete : got.empty() && sent.empty() ? kNothing : kPartial;
+        });
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent.front().bytes, request);
+        EXPECT_EQ(got, reply);
+    }
+}
+
 TEST_F(JackTest, SysExAndNotesFromAPeerReachTheRingsIntactAndInOrder)
 {
     ports->lists.OnInputSelect(peerOut);

@@ -1,6 +1,7 @@
 // zmctl simulate on the private JACK server of this build directory, and
 // zmctl's commands talking to it from other processes: the simulated box
 // keeps its state from one command to the next, as a real box does.
+#include "MidiJackPeer.h"
 #include "ProcessRunner.h"
 #include "RecordingControls.h"
 #include "SyncTable.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -436,4 +438,35 @@ TEST(ZmctlJackLate, APortThatAJustStartedBoxRegistersIsWaitedFor)
     const ProcessResult never = RunZmctl({"get", "8", "--in", name + "-never:out", "--out", "x", "--timeout", "300"});
     EXPECT_EQ(never.status, 4);
     EXPECT_NE(never.err.find("no input device matches '" + name + "-never:out'"), std::string::npos) << never.err;
+}
+
+TEST(ZmctlJackIdle, TheBuiltInBoxServesAlikeWhileAJackServerRuns)
+{
+    if (std::getenv("JACK_DEFAULT_SERVER") == nullptr)
+        GTEST_SKIP() << "run through ctest, which starts the JACK server";
+    // Both ports on the built-in box: zmctl lets the JACK client that only
+    // listed go once they are open. The results are those of any run, and a
+    // JACK port opened afterwards (monitor's thru) still carries the notes.
+    const ProcessResult sync = RunZmctl({"sync", "--in", "ZM1 Simulator", "--out", "ZM1 Simulator"});
+    EXPECT_EQ(sync.status, 0) << sync.err;
+    EXPECT_EQ(sync.out, kSyncTable);
+
+    CMidiJackPeer synth("zm-synth-" + std::to_string(getpid()), {"in"});
+    CZmctlProcess monitor({"monitor", "--play", "--in", "ZM1 Simulator", "--out", "ZM1 Simulator", "--thru",
+                           synth.PortName("in")});
+    EXPECT_TRUE(monitor.WaitForOutput("NOTE_ON", std::chrono::seconds(10))) << monitor.Out();
+    // The thru port's program change comes first, then the box's notes.
+    const auto noteOn = [](const CMidiJackPeer::Received& m) {
+        return m.bytes.size() == 3 && (m.bytes[0] & 0xF0) == 0x90;
+    };
+    std::vector<CMidiJackPeer::Received> forwarded;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::none_of(forwarded.begin(), forwarded.end(), noteOn) && std::chrono::steady_clock::now() < deadline)
+        for (CMidiJackPeer::Received& m : synth.Take(1, std::chrono::milliseconds(100)))
+            forwarded.push_back(std::move(m));
+    monitor.Signal(SIGINT);
+    const ProcessResult r = monitor.Finish(std::chrono::seconds(10));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("zmctl: thru "), std::string::npos) << r.err;
+    EXPECT_TRUE(std::any_of(forwarded.begin(), forwarded.end(), noteOn)) << forwarded.size() << " messages forwarded";
 }

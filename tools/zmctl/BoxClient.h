@@ -99,6 +99,10 @@ public:
     void OpenInput(const std::string& choice);
     void OpenOutput(const std::string& choice);
     void OpenThru(const std::string& choice);
+    //! The ports are open: what the MIDI systems keep only for listing
+    //! (an idle JACK client) goes, in the background. Opening another port
+    //! afterwards still works.
+    void PortsChosen() { m_platform->ListingDone(); }
 
     //! Where the request builders send; frames go out in call order.
     ISysExSender& Sender();

@@ -47,5 +47,8 @@ std::unique_ptr<CBoxClient> OpenClient(const GlobalOptions& options, bool input,
         client->OpenInput(options.in);
     if (output)
         client->OpenOutput(options.out);
+    // Commands that open ports of their own (find) keep what listed them.
+    if (input || output)
+        client->PortsChosen();
     return client;
 }

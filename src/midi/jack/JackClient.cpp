@@ -40,7 +40,9 @@ std::shared_ptr<CJackClient> CJackClient::Open(const std::string& name)
     self->m_baseName = name;
     PublishToDriver(self.get());
     jack_on_shutdown(client, &CJackClient::OnShutdown, self.get());
-    if (jack_set_process_callback(client, &CJackClient::OnProcess, self.get()) != 0 || jack_activate(client) != 0)
+    // Activated with its first port: a client that only lists costs the
+    // server no place in its cycle, and starting it would take one.
+    if (jack_set_process_callback(client, &CJackClient::OnProcess, self.get()) != 0)
         return nullptr;  // the destructor closes the client
     return self;
 }
@@ -120,6 +122,11 @@ jack_port_t* CJackClient::Register(bool input, const std::string& baseName, int&
     slot = -1;
     if (Gone())
         return nullptr;
+    if (!m_active) {
+        if (jack_activate(m_client) != 0)
+            return nullptr;
+        m_active = true;
+    }
     auto& slots = input ? m_inputSlots : m_outputSlots;
     for (size_t i = 0; i < slots.size(); ++i) {
         if (slots[i].inUse || slots[i].retired)

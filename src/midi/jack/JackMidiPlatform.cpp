@@ -12,9 +12,38 @@ CJackMidiPlatform::CJackMidiPlatform(const std::string& clientName)
 void CJackMidiPlatform::Rescan()
 {
     // Ports still open keep the client they were opened on.
-    if (!m_client || m_client->Gone())
+    if (!m_client || m_client->Gone()) {
+        JoinCloser();
+        m_released = false;
         m_client = CJackClient::Open(m_clientName);
+    }
     List();
+}
+
+void CJackMidiPlatform::ListingDone()
+{
+    // A port of ours holds the client too; then it stays.
+    if (!m_client || m_client.use_count() != 1)
+        return;
+    JoinCloser();
+    m_released = true;
+    m_closer = std::thread([client = std::move(m_client)]() mutable { client.reset(); });
+}
+
+const std::shared_ptr<CJackClient>& CJackMidiPlatform::Client()
+{
+    if (m_released && !m_client) {
+        JoinCloser();
+        m_released = false;
+        m_client = CJackClient::Open(m_clientName);
+    }
+    return m_client;
+}
+
+void CJackMidiPlatform::JoinCloser()
+{
+    if (m_closer.joinable())
+        m_closer.join();
 }
 
 void CJackMidiPlatform::List()
@@ -27,7 +56,10 @@ void CJackMidiPlatform::List()
     m_outputs = m_client->MidiPorts(false);
 }
 
-CJackMidiPlatform::~CJackMidiPlatform() = default;
+CJackMidiPlatform::~CJackMidiPlatform()
+{
+    JoinCloser();
+}
 
 std::string CJackMidiPlatform::InputDeviceName(int device) const
 {
@@ -45,7 +77,7 @@ MidiResult CJackMidiPlatform::OpenInput(int device, IMidiInputHandler& handler, 
     port.reset();
     if (device < 0 || device >= InputDeviceCount())
         return MIDI_ERR_BADDEVICEID;
-    if (!m_client || m_client->Gone())
+    if (!Client() || m_client->Gone())
         return MIDI_ERR_NODRIVER;
     const std::string& source = m_inputs[static_cast<size_t>(device)].name;
     if (!m_client->PortExists(source))
@@ -69,7 +101,7 @@ MidiResult CJackMidiPlatform::OpenOutput(int device, std::unique_ptr<IMidiOutput
     port.reset();
     if (device < 0 || device >= OutputDeviceCount())
         return MIDI_ERR_BADDEVICEID;
-    if (!m_client || m_client->Gone())
+    if (!Client() || m_client->Gone())
         return MIDI_ERR_NODRIVER;
     const CJackClient::Port& sink = m_outputs[static_cast<size_t>(device)];
     if (!m_client->PortExists(sink.name))

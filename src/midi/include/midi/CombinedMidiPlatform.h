@@ -15,6 +15,7 @@ public:
     void Add(std::unique_ptr<IMidiPlatform> platform);
 
     void Rescan() override;
+    void ListingDone() override;
     int InputDeviceCount() const override;
     int OutputDeviceCount() const override;
     std::string InputDeviceName(int device) const override;

@@ -165,6 +165,11 @@ public:
     //! only the numbering changes. Platforms whose devices are fixed (the
     //! simulated ones) keep their list.
     virtual void Rescan() {}
+    //! The ports are chosen and the lists will not be needed again soon:
+    //! what a platform holds only for listing may go, in the background, so
+    //! that its closing costs no one time. Names already listed stay; a
+    //! later open or Rescan() still works.
+    virtual void ListingDone() {}
 
     virtual int InputDeviceCount() const = 0;
     virtual int OutputDeviceCount() const = 0;

@@ -29,7 +29,9 @@
 //  - Gone() may be read on any thread; JACK's shutdown callback sets it.
 //    From then on nothing here waits for the server.
 //  - The client lives as long as the platform or any port still holds it,
-//    so ports may be closed in any order relative to the platform.
+//    so ports may be closed in any order relative to the platform. One
+//    that no port holds may be closed on a thread of its own (the
+//    platform's ListingDone()); nothing else uses it then.
 #pragma once
 
 #include "midi/MidiPlatform.h"
@@ -56,8 +58,8 @@ public:
     static constexpr std::chrono::milliseconds kReleaseTimeout{2000};
 
     //! Connects to the running JACK server (JACK_DEFAULT_SERVER or the
-    //! default one) and activates; null when there is none. Never starts a
-    //! server.
+    //! default one); null when there is none. Never starts a server. The
+    //! client is activated when its first port is registered.
     static std::shared_ptr<CJackClient> Open(const std::string& name);
     ~CJackClient();
 
@@ -82,7 +84,8 @@ public:
     //! A MIDI port of ours in a free slot: the one a released port left
     //! there, or a new one named `baseName` for the first slot and
     //! "baseName N" for the others, so that names never clash. Null (and
-    //! `slot` -1) when every slot is taken or JACK refuses.
+    //! `slot` -1) when every slot is taken or JACK refuses. Registering the
+    //! first port activates the client.
     jack_port_t* Register(bool input, const std::string& baseName, int& slot);
     //! Hands the port in `slot` to the process callback.
     void Publish(int slot, CJackInputPort* port) noexcept;
@@ -118,6 +121,7 @@ private:
     jack_client_t* m_client;
     std::string m_name;
     std::string m_baseName;  //!< the name asked for: every instance's ports start with it
+    bool m_active = false;   //!< activated (with the first port); window thread's
     std::atomic<bool> m_gone{false};
     std::atomic<bool> m_inProcess{false};
     std::atomic<uint64_t> m_cycles{0};

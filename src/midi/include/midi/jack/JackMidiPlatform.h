@@ -26,6 +26,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 class CJackMidiPlatform : public IMidiPlatform {
@@ -34,6 +35,9 @@ public:
     ~CJackMidiPlatform() override;
 
     void Rescan() override;
+    //! A client that carries no port of ours is closed on a thread of its
+    //! own: JACK lets a closing client go only after a cycle.
+    void ListingDone() override;
     int InputDeviceCount() const override { return static_cast<int>(m_inputs.size()); }
     int OutputDeviceCount() const override { return static_cast<int>(m_outputs.size()); }
     std::string InputDeviceName(int device) const override;
@@ -43,9 +47,14 @@ public:
 
 private:
     void List();
+    //! The client, opened again when ListingDone() let it go.
+    const std::shared_ptr<CJackClient>& Client();
+    void JoinCloser();
 
     std::string m_clientName;
     std::shared_ptr<CJackClient> m_client;
+    bool m_released = false;  //!< the client was let go by ListingDone()
+    std::thread m_closer;     //!< closes the client let go
     std::vector<CJackClient::Port> m_inputs;
     std::vector<CJackClient::Port> m_outputs;
 };
