@@ -107,6 +107,11 @@ TEST(ZmctlLive, FailuresEndWithTheirDocumentedStatus)
          "refused by the box: parameter 64 (the box said: no parameter 64)"},
         {WithBox({"get", "127", "--timeout", "100"}), 5, "127  parameter 127       no answer\n",
          "refused by the box: parameter 127 (the box said: no parameter 127)"},
+        // The name the box gives after the station name's report belongs to
+        // that answer: it is no word about the parameter that did not come.
+        {WithBox({"get", "0", "64", "--timeout", "100"}), 5,
+         "  0  ZmFunc_StationName      1\n 64  parameter 64        no answer\n",
+         "refused by the box: parameter 64 (the box said: no parameter 64)\n"},
         {WithBox({"set", "128", "1", "--timeout", "100"}), 5, "",
          "refused by the box: parameter 128 (the box said: no parameter 128)"},
         {WithBox({"request", "write-field", "8", "0", "0", "1", "--send", "--timeout", "100"}), 3, "", "no reply within 100 ms"},

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -26,13 +27,28 @@ bool BesideTheAnswer(std::string_view line, const CBoxClient& client)
     return client.Identification() && line == *client.Identification();
 }
 
+//! True for the report of parameter 0, the station name: the box follows
+//! each with its name as a text.
+bool StationNameReport(std::string_view line)
+{
+    static constexpr std::string_view kReport = "43  parameter#: 000 ";
+    return line.substr(0, kReport.size()) == kReport;
+}
+
 //! What the box said in the exchange besides its answers (a refusal, an
 //! error), as " (the box said: ...)", or nothing.
 std::string WhatTheBoxSaid(const CBoxClient& client)
 {
     std::string said;
+    // The name after a station name's report is part of that answer, also
+    // when it is not awaited as the identification and notes come between.
+    bool nameNext = false;
     for (const std::string& line : client.Lines()) {
-        if (BesideTheAnswer(line, client))
+        if (StationNameReport(line)) {
+            nameNext = true;
+            continue;
+        }
+        if (BesideTheAnswer(line, client) || std::exchange(nameNext, false))
             continue;
         said += (said.empty() ? "" : "; ") + Escaped(line);
     }
