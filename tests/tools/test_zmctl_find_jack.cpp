@@ -1,9 +1,11 @@
 // zmctl find on the private JACK server of this build directory, where the
 // box (zmctl simulate) shares the graph with clients that must not pass for
 // it: jack_midi_dump, which answers nothing, and an echo that sends back
-// whatever reaches it, as a MIDI through port does. The cases of this
-// program run one at a time (CTest's resource lock), so the only boxes
-// are this case's and the built-in one.
+// whatever reaches it, as a MIDI through port does. zmctl find speaks to
+// every port of the graph, so each case has a JACK server of its own: on
+// the build directory's server, the MIDI tests running beside it bring
+// peers whose traffic can pass for a box's answer (and would receive the
+// search's requests). The only boxes are this case's and the built-in one.
 #include "MidiJackPeer.h"
 #include "ProcessRunner.h"
 
@@ -13,6 +15,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -47,12 +50,53 @@ private:
     std::thread m_thread;
 };
 
+//! A JACK server of the test's own, the default one of every client the
+//! test and its children open while it runs. Named after the build
+//! directory, so that the normal and sanitizer builds never share one.
+class CPrivateJackServer {
+public:
+    CPrivateJackServer()
+        : m_name("zmctl-find" + std::string(ZM_JACK_SERVER).substr(6))
+    {
+        const char* previous = std::getenv("JACK_DEFAULT_SERVER");
+        m_previous = previous ? previous : "";
+        m_started = std::system(Script("start").c_str()) == 0;
+        setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
+    }
+    ~CPrivateJackServer()
+    {
+        setenv("JACK_DEFAULT_SERVER", m_previous.c_str(), 1);
+        std::system(Script("stop").c_str());
+        // What a client killed hard leaves behind goes too; the name is ours.
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error))
+            if (entry.path().filename().string().find("_" + m_name + "_") != std::string::npos)
+                std::filesystem::remove(entry.path(), error);
+    }
+    CPrivateJackServer(const CPrivateJackServer&) = delete;
+    CPrivateJackServer& operator=(const CPrivateJackServer&) = delete;
+
+    bool Started() const { return m_started; }
+
+private:
+    std::string Script(const char* command) const
+    {
+        return std::string(ZM_JACK_SCRIPT) + " " + command + " " + m_name + " " + ZM_TEST_STATE_DIR + " >/dev/null";
+    }
+
+    std::string m_name;
+    std::string m_previous;
+    bool m_started = false;
+};
+
 class ZmctlFindJack : public ::testing::Test {
 protected:
     void SetUp() override
     {
         if (std::getenv("JACK_DEFAULT_SERVER") == nullptr)
             GTEST_SKIP() << "run through ctest, which starts the JACK server";
+        m_server = std::make_unique<CPrivateJackServer>();
+        ASSERT_TRUE(m_server->Started());
         m_echo = std::make_unique<CEcho>();
         StartMidiDump();
         // The decoys' ports are there once zmctl lists them.
@@ -74,6 +118,9 @@ protected:
             kill(m_dump, SIGTERM);
             waitpid(m_dump, nullptr, 0);
         }
+        // Every client leaves before its server does.
+        m_echo.reset();
+        m_server.reset();
     }
 
     void StartMidiDump()
@@ -99,6 +146,7 @@ protected:
         return false;
     }
 
+    std::unique_ptr<CPrivateJackServer> m_server;
     std::unique_ptr<CEcho> m_echo;
     pid_t m_dump = -1;
     std::string m_name;
