@@ -135,9 +135,9 @@ bool CBoxSetups::Save(const std::string& path, const std::string& shown)
     return true;
 }
 
-bool CBoxSetups::Load(const std::string& path, const std::string& shown)
+bool CBoxSetups::BeginWithFile(Task task, const std::string& path, const std::string& shown)
 {
-    if (!Begin(Task::Load, path, shown))
+    if (!Begin(task, path, shown))
         return false;
     // The whole file is checked before a single request leaves.
     if (const auto fault = ReadSetupFile(path, m_setup))
@@ -145,6 +145,13 @@ bool CBoxSetups::Load(const std::string& path, const std::string& shown)
     std::string why;
     if (PortsFault(why))
         return Refuse(why);
+    return true;
+}
+
+bool CBoxSetups::Load(const std::string& path, const std::string& shown)
+{
+    if (!BeginWithFile(Task::Load, path, shown))
+        return false;
     if (m_setup.Value(ZmFunc_NumberKeys)) {
         m_stage = Stage::KeyCount;
         m_exchange.StartRead({}, {ZmFunc_NumberKeys});
@@ -156,13 +163,8 @@ bool CBoxSetups::Load(const std::string& path, const std::string& shown)
 
 bool CBoxSetups::Compare(const std::string& path, const std::string& shown)
 {
-    if (!Begin(Task::Compare, path, shown))
+    if (!BeginWithFile(Task::Compare, path, shown))
         return false;
-    if (const auto fault = ReadSetupFile(path, m_setup))
-        return Refuse(*fault);
-    std::string why;
-    if (PortsFault(why))
-        return Refuse(why);
     m_stage = Stage::Reading;
     m_exchange.StartRead(m_setup.Zones(), m_setup.Parameters());
     return true;

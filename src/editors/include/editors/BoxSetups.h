@@ -111,6 +111,9 @@ private:
     enum class Stage { Idle, Reading, KeyCount, Writing };
 
     bool Begin(Task task, const std::string& path, const std::string& shown);
+    //! Begin() for a task that reads the setup file at `path` first: the
+    //! file read into m_setup and the ports checked, or refused.
+    bool BeginWithFile(Task task, const std::string& path, const std::string& shown);
     bool Refuse(const std::string& why);
     bool PortsFault(std::string& why) const;
     void Finish(bool completed);
