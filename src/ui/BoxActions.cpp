@@ -2,12 +2,12 @@
 
 #include "midi/MessageSink.h"
 #include "ui/PortActions.h"
+#include "ui/ProgressWindow.h"
 #include "ui/SetupActions.h"
 #include "ui/TemplateDialog.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QProgressDialog>
 #include <QSettings>
 #include <QTimer>
 
@@ -27,12 +27,7 @@ bool LoadReadBack(const QString& file)
 
 bool SaveReadBack(const QString& file, bool on)
 {
-    const std::unique_ptr<QSettings> settings = OpenSettingsToWrite(file);
-    if (!settings)
-        return false;
-    settings->setValue(kReadBackKey, on);
-    settings->sync();
-    return settings->status() == QSettings::NoError;
+    return WriteSettings(file, {{kReadBackKey, on}});
 }
 
 CBoxActions::CBoxActions(CMainEditors& editors, IMessageSink& log, QString settingsFile, QWidget* window)
@@ -64,15 +59,7 @@ CBoxActions::CBoxActions(CMainEditors& editors, IMessageSink& log, QString setti
     connect(m_pProgressDelay, &QTimer::timeout, this, [this] {
         if (!Finding())
             return;
-        m_pProgress = new QProgressDialog(m_pWindow);
-        m_pProgress->setWindowTitle(QString::fromLatin1(kFindText));
-        m_pProgress->setCancelButtonText(QStringLiteral("Stop"));
-        m_pProgress->setAutoReset(false);
-        m_pProgress->setAutoClose(false);
-        m_pProgress->setMinimumDuration(0);
-        m_pProgress->setWindowModality(Qt::NonModal);
-        // The Stop button, the close box and Escape alike.
-        connect(m_pProgress, &QProgressDialog::canceled, this, [this] {
+        m_pProgress = OpenProgressWindow(m_pWindow, this, QString::fromLatin1(kFindText), [this] {
             m_editors.FindBox().Stop();
             StepFind();
         });
@@ -117,7 +104,7 @@ void CBoxActions::StepFind()
     if (!find.Running()) {
         m_pStepTimer->stop();
         m_pProgressDelay->stop();
-        EndProgress();
+        CloseProgressWindow(m_pProgress, this);
         return;
     }
     if (m_pProgress) {
@@ -125,17 +112,6 @@ void CBoxActions::StepFind()
         m_pProgress->setValue(std::max(find.OutputsTried() - 1, 0));
         m_pProgress->setLabelText(FromLatin1(find.Progress()));
     }
-}
-
-void CBoxActions::EndProgress()
-{
-    if (!m_pProgress)
-        return;
-    // Its own cancel must not come back here while it goes.
-    m_pProgress->disconnect(this);
-    m_pProgress->hide();
-    m_pProgress->deleteLater();
-    m_pProgress = nullptr;
 }
 
 void CBoxActions::SetReadBack(bool on)

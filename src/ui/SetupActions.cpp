@@ -1,6 +1,7 @@
 #include "ui/SetupActions.h"
 
 #include "ui/PortActions.h"
+#include "ui/ProgressWindow.h"
 #include "ui/SetupCompareDlg.h"
 #include "ui/TemplateDialog.h"
 
@@ -39,12 +40,7 @@ QString LoadSetupFolder(const QString& file)
 
 bool SaveSetupFolder(const QString& file, const QString& folder)
 {
-    const std::unique_ptr<QSettings> settings = OpenSettingsToWrite(file);
-    if (!settings)
-        return false;
-    settings->setValue(kFolderKey, folder);
-    settings->sync();
-    return settings->status() == QSettings::NoError;
+    return WriteSettings(file, {{kFolderKey, folder}});
 }
 
 CSetupActions::CSetupActions(CMainEditors& editors, QString settingsFile, QWidget* window)
@@ -186,7 +182,7 @@ void CSetupActions::Ask()
                                  .arg(counts.setup)
                                  .arg(counts.box);
     m_asking = true;
-    EndProgress();
+    CloseProgressWindow(m_pProgress, this);
     m_pProgressDelay->stop();
     bool load = false;
     if (m_asker) {
@@ -205,7 +201,7 @@ void CSetupActions::Ended()
 {
     m_pStepTimer->stop();
     m_pProgressDelay->stop();
-    EndProgress();
+    CloseProgressWindow(m_pProgress, this);
     const CBoxSetups::Outcome& outcome = m_editors.Setups().LastOutcome();
     if (outcome.task != CBoxSetups::Task::Compare || !outcome.completed)
         return;
@@ -228,31 +224,13 @@ void CSetupActions::ShowProgress()
 {
     if (!Running() || m_asking)
         return;
-    m_pProgress = new QProgressDialog(m_pWindow);
     static constexpr const char* kTitles[] = {"", "Save setup", "Load setup", "Compare with box"};
-    m_pProgress->setWindowTitle(QString::fromLatin1(kTitles[static_cast<int>(m_editors.Setups().Current())]));
-    m_pProgress->setCancelButtonText(QStringLiteral("Stop"));
-    m_pProgress->setAutoReset(false);
-    m_pProgress->setAutoClose(false);
-    m_pProgress->setMinimumDuration(0);
-    m_pProgress->setRange(0, 0);
-    m_pProgress->setWindowModality(Qt::NonModal);
-    m_pProgress->setLabelText(FromLatin1(m_editors.Setups().Progress()));
-    // The Stop button, the close box and Escape alike.
-    connect(m_pProgress, &QProgressDialog::canceled, this, [this] {
+    const QString title = QString::fromLatin1(kTitles[static_cast<int>(m_editors.Setups().Current())]);
+    m_pProgress = OpenProgressWindow(m_pWindow, this, title, [this] {
         m_editors.Setups().Stop();
         Step();
     });
+    m_pProgress->setRange(0, 0);
+    m_pProgress->setLabelText(FromLatin1(m_editors.Setups().Progress()));
     m_pProgress->show();
-}
-
-void CSetupActions::EndProgress()
-{
-    if (!m_pProgress)
-        return;
-    // Its own cancel must not come back here while it goes.
-    m_pProgress->disconnect(this);
-    m_pProgress->hide();
-    m_pProgress->deleteLater();
-    m_pProgress = nullptr;
 }

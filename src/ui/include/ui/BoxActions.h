@@ -66,7 +66,6 @@ public:
 private:
     void StartFind(bool includeThru);
     void StepFind();
-    void EndProgress();
     void SetReadBack(bool on);
 
     CMainEditors& m_editors;

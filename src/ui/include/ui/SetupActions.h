@@ -83,7 +83,6 @@ private:
     void Ask();
     void Ended();
     void ShowProgress();
-    void EndProgress();
 
     CMainEditors& m_editors;
     QString m_settingsFile;
