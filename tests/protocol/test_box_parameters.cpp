@@ -1,22 +1,10 @@
 #include "protocol/BoxParameters.h"
+#include "protocol/LowerCase.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <set>
 #include <string>
-
-namespace {
-
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-} // namespace
 
 // What the readers of the table rely on: zmctl finds a parameter by its name
 // with or without the prefix in any case, the parameter list pads names to
@@ -28,7 +16,7 @@ TEST(BoxParameters, RowsHoldWhatTheirReadersRelyOn)
     for (const BoxParameter& p : kBoxParameters) {
         SCOPED_TRACE(p.name);
         ASSERT_EQ(p.name.substr(0, 7), "ZmFunc_");
-        EXPECT_TRUE(names.insert(Lower(p.name.substr(7))).second) << "names must differ in more than case";
+        EXPECT_TRUE(names.insert(LowerCase(p.name.substr(7))).second) << "names must differ in more than case";
         EXPECT_LE(p.name.size(), 18u);
         EXPECT_LE(p.lowest, p.highest);
         EXPECT_LE(p.highest, 16383) << "values travel as 14 bits";

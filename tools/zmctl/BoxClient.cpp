@@ -6,6 +6,7 @@
 #include "Output.h"
 #include "UsageError.h"
 #include "midi/CombinedMidiPlatform.h"
+#include "protocol/LowerCase.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,14 +14,6 @@
 #include <utility>
 
 namespace {
-
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 bool AllDigits(const std::string& text)
 {
@@ -163,10 +156,10 @@ std::optional<int> CBoxClient::Find(const std::string& choice, bool input) const
                                                std::to_string(list.size()) + hint);
         return static_cast<int>(n);
     }
-    const std::string wanted = Lower(choice);
+    const std::string wanted = LowerCase(choice);
     std::vector<int> matches;
     for (const DeviceEntry& entry : list) {
-        const std::string name = Lower(entry.name);
+        const std::string name = LowerCase(entry.name);
         if (name == wanted)
             return entry.number;
         if (name.find(wanted) != std::string::npos)
@@ -248,14 +241,7 @@ void CBoxClient::OpenInput(const std::string& choice)
 
 void CBoxClient::OpenOutput(const std::string& choice)
 {
-    const int device = Resolve(choice, false);
-    m_sessionLog.collecting = true;
-    m_session.SelectOutputDevice(device);
-    m_session.OpenOutputPort();
-    if (!m_session.Port(PortKind::Output).OutputPort())
-        OpenFailed("output", device, false);
-    m_sessionLog.Take();
-    SayPort("output", device, false);
+    OpenSending(PortKind::Output, Resolve(choice, false));
 }
 
 void CBoxClient::OpenThru(const std::string& choice)
@@ -267,13 +253,22 @@ void CBoxClient::OpenThru(const std::string& choice)
     const bool moved = m_platform->OutputDeviceName(output.Index()) != output.Name();
     if (output.CountsAsOpen() && (moved ? m_platform->OutputDeviceName(device) == output.Name() : output.Index() == device))
         throw CCommandError(kExitPort, "thru " + Describe(device, false) + " is already the output");
+    OpenSending(PortKind::Thru, device);
+}
+
+void CBoxClient::OpenSending(PortKind kind, int device)
+{
+    const char* what = kind == PortKind::Thru ? "thru" : "output";
     m_sessionLog.collecting = true;
-    m_session.SelectThruDevice(device);
-    m_session.OpenThruPort();
-    if (!m_session.Port(PortKind::Thru).OutputPort())
-        OpenFailed("thru", device, false);
+    m_session.Select(kind, device);
+    if (kind == PortKind::Thru)
+        m_session.OpenThruPort();
+    else
+        m_session.OpenOutputPort();
+    if (!m_session.Port(kind).OutputPort())
+        OpenFailed(what, device, false);
     m_sessionLog.Take();
-    SayPort("thru", device, false);
+    SayPort(what, device, false);
 }
 
 // ---- sending ----

@@ -199,6 +199,9 @@ private:
     //! Lists the devices again, and where each MIDI system's now lie.
     void Relist();
     void SayPort(const char* what, int device, bool input) const;
+    //! Opens output device `device` as the output or the thru/out port
+    //! (`kind`) and says so; refused with the session's lines when it fails.
+    void OpenSending(PortKind kind, int device);
     std::vector<DeviceEntry> Devices(bool input) const;
     std::string Describe(int device, bool input) const;
     static std::string Describe(const DeviceEntry& entry);
