@@ -46,17 +46,38 @@ std::string TempDir()
     return dir;
 }
 
+ClientSettings SimulatedSettings(SimTiming timing)
+{
+    ClientSettings settings;
+    settings.simTiming = timing;
+    return settings;
+}
+
+//! A client of the simulated box replying with `timing`, its input and
+//! output open, and an output that writes nowhere.
+struct SimulatedClient {
+    explicit SimulatedClient(SimTiming timing)
+        : client(SimulatedSettings(timing), std::make_unique<CSimMidiPlatform>(nullptr, timing),
+                 {{"built-in", 0, 1, 0, 1}})
+    {
+        client.OpenInput("0");
+        client.OpenOutput("0");
+    }
+    ~SimulatedClient() { std::fclose(null); }
+    SimulatedClient(const SimulatedClient&) = delete;
+    SimulatedClient& operator=(const SimulatedClient&) = delete;
+
+    CBoxClient client;
+    std::FILE* null = std::fopen("/dev/null", "w");
+    COutput out{null, "/dev/null"};
+};
+
 template <typename Run>
 void InProcess(benchmark::State& state, Run&& run)
 {
-    ClientSettings settings;
-    settings.simTiming = TimingOf(state);
-    CBoxClient client(settings, std::make_unique<CSimMidiPlatform>(nullptr, settings.simTiming),
-                      {{"built-in", 0, 1, 0, 1}});
-    client.OpenInput("0");
-    client.OpenOutput("0");
-    std::FILE* null = std::fopen("/dev/null", "w");
-    COutput out(null, "/dev/null");
+    SimulatedClient sim(TimingOf(state));
+    CBoxClient& client = sim.client;
+    COutput& out = sim.out;
     const ClientSource source = [&]() -> CBoxClient& { return client; };
     GlobalOptions global;
 
@@ -71,7 +92,6 @@ void InProcess(benchmark::State& state, Run&& run)
     state.SetLabel(state.range(0) != 0 ? "replies instant" : "replies at wire speed");
     const double waited = std::chrono::duration<double>(client.WaitedForBox() - waitedBefore).count();
     state.counters["wait_share"] = waited / std::chrono::duration<double>(wall).count();
-    std::fclose(null);
 }
 
 //! The wire time of the replies `run` gets from the box: they cross the
@@ -80,17 +100,9 @@ void InProcess(benchmark::State& state, Run&& run)
 template <typename Run>
 double RepliesWireSeconds(Run&& run)
 {
-    ClientSettings settings;
-    settings.simTiming = SimTiming::Instant;
-    CBoxClient client(settings, std::make_unique<CSimMidiPlatform>(nullptr, settings.simTiming),
-                      {{"built-in", 0, 1, 0, 1}});
-    client.OpenInput("0");
-    client.OpenOutput("0");
-    std::FILE* null = std::fopen("/dev/null", "w");
-    COutput out(null, "/dev/null");
-    run([&]() -> CBoxClient& { return client; }, GlobalOptions{}, out);
-    std::fclose(null);
-    return static_cast<double>(client.SysExReceived()) / kMidiWireBytesPerSecond;
+    SimulatedClient sim(SimTiming::Instant);
+    run([&]() -> CBoxClient& { return sim.client; }, GlobalOptions{}, sim.out);
+    return static_cast<double>(sim.client.SysExReceived()) / kMidiWireBytesPerSecond;
 }
 
 int Sync(const ClientSource& source, const GlobalOptions& global, COutput& out)
