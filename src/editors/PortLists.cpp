@@ -98,17 +98,23 @@ void CPortLists::OpenInput()
         TransferBoundTexts();
 }
 
+bool CPortLists::HeldByTheOther(PortKind kind, int n)
+{
+    const bool thru = kind == PortKind::Thru;
+    const CMidiPort& other = m_session.Port(thru ? PortKind::Output : PortKind::Thru);
+    if (!other.CountsAsOpen() || n != other.Index())
+        return false;
+    m_controls.AppendLine("Midi port # " + std::to_string(n) +
+                          (thru ? " Already in use as output" : " Already in use as Thru/Output"));
+    m_controls.SelectListLine(thru ? IDC_MIDI_THRU_LIST : IDC_MIDI_OUT_LIST, m_session.Port(kind).Index());
+    return true;
+}
+
 void CPortLists::OnOutputSelect(int n)
 {
-    if (n < 0)
+    if (n < 0 || HeldByTheOther(PortKind::Output, n))
         return;
     const CMidiPort& output = m_session.Port(PortKind::Output);
-    const CMidiPort& thru = m_session.Port(PortKind::Thru);
-    if (thru.CountsAsOpen() && n == thru.Index()) {
-        m_controls.AppendLine("Midi port # " + std::to_string(n) + " Already in use as Thru/Output");
-        m_controls.SelectListLine(IDC_MIDI_OUT_LIST, output.Index());
-        return;
-    }
     if (n == output.Index() && output.CountsAsOpen())
         return;
     m_controls.AppendLine(std::to_string(n));
@@ -121,15 +127,9 @@ void CPortLists::OnOutputSelect(int n)
 
 void CPortLists::OnThruSelect(int n)
 {
-    if (n < 0)
+    if (n < 0 || HeldByTheOther(PortKind::Thru, n))
         return;
-    const CMidiPort& output = m_session.Port(PortKind::Output);
     const CMidiPort& thru = m_session.Port(PortKind::Thru);
-    if (output.CountsAsOpen() && n == output.Index()) {
-        m_controls.AppendLine("Midi port # " + std::to_string(n) + " Already in use as output");
-        m_controls.SelectListLine(IDC_MIDI_THRU_LIST, thru.Index());
-        return;
-    }
     if (n == thru.Index() && thru.CountsAsOpen()) {
         m_session.CloseThruPort();
         m_controls.SelectListLine(IDC_MIDI_THRU_LIST, -1);

@@ -85,6 +85,10 @@ private:
     void TransferBoundTexts();
     //! Opens the selected input with its receive buffer; lines for failures only.
     void OpenInput();
+    //! True when device `n`, chosen for the output or thru/out port
+    //! (`kind`), is open as the other one: then a line says so and the
+    //! list of `kind` shows its port again.
+    bool HeldByTheOther(PortKind kind, int n);
     std::string DeviceName(PortKind kind, int n) const;
     int DeviceCount(PortKind kind) const;
     //! Acts on the user's choice of line `n` in the list of `kind`.
