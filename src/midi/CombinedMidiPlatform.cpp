@@ -17,6 +17,23 @@ void CCombinedMidiPlatform::ListingDone()
         platform->ListingDone();
 }
 
+bool CCombinedMidiPlatform::ListingPending() const
+{
+    for (const auto& platform : m_platforms)
+        if (platform->ListingPending())
+            return true;
+    return false;
+}
+
+bool CCombinedMidiPlatform::TakeListing(bool wait)
+{
+    // Waiting takes in every part's; otherwise each part that is done.
+    bool taken = false;
+    for (const auto& platform : m_platforms)
+        taken = platform->TakeListing(wait) || taken;
+    return taken;
+}
+
 int CCombinedMidiPlatform::InputDeviceCount() const
 {
     int count = 0;

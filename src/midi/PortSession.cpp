@@ -276,6 +276,11 @@ void CPortSession::CloseGone(PortKind kind)
 void CPortSession::Relist()
 {
     m_platform.Rescan();
+    Recount();
+}
+
+void CPortSession::Recount()
+{
     m_inputDeviceCount = m_platform.InputDeviceCount();
     m_outputDeviceCount = m_platform.OutputDeviceCount();
 }

@@ -20,7 +20,7 @@ std::unique_ptr<IMidiPlatform> CreateMidiPlatform(const MidiPlatformOptions& opt
     if (options.alsa)
         add("ALSA", std::make_unique<CRtMidiPlatform>(options.clientName));
     if (options.jack)
-        add("JACK", std::make_unique<CJackMidiPlatform>(options.clientName));
+        add("JACK", std::make_unique<CJackMidiPlatform>(options.clientName, options.jackInBackground));
     if (options.simulator)
         add("built-in", std::make_unique<CSimMidiPlatform>(nullptr, options.simulatorTiming));
     return combined;

@@ -158,6 +158,37 @@ TEST_F(JackTest, ListsJackPortsThenTheSimulatorAndNeverOurOwnPorts)
     EXPECT_THAT(Names(*again, true), Not(Contains(::testing::HasSubstr("zm_config out"))));
 }
 
+TEST_F(JackTest, ABackgroundListingComesInWhenTakenAndKeepsAnEarlyListingDone)
+{
+    // zmctl lists JACK beside its start: until the listing is taken in, the
+    // lists hold the other systems' devices only, and a ListingDone() that
+    // came first lets the client go at that point without losing the ports.
+    for (const bool doneFirst : {false, true}) {
+        SCOPED_TRACE(doneFirst ? "ListingDone before the listing is in" : "ListingDone never called");
+        auto background =
+            CreateMidiPlatform({.alsa = false, .jack = true, .simulator = true, .jackInBackground = true});
+        EXPECT_TRUE(background->ListingPending());
+        EXPECT_EQ(Names(*background, true), std::vector<std::string>{"ZM1 Simulator"});
+        if (doneFirst)
+            background->ListingDone();
+        EXPECT_TRUE(background->TakeListing(true));
+        EXPECT_FALSE(background->ListingPending());
+        EXPECT_FALSE(background->TakeListing(true));
+        EXPECT_EQ(Names(*background, true), Names(*platform, true));
+        EXPECT_EQ(Names(*background, false), Names(*platform, false));
+
+        std::unique_ptr<IMidiOutputPort> out;
+        ASSERT_EQ(background->OpenOutput(FindDevice(*background, false, peer->PortName("in")), out), MIDI_OK);
+        peer->Take(0, 0ms);
+        Bytes frame = SysEx(12, 3);
+        ASSERT_EQ(out->SendLong(frame.data(), frame.size()), MIDI_OK);
+        const std::vector<CMidiJackPeer::Received> got = peer->Take(1, 5s);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got.front().bytes, frame);
+        EXPECT_EQ(out->Close(), MIDI_OK);
+    }
+}
+
 TEST_F(JackTest, PortsOpenedOnceTheListingIsDoneCarryDataBothWays)
 {
     // zmctl lets the client that only listed go once its ports are open;

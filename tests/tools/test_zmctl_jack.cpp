@@ -444,14 +444,26 @@ TEST(ZmctlJackIdle, TheBuiltInBoxServesAlikeWhileAJackServerRuns)
 {
     if (std::getenv("JACK_DEFAULT_SERVER") == nullptr)
         GTEST_SKIP() << "run through ctest, which starts the JACK server";
-    // Both ports on the built-in box: zmctl lets the JACK client that only
-    // listed go once they are open. The results are those of any run, and a
-    // JACK port opened afterwards (monitor's thru) still carries the notes.
+    // Both ports on the built-in box: zmctl asks the box while JACK's ports
+    // are still being listed, and lets the JACK client that only listed go
+    // once they are open. The results are those of any run, the ports are
+    // named with the numbers `ports` gives them (after JACK's), and a JACK
+    // port opened afterwards (monitor's thru) still carries the notes.
+    CMidiJackPeer synth("zm-synth-" + std::to_string(getpid()), {"in"});
+    const ProcessResult ports = RunZmctl({"ports"});
+    ASSERT_EQ(ports.status, 0) << ports.err;
+    const std::string outputs = ports.out.substr(ports.out.find("outputs:"));
+    const size_t line = outputs.rfind('\n', outputs.find("ZM1 Simulator"));
+    const int number = std::stoi(outputs.substr(line + 1));
+    EXPECT_GT(number, 0) << ports.out;
+
     const ProcessResult sync = RunZmctl({"sync", "--in", "ZM1 Simulator", "--out", "ZM1 Simulator"});
     EXPECT_EQ(sync.status, 0) << sync.err;
     EXPECT_EQ(sync.out, kSyncTable);
+    EXPECT_NE(sync.err.find("zmctl: output " + std::to_string(number) + " \"ZM1 Simulator\" (built-in)\n"),
+              std::string::npos)
+        << sync.err;
 
-    CMidiJackPeer synth("zm-synth-" + std::to_string(getpid()), {"in"});
     CZmctlProcess monitor({"monitor", "--play", "--in", "ZM1 Simulator", "--out", "ZM1 Simulator", "--thru",
                            synth.PortName("in")});
     EXPECT_TRUE(monitor.WaitForOutput("NOTE_ON", std::chrono::seconds(10))) << monitor.Out();

@@ -62,6 +62,7 @@ std::unique_ptr<IMidiPlatform> SystemPlatform(const ClientSettings& settings, st
     MidiPlatformOptions options;
     options.clientName = "zmctl";
     options.simulatorTiming = settings.simTiming;
+    options.jackInBackground = settings.listJackInBackground;
     return CreateMidiPlatform(options, &ranges);
 }
 
@@ -105,6 +106,7 @@ std::vector<std::string> CBoxClient::NotSent()
 
 std::vector<std::string> CBoxClient::FinishSending()
 {
+    ListingIn();
     m_session.Transmitter().Flush(kFinishTimeout);
     // Send failures still unreported go to stderr as the session's lines.
     m_session.Transmitter().ReportFailures();
@@ -176,8 +178,24 @@ std::optional<int> CBoxClient::Find(const std::string& choice, bool input) const
     return matches.front();
 }
 
+bool CBoxClient::NamedExactlyAlready(const std::string& choice, bool input) const
+{
+    // Only JACK lists in the background, and its names all read
+    // "client:port": a name without a colon that a device listed already
+    // has exactly is the first exact match whatever JACK lists.
+    if (choice.find(':') != std::string::npos || AllDigits(choice))
+        return false;
+    const std::string wanted = LowerCase(choice);
+    const std::vector<DeviceEntry> list = Devices(input);
+    return std::any_of(list.begin(), list.end(), [&](const DeviceEntry& e) { return LowerCase(e.name) == wanted; });
+}
+
 int CBoxClient::Resolve(const std::string& choice, bool input)
 {
+    // A listing still to come moves the numbers and may add names that
+    // match; only a name it cannot change goes ahead of it.
+    if (m_platform->ListingPending() && !NamedExactlyAlready(choice, input))
+        TakeListing(true);
     const auto deadline = Clock::now() + m_settings.timeout;
     for (;;) {
         if (const std::optional<int> device = Find(choice, input))
@@ -194,6 +212,11 @@ int CBoxClient::Resolve(const std::string& choice, bool input)
 void CBoxClient::Relist()
 {
     m_session.Relist();
+    Recount();
+}
+
+void CBoxClient::Recount()
+{
     // The ranges were taken at start; the parts now hold as many devices
     // as the new listing found.
     const auto* combined = dynamic_cast<const CCombinedMidiPlatform*>(m_platform.get());
@@ -212,18 +235,52 @@ void CBoxClient::Relist()
     }
 }
 
-void CBoxClient::SayPort(const char* what, int device, bool input) const
+void CBoxClient::TakeListing(bool wait)
 {
-    if (!m_settings.quiet)
-        std::fprintf(stderr, "zmctl: %s %s\n", what, Describe(device, input).c_str());
+    if (!m_platform->ListingPending())
+        return;
+    const std::vector<MidiDeviceRange> before = m_ranges;
+    if (!m_platform->TakeListing(wait))
+        return;
+    m_session.Recount();
+    Recount();
+    // A part that listed nothing before took its devices in: the ports
+    // opened meanwhile keep their place within their own part.
+    for (PortKind kind : {PortKind::Input, PortKind::Output, PortKind::Thru}) {
+        const bool input = kind == PortKind::Input;
+        const int index = m_session.Port(kind).Index();
+        for (size_t part = 0; part < before.size() && part < m_ranges.size(); ++part) {
+            const int first = input ? before[part].firstInput : before[part].firstOutput;
+            const int count = input ? before[part].inputCount : before[part].outputCount;
+            if (index >= first && index < first + count) {
+                m_session.Renumber(kind, (input ? m_ranges[part].firstInput : m_ranges[part].firstOutput) + index - first);
+                break;
+            }
+        }
+    }
+    for (const auto& [what, kind] : std::exchange(m_portsToSay, {}))
+        SayPort(what, kind);
 }
 
-void CBoxClient::OpenFailed(const char* what, int device, bool input)
+void CBoxClient::SayPort(const char* what, PortKind kind)
 {
+    if (m_settings.quiet)
+        return;
+    if (m_platform->ListingPending()) {
+        m_portsToSay.emplace_back(what, kind);
+        return;
+    }
+    std::fprintf(stderr, "zmctl: %s %s\n", what, Describe(m_session.Port(kind).Index(), kind == PortKind::Input).c_str());
+}
+
+void CBoxClient::OpenFailed(const char* what, PortKind kind)
+{
+    TakeListing(true);
     std::string reason;
     for (const std::string& line : m_sessionLog.Take())
         reason += (reason.empty() ? "" : "; ") + Escaped(Squeezed(line));
-    throw CCommandError(kExitPort, std::string("cannot open ") + what + " " + Describe(device, input) +
+    throw CCommandError(kExitPort, std::string("cannot open ") + what + " " +
+                                       Describe(m_session.Port(kind).Index(), kind == PortKind::Input) +
                                        (reason.empty() ? "" : ": " + reason));
 }
 
@@ -234,9 +291,9 @@ void CBoxClient::OpenInput(const std::string& choice)
     m_session.SelectInputDevice(device);
     m_session.OpenInputPort();
     if (!m_session.Port(PortKind::Input).InputPort() || !m_session.PrepareReceiveBuffer() || !m_session.QueueReceiveBuffer())
-        OpenFailed("input", device, true);
+        OpenFailed("input", PortKind::Input);
     m_sessionLog.Take();
-    SayPort("input", device, true);
+    SayPort("input", PortKind::Input);
 }
 
 void CBoxClient::OpenOutput(const std::string& choice)
@@ -266,9 +323,9 @@ void CBoxClient::OpenSending(PortKind kind, int device)
     else
         m_session.OpenOutputPort();
     if (!m_session.Port(kind).OutputPort())
-        OpenFailed(what, device, false);
+        OpenFailed(what, kind);
     m_sessionLog.Take();
-    SayPort(what, device, false);
+    SayPort(what, kind);
 }
 
 // ---- sending ----
@@ -313,6 +370,7 @@ void CBoxClient::HandleMessages(CMessageRelay::Handler handler)
 
 void CBoxClient::Pass()
 {
+    TakeListing(false);
     m_session.Transmitter().ReportFailures();
     if (m_relay) {
         m_relay->Relay(*m_rings, [this](const ArrivedMessage& message) {
@@ -327,6 +385,8 @@ void CBoxClient::Pass()
     // Written after the pass, so that a failing output never interrupts
     // the decoder halfway.
     if (m_printTo && !m_toPrint.empty()) {
+        // The ports are named before the first result.
+        TakeListing(true);
         for (const std::string& line : m_toPrint)
             m_printTo->Line(line);
         m_toPrint.clear();

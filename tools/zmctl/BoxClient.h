@@ -43,6 +43,9 @@ struct ClientSettings {
     bool verbose = false;
     //! The ports used are not named on stderr.
     bool quiet = false;
+    //! JACK's ports are listed beside the start, not before it: a box named
+    //! exactly, on another MIDI system, is asked at once (see Resolve).
+    bool listJackInBackground = false;
 };
 
 //! A device as `zmctl ports` lists it: numbered as in zm_config's lists.
@@ -79,15 +82,15 @@ public:
     CBoxClient(const CBoxClient&) = delete;
     CBoxClient& operator=(const CBoxClient&) = delete;
 
-    std::vector<DeviceEntry> Inputs() const { return Devices(true); }
-    std::vector<DeviceEntry> Outputs() const { return Devices(false); }
+    std::vector<DeviceEntry> Inputs() { TakeListing(true); return Devices(true); }
+    std::vector<DeviceEntry> Outputs() { TakeListing(true); return Devices(false); }
     //! The device `choice` names, as the Open functions resolve it (and
     //! throw; a name no device has yet is waited for).
     int Device(const std::string& choice, bool input) { return Resolve(choice, input); }
     //! A device as messages name it: 3 "zm1-sim:out" (JACK).
-    std::string DeviceText(int device, bool input) const { return Describe(device, input); }
+    std::string DeviceText(int device, bool input) { TakeListing(true); return Describe(device, input); }
     //! The devices themselves (the search for the box opens its own ports).
-    IMidiPlatform& Platform() noexcept { return *m_platform; }
+    IMidiPlatform& Platform() { TakeListing(true); return *m_platform; }
 
     //! Open the device that `choice` names: a number, or a part of the name
     //! that only one device has (an exact name always wins). A name that no
@@ -103,6 +106,10 @@ public:
     //! (an idle JACK client) goes, in the background. Opening another port
     //! afterwards still works.
     void PortsChosen() { m_platform->ListingDone(); }
+    //! Waits for a listing still being made in the background (JACK's) and
+    //! names the ports opened meanwhile: before a command's first result or
+    //! message.
+    void ListingIn() { TakeListing(true); }
 
     //! Where the request builders send; frames go out in call order.
     ISysExSender& Sender();
@@ -198,14 +205,25 @@ private:
     std::optional<int> Find(const std::string& choice, bool input) const;
     //! Lists the devices again, and where each MIDI system's now lie.
     void Relist();
-    void SayPort(const char* what, int device, bool input) const;
+    //! Where each MIDI system's devices lie now; the open ports' numbers
+    //! follow their system's part of the lists.
+    void Recount();
+    //! Takes in a listing made in the background, when it is done (or,
+    //! with `wait`, waiting for it); then names the ports opened meanwhile.
+    void TakeListing(bool wait);
+    //! Whether `choice` names a device exactly that the listing still to
+    //! come can neither precede nor share.
+    bool NamedExactlyAlready(const std::string& choice, bool input) const;
+    //! Names the port of `kind` on stderr, unless quiet; while a listing is
+    //! pending its number is not known yet, and the line waits for it.
+    void SayPort(const char* what, PortKind kind);
     //! Opens output device `device` as the output or the thru/out port
     //! (`kind`) and says so; refused with the session's lines when it fails.
     void OpenSending(PortKind kind, int device);
     std::vector<DeviceEntry> Devices(bool input) const;
     std::string Describe(int device, bool input) const;
     static std::string Describe(const DeviceEntry& entry);
-    [[noreturn]] void OpenFailed(const char* what, int device, bool input);
+    [[noreturn]] void OpenFailed(const char* what, PortKind kind);
     void Pass();
     //! Requests that have not left the output port, as hex text; any thread.
     std::vector<std::string> NotSent();
@@ -226,4 +244,6 @@ private:
     std::vector<std::string> m_toPrint;
     CExchangeAnswers m_answers;
     std::chrono::nanoseconds m_waited{0};
+    //! Ports opened while the listing was pending, to be named once it is in.
+    std::vector<std::pair<const char*, PortKind>> m_portsToSay;
 };

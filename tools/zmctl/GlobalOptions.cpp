@@ -42,7 +42,10 @@ ClientSettings SettingsFrom(const GlobalOptions& options)
 
 std::unique_ptr<CBoxClient> OpenClient(const GlobalOptions& options, bool input, bool output)
 {
-    auto client = std::make_unique<CBoxClient>(SettingsFrom(options));
+    ClientSettings settings = SettingsFrom(options);
+    // Ports chosen by name on the built-in box need no JACK listing first.
+    settings.listJackInBackground = input || output;
+    auto client = std::make_unique<CBoxClient>(settings);
     if (input)
         client->OpenInput(options.in);
     if (output)

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <unistd.h>
 
 COutput::COutput(std::FILE* file, std::string name)
@@ -31,6 +32,8 @@ void COutput::Write(std::string_view text)
 {
     if (text.empty())
         return;
+    if (m_beforeFirstWrite)
+        std::exchange(m_beforeFirstWrite, nullptr)();
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size())
         Fail(errno != 0 ? errno : EIO);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ public:
     void AppendShown(std::string& to, std::string_view text) const;
     //! Hands everything written so far on; throws on failure.
     void Flush();
+    //! `first` runs once, before anything is written.
+    void BeforeFirstWrite(std::function<void()> first) { m_beforeFirstWrite = std::move(first); }
 
 
 private:
@@ -37,4 +40,5 @@ private:
     std::FILE* m_file;
     std::string m_name;
     bool m_terminal;
+    std::function<void()> m_beforeFirstWrite;
 };

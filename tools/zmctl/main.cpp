@@ -92,8 +92,11 @@ int main(int argc, char** argv)
     bool needOutput = true;
     COutput out(stdout, "standard output");
     const ClientSource source = [&]() -> CBoxClient& {
-        if (!client)
+        if (!client) {
             client = OpenClient(global, needInput, needOutput);
+            // The ports used are named before the first result.
+            out.BeforeFirstWrite([&client] { client->ListingIn(); });
+        }
         return *client;
     };
 
@@ -187,7 +190,10 @@ int main(int argc, char** argv)
                 break;
             }
     } catch (const CCommandError& e) {
-        // Results already written go out before the message.
+        // The ports used are named, and results already written go out,
+        // before the message.
+        if (client)
+            client->ListingIn();
         std::fflush(stdout);
         std::fprintf(stderr, "zmctl: error: %s\n", e.what());
         status = e.Status();

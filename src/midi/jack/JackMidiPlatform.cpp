@@ -2,15 +2,51 @@
 
 #include "midi/jack/JackMidiPorts.h"
 
-CJackMidiPlatform::CJackMidiPlatform(const std::string& clientName)
+#include <utility>
+
+CJackMidiPlatform::CJackMidiPlatform(const std::string& clientName, bool listInBackground)
     : m_clientName(clientName)
-    , m_client(CJackClient::Open(clientName))
 {
-    List();
+    if (listInBackground) {
+        m_lister = std::thread([this] {
+            m_listing = ListNow(m_clientName);
+            m_listed.store(true, std::memory_order_release);
+        });
+        return;
+    }
+    Listing listing = ListNow(clientName);
+    m_client = std::move(listing.client);
+    m_inputs = std::move(listing.inputs);
+    m_outputs = std::move(listing.outputs);
+}
+
+CJackMidiPlatform::Listing CJackMidiPlatform::ListNow(const std::string& clientName)
+{
+    Listing listing;
+    listing.client = CJackClient::Open(clientName);
+    if (listing.client) {
+        listing.inputs = listing.client->MidiPorts(true);
+        listing.outputs = listing.client->MidiPorts(false);
+    }
+    return listing;
+}
+
+bool CJackMidiPlatform::TakeListing(bool wait)
+{
+    if (!m_lister.joinable() || (!wait && !m_listed.load(std::memory_order_acquire)))
+        return false;
+    m_lister.join();
+    m_client = std::move(m_listing.client);
+    m_inputs = std::move(m_listing.inputs);
+    m_outputs = std::move(m_listing.outputs);
+    if (std::exchange(m_doneBeforeListed, false))
+        ListingDone();
+    return true;
 }
 
 void CJackMidiPlatform::Rescan()
 {
+    TakeListing(true);
     // Ports still open keep the client they were opened on.
     if (!m_client || m_client->Gone()) {
         JoinCloser();
@@ -22,6 +58,10 @@ void CJackMidiPlatform::Rescan()
 
 void CJackMidiPlatform::ListingDone()
 {
+    if (ListingPending()) {
+        m_doneBeforeListed = true;
+        return;
+    }
     // A port of ours holds the client too; then it stays.
     if (!m_client || m_client.use_count() != 1)
         return;
@@ -58,6 +98,8 @@ void CJackMidiPlatform::List()
 
 CJackMidiPlatform::~CJackMidiPlatform()
 {
+    if (m_lister.joinable())
+        m_lister.join();
     JoinCloser();
 }
 

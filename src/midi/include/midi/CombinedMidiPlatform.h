@@ -16,6 +16,8 @@ public:
 
     void Rescan() override;
     void ListingDone() override;
+    bool ListingPending() const override;
+    bool TakeListing(bool wait) override;
     int InputDeviceCount() const override;
     int OutputDeviceCount() const override;
     std::string InputDeviceName(int device) const override;

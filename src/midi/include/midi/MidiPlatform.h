@@ -170,6 +170,14 @@ public:
     //! that its closing costs no one time. Names already listed stay; a
     //! later open or Rescan() still works.
     virtual void ListingDone() {}
+    //! Whether a listing taken in the background (a platform created so,
+    //! slow to list) has yet to be taken in. Until then the platform lists
+    //! none of its devices; asking for it never blocks.
+    virtual bool ListingPending() const { return false; }
+    //! Takes in the listing made in the background, once it is done or,
+    //! with `wait`, waiting for it. True when it was taken in: the
+    //! numbering then changes as after Rescan().
+    virtual bool TakeListing(bool /*wait*/) { return false; }
 
     virtual int InputDeviceCount() const = 0;
     virtual int OutputDeviceCount() const = 0;

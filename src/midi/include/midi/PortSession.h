@@ -154,6 +154,9 @@ public:
     //! Lists the devices again (IMidiPlatform::Rescan) and counts them.
     //! Ports stay as they are; their device numbers are now to be renumbered.
     void Relist();
+    //! Counts the devices again after the platform's lists changed without
+    //! a rescan (a listing taken in from the background); as after Relist().
+    void Recount();
     //! The port of `kind`, open on its device, is device `n` of the new list.
     void Renumber(PortKind kind, int n);
     //! A port that counts as open with no port behind it (OpenFailed,

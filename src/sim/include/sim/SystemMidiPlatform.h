@@ -26,6 +26,10 @@ struct MidiPlatformOptions {
     bool simulator = true;
     SimTiming simulatorTiming = SimTiming::WireSpeed;
     std::string clientName = "zm_config";
+    //! JACK's client opened and its ports listed on a thread while the
+    //! program goes on (see CJackMidiPlatform): JACK's devices are listed
+    //! only once TakeListing() has taken them in.
+    bool jackInBackground = false;
 };
 
 //! Where one MIDI system's devices lie in the joined lists.

@@ -11,7 +11,9 @@
 //
 // Threading contract:
 //  - Open(), the listing, Register(), Publish(), Connect(), Release() and
-//    WaitCycles() run on the window thread, one call at a time.
+//    WaitCycles() run on the window thread, one call at a time. A platform
+//    listing in the background opens and lists on its own thread, and hands
+//    the client over when joined.
 //  - The process callback runs on JACK's process thread. It reads the table
 //    of published ports through atomics, takes no lock, allocates nothing
 //    and never waits.
