@@ -174,8 +174,10 @@ TEST_F(JackTest, ABackgroundListingComesInWhenTakenAndKeepsAnEarlyListingDone)
         EXPECT_TRUE(background->TakeListing(true));
         EXPECT_FALSE(background->ListingPending());
         EXPECT_FALSE(background->TakeListing(true));
-        EXPECT_EQ(Names(*background, true), Names(*platform, true));
-        EXPECT_EQ(Names(*background, false), Names(*platform, false));
+        // Other cases' peers may come and go on the same server meanwhile.
+        EXPECT_THAT(Names(*background, true), Contains(peer->PortName("out")));
+        EXPECT_THAT(Names(*background, false), Contains(peer->PortName("in")));
+        EXPECT_EQ(Names(*background, true).back(), "ZM1 Simulator");
 
         std::unique_ptr<IMidiOutputPort> out;
         ASSERT_EQ(background->OpenOutput(FindDevice(*background, false, peer->PortName("in")), out), MIDI_OK);
