@@ -37,7 +37,28 @@ constexpr uint32_t PackShortMessage(uint8_t status, uint8_t data1 = 0, uint8_t d
     return uint32_t{status} | (uint32_t{data1} << 8) | (uint32_t{data2} << 16);
 }
 
-class SysExByteRing {
+//! The counters of a ring, and the reader's side of them: the entries
+//! published and not yet consumed, and consuming them.
+class RingCounters {
+public:
+    // ---- reader (window thread) ----
+
+    uint32_t Unread() const noexcept
+    {
+        return writeCount.load(std::memory_order_acquire) - readCount.load(std::memory_order_relaxed);
+    }
+    //! Consumes `n` entries.
+    void Advance(uint32_t n = 1) noexcept
+    {
+        readCount.store(readCount.load(std::memory_order_relaxed) + n, std::memory_order_release);
+    }
+
+    std::atomic<uint32_t> writeCount{0};
+    std::atomic<uint32_t> readCount{0};
+};
+
+//! Its entries are bytes.
+class SysExByteRing : public RingCounters {
 public:
     static constexpr uint32_t kSize = 8192;
 
@@ -53,25 +74,12 @@ public:
 
     // ---- reader (window thread) ----
 
-    //! Bytes published and not yet consumed.
-    uint32_t Unread() const noexcept
-    {
-        return writeCount.load(std::memory_order_acquire) - readCount.load(std::memory_order_relaxed);
-    }
     //! The byte for count value `count` (valid while it is unread).
     uint8_t ByteAt(uint32_t count) const noexcept { return m_bytes[count & (kSize - 1)]; }
-    //! Consumes `n` bytes.
-    void Advance(uint32_t n) noexcept
-    {
-        readCount.store(readCount.load(std::memory_order_relaxed) + n, std::memory_order_release);
-    }
 
     //! Totals of what the writer had to drop (monotonic).
     uint32_t LostBytes() const noexcept { return m_lostBytes.load(std::memory_order_relaxed); }
     uint32_t LostMessages() const noexcept { return m_lostMessages.load(std::memory_order_relaxed); }
-
-    std::atomic<uint32_t> writeCount{0};
-    std::atomic<uint32_t> readCount{0};
 
 private:
     uint8_t m_bytes[kSize] = {};
@@ -86,7 +94,8 @@ struct MidiEventSlot {
     char text[128];     //!< release result text of the receive buffer (MIM_LONGDATA while resetting)
 };
 
-class MidiEventRing {
+//! Its entries are events (MidiEventSlot).
+class MidiEventRing : public RingCounters {
 public:
     static constexpr uint32_t kSize = 512;
 
@@ -108,20 +117,9 @@ public:
 
     // ---- reader (window thread) ----
 
-    uint32_t Unread() const noexcept
-    {
-        return writeCount.load(std::memory_order_acquire) - readCount.load(std::memory_order_relaxed);
-    }
     const MidiEventSlot& SlotAt(uint32_t count) const noexcept { return m_slots[count & (kSize - 1)]; }
-    void Advance(uint32_t n = 1) noexcept
-    {
-        readCount.store(readCount.load(std::memory_order_relaxed) + n, std::memory_order_release);
-    }
 
     uint32_t LostEvents() const noexcept { return m_lostEvents.load(std::memory_order_relaxed); }
-
-    std::atomic<uint32_t> writeCount{0};
-    std::atomic<uint32_t> readCount{0};
 
 private:
     MidiEventSlot m_slots[kSize] = {};
