@@ -132,36 +132,20 @@ public:
     //! What arrived so far, waiting up to `timeout` for at least `atLeast`.
     std::vector<Received> Take(size_t atLeast, std::chrono::milliseconds timeout)
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            Drain();
-            if (m_received.size() >= atLeast || std::chrono::steady_clock::now() >= deadline)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        std::vector<Received> out;
-        out.swap(m_received);
-        return out;
+        return TakeGathered(m_received, atLeast, timeout, std::chrono::milliseconds(2), [this] { Drain(); });
     }
 
     //! Frame times at which the messages given to Send() left port "out",
     //! in order, waiting up to `timeout` for at least `atLeast`.
     std::vector<uint32_t> TakeSent(size_t atLeast, std::chrono::milliseconds timeout)
     {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
+        return TakeGathered(m_sent, atLeast, timeout, std::chrono::milliseconds(1), [this] {
             while (m_sentFrames.ReadSpace() >= sizeof(uint32_t)) {
                 uint32_t frame = 0;
                 m_sentFrames.Read(&frame, sizeof frame);
                 m_sent.push_back(frame);
             }
-            if (m_sent.size() >= atLeast || std::chrono::steady_clock::now() >= deadline)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        std::vector<uint32_t> out;
-        out.swap(m_sent);
-        return out;
+        });
     }
 
     jack_nframes_t BufferSize() const { return jack_get_buffer_size(m_client); }
@@ -196,6 +180,24 @@ private:
         for (const char** name = names; name != nullptr && *name != nullptr; ++name)
             out.emplace_back(*name);
         jack_free(names);
+        return out;
+    }
+
+    //! Empties `gathered` into the result once `gather` (called every
+    //! `interval`) has put at least `atLeast` in it, or `timeout` is over.
+    template <typename T, typename Gather>
+    static std::vector<T> TakeGathered(std::vector<T>& gathered, size_t atLeast, std::chrono::milliseconds timeout,
+                                       std::chrono::milliseconds interval, Gather gather)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            gather();
+            if (gathered.size() >= atLeast || std::chrono::steady_clock::now() >= deadline)
+                break;
+            std::this_thread::sleep_for(interval);
+        }
+        std::vector<T> out;
+        out.swap(gathered);
         return out;
     }
 
