@@ -3,6 +3,7 @@
 // and peer clients made with libjack.
 #include "MidiJackPeer.h"
 #include "PortRig.h"
+#include "PrivateJackServer.h"
 #include "RecordingControls.h"
 #include "midi/jack/JackClient.h"
 #include "sim/SystemMidiPlatform.h"
@@ -637,18 +638,9 @@ TEST_F(JackTest, AClosedPortLetsGoOfItsDeviceAndServesTheNextOpen)
 
 TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)
 {
-    // A server of our own, so that stopping it disturbs no other test. Its
-    // name is this build directory's: JACK frees the slot a server killed
-    // hard leaves in its registry only for the next server of that name, and
-    // holds eight slots in all.
-    const std::string name = "zmgone" + std::string(ZM_JACK_SERVER).substr(6);
-    const std::string script = ZM_JACK_SCRIPT;
-    const std::string dir = ZM_TEST_STATE_DIR;
-    ASSERT_EQ(std::system((script + " start " + name + " " + dir + " >/dev/null").c_str()), 0);
-    const char* previous = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string saved = previous ? previous : "";
-    ::setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-
+    // A server of our own, so that stopping it disturbs no other test.
+    CPrivateJackServer server("zmgone");
+    ASSERT_TRUE(server.Started());
     {
         CMidiJackPeer peer("zmgone-peer", {"in"});
         auto platform = CreateMidiPlatform({.alsa = false, .jack = true, .simulator = true});
@@ -663,7 +655,7 @@ TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)
         ports.lists.OnOutputSelect(out);
         ports.lists.OnThruSelect(platform->OutputDeviceCount() - 1);  // the simulator
 
-        ASSERT_EQ(std::system((script + " stop " + name + " " + dir).c_str()), 0);
+        ASSERT_TRUE(server.Stop());
         std::this_thread::sleep_for(200ms);
 
         controls.Reset();
@@ -687,10 +679,6 @@ TEST(JackServer, GoingAwayMidSessionGivesErrorLinesAndNoHang)
         EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
         peer.Close();
     }
-    if (previous)
-        ::setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
-    else
-        ::unsetenv("JACK_DEFAULT_SERVER");
 }
 
 TEST_F(JackTest, ADeviceThatGoesIsClosedOnceAndReopenedByNameWhenItComesBack)

@@ -7,6 +7,7 @@
 // peers whose traffic can pass for a box's answer (and would receive the
 // search's requests). The only boxes are this case's and the built-in one.
 #include "MidiJackPeer.h"
+#include "PrivateJackServer.h"
 #include "ProcessRunner.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <memory>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -50,52 +50,13 @@ private:
     std::thread m_thread;
 };
 
-//! A JACK server of the test's own, the default one of every client the
-//! test and its children open while it runs. Named after the build
-//! directory, so that the normal and sanitizer builds never share one.
-class CPrivateJackServer {
-public:
-    CPrivateJackServer()
-        : m_name("zmctl-find" + std::string(ZM_JACK_SERVER).substr(6))
-    {
-        const char* previous = std::getenv("JACK_DEFAULT_SERVER");
-        m_previous = previous ? previous : "";
-        m_started = std::system(Script("start").c_str()) == 0;
-        setenv("JACK_DEFAULT_SERVER", m_name.c_str(), 1);
-    }
-    ~CPrivateJackServer()
-    {
-        setenv("JACK_DEFAULT_SERVER", m_previous.c_str(), 1);
-        std::system(Script("stop").c_str());
-        // What a client killed hard leaves behind goes too; the name is ours.
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error))
-            if (entry.path().filename().string().find("_" + m_name + "_") != std::string::npos)
-                std::filesystem::remove(entry.path(), error);
-    }
-    CPrivateJackServer(const CPrivateJackServer&) = delete;
-    CPrivateJackServer& operator=(const CPrivateJackServer&) = delete;
-
-    bool Started() const { return m_started; }
-
-private:
-    std::string Script(const char* command) const
-    {
-        return std::string(ZM_JACK_SCRIPT) + " " + command + " " + m_name + " " + ZM_TEST_STATE_DIR + " >/dev/null";
-    }
-
-    std::string m_name;
-    std::string m_previous;
-    bool m_started = false;
-};
-
 class ZmctlFindJack : public ::testing::Test {
 protected:
     void SetUp() override
     {
         if (std::getenv("JACK_DEFAULT_SERVER") == nullptr)
             GTEST_SKIP() << "run through ctest, which starts the JACK server";
-        m_server = std::make_unique<CPrivateJackServer>();
+        m_server = std::make_unique<CPrivateJackServer>("zmctl-find");
         ASSERT_TRUE(m_server->Started());
         m_echo = std::make_unique<CEcho>();
         StartMidiDump();

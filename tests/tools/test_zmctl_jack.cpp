@@ -2,6 +2,7 @@
 // zmctl's commands talking to it from other processes: the simulated box
 // keeps its state from one command to the next, as a real box does.
 #include "MidiJackPeer.h"
+#include "PrivateJackServer.h"
 #include "ProcessRunner.h"
 #include "RecordingControls.h"
 #include "SyncTable.h"
@@ -382,22 +383,15 @@ TEST_F(ZmctlJack, HoweverAMonitorEndsTheKeyStreamItStartedStops)
 TEST(ZmctlJackGone, ARequestThatCannotLeaveIsNamedAndFailsTheCommand)
 {
     // A server of our own, stopped under a running monitor: the stop of the
-    // key stream has nowhere to go, and zmctl says so. The server's name is
-    // this build directory's, so that a slot of JACK's registry left by a
-    // server killed hard goes to the next run (there are eight in all).
-    const std::string server = "zmctl-gone" + std::string(ZM_JACK_SERVER).substr(6);
-    const std::string script = ZM_JACK_SCRIPT;
-    const std::string dir = ZM_TEST_STATE_DIR;
-    ASSERT_EQ(std::system((script + " start " + server + " " + dir + " >/dev/null").c_str()), 0);
-    const char* previous = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string saved = previous ? previous : "";
-    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+    // key stream has nowhere to go, and zmctl says so.
+    CPrivateJackServer server("zmctl-gone");
+    ASSERT_TRUE(server.Started());
     {
         CZmctlProcess box({"simulate", "--backend", "jack", "--name", "gone-box"});
         ASSERT_TRUE(box.WaitForOutput("JACK: replies come from gone-box:out", std::chrono::seconds(20))) << box.Out();
         CZmctlProcess monitor({"monitor", "--play", "--in", "gone-box:out", "--out", "gone-box:in"});
         EXPECT_TRUE(monitor.WaitForOutput("NOTE_ON", std::chrono::seconds(10))) << monitor.Out();
-        ASSERT_EQ(std::system((script + " stop " + server + " " + dir).c_str()), 0);
+        ASSERT_TRUE(server.Stop());
         monitor.Signal(SIGINT);
         const ProcessResult r = monitor.Finish(std::chrono::seconds(10));
         EXPECT_EQ(r.status, 4) << r.err;
@@ -407,16 +401,6 @@ TEST(ZmctlJackGone, ARequestThatCannotLeaveIsNamedAndFailsTheCommand)
         box.Signal(SIGINT);
         box.Finish(std::chrono::seconds(10));
     }
-    if (previous)
-        setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
-    else
-        unsetenv("JACK_DEFAULT_SERVER");
-    // The server went while its clients were there: their semaphores stay
-    // behind unless removed. The name is this test's alone.
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error))
-        if (entry.path().filename().string().find("_" + server + "_") != std::string::npos)
-            std::filesystem::remove(entry.path(), error);
 }
 
 TEST(ZmctlJackLate, APortThatAJustStartedBoxRegistersIsWaitedFor)
